@@ -1,0 +1,85 @@
+# Turns resources/resources.txt into an assembler file that embeds each listed file with
+# .incbin, and a C++ table that maps (type, id) to the embedded bytes.
+#
+# Manifest lines: TYPE ID FILE, separated by blanks; '#' starts a comment. FILE is relative to
+# the manifest's folder. A missing file, an unknown type, a bad id or a repeated (TYPE, ID)
+# stops the build with a message naming the manifest line.
+#
+# Also usable as a script, which the tests do to check the manifest rules:
+#   cmake -DMANIFEST=... -DOUT_DIR=... -P EmbedResources.cmake
+
+cmake_policy(VERSION 3.25)
+
+set(VANTARO_RESOURCE_TYPES MESH RCDATA WAVE ICON DIALOG STRINGTABLE)
+
+function(vantaro_embed_resources manifest out_dir out_sources out_depends)
+  get_filename_component(base_dir "${manifest}" DIRECTORY)
+  if(NOT EXISTS "${manifest}")
+    message(FATAL_ERROR "resource manifest ${manifest} does not exist")
+  endif()
+  file(STRINGS "${manifest}" lines ENCODING UTF-8)
+
+  set(asm ".section .rodata\n")
+  set(decls "")
+  set(rows "")
+  set(seen "")
+  set(files "")
+  set(index 0)
+  set(line_no 0)
+  foreach(line IN LISTS lines)
+    math(EXPR line_no "${line_no} + 1")
+    string(REGEX REPLACE "#.*$" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line STREQUAL "")
+      continue()
+    endif()
+    if(NOT line MATCHES "^([A-Z]+)[ \t]+([0-9]+)[ \t]+(.+)$")
+      message(FATAL_ERROR "${manifest}:${line_no}: expected 'TYPE ID FILE', got '${line}'")
+    endif()
+    set(type "${CMAKE_MATCH_1}")
+    set(id "${CMAKE_MATCH_2}")
+    set(file "${CMAKE_MATCH_3}")
+    if(NOT type IN_LIST VANTARO_RESOURCE_TYPES)
+      message(FATAL_ERROR "${manifest}:${line_no}: unknown resource type '${type}' (known: ${VANTARO_RESOURCE_TYPES})")
+    endif()
+    if(id GREATER 65535)
+      message(FATAL_ERROR "${manifest}:${line_no}: resource id ${id} is out of range 0 to 65535")
+    endif()
+    if("${type}:${id}" IN_LIST seen)
+      message(FATAL_ERROR "${manifest}:${line_no}: resource ${type} ${id} is listed twice")
+    endif()
+    list(APPEND seen "${type}:${id}")
+    set(path "${base_dir}/${file}")
+    if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+      message(FATAL_ERROR "${manifest}:${line_no}: resource ${type} ${id}: file '${file}' is missing")
+    endif()
+    list(APPEND files "${path}")
+    set(sym "vantaro_resource_${index}")
+    string(APPEND asm ".balign 16\n.globl ${sym}\n${sym}:\n.incbin \"${path}\"\n.globl ${sym}_end\n${sym}_end:\n.byte 0\n")
+    string(APPEND decls "extern \"C\" const unsigned char ${sym}[];\nextern \"C\" const unsigned char ${sym}_end[];\n")
+    string(APPEND rows "    {ResourceType::k${type}, ${id}, ${sym}, ${sym}_end},\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+  string(APPEND asm ".section .note.GNU-stack,\"\",@progbits\n")
+
+  set(table "// Generated from ${manifest} by cmake/EmbedResources.cmake. Do not edit.\n")
+  string(APPEND table "#include \"platform/resource_table.h\"\n\n${decls}\n")
+  string(APPEND table "namespace platform {\n\n")
+  string(APPEND table "static const EmbeddedResource kEmbedded[] = {\n${rows}    {ResourceType::kMESH, 0, nullptr, nullptr},\n};\n\n")
+  string(APPEND table "std::span<const EmbeddedResource> EmbeddedResources() {\n")
+  string(APPEND table "    return {kEmbedded, sizeof(kEmbedded) / sizeof(kEmbedded[0]) - 1};\n}\n\n}  // namespace platform\n")
+
+  file(MAKE_DIRECTORY "${out_dir}")
+  # Written only when changed, so an unchanged manifest does not rebuild the table.
+  file(WRITE "${out_dir}/resources_embed.S.new" "${asm}")
+  file(WRITE "${out_dir}/resources_table.cpp.new" "${table}")
+  file(COPY_FILE "${out_dir}/resources_embed.S.new" "${out_dir}/resources_embed.S" ONLY_IF_DIFFERENT)
+  file(COPY_FILE "${out_dir}/resources_table.cpp.new" "${out_dir}/resources_table.cpp" ONLY_IF_DIFFERENT)
+  set(${out_sources} "${out_dir}/resources_embed.S;${out_dir}/resources_table.cpp" PARENT_SCOPE)
+  set(${out_depends} "${files}" PARENT_SCOPE)
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE AND CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  vantaro_embed_resources("${MANIFEST}" "${OUT_DIR}" sources depends)
+  message(STATUS "embedded resources: ${sources}")
+endif()
