@@ -1,0 +1,254 @@
+// The real dialogs on a virtual display, driven with the pointer and the keyboard through
+// xdotool as a user drives them.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "app/config_dlg.h"
+#include "app/version_dlg.h"
+#include "platform/message_box.h"
+#include "xvfb_display.h"
+
+namespace {
+
+using framework::DialogRect;
+
+DialogSettings DefaultSettings() {
+    DialogSettings s;
+    const signed char defaults[] = {1, 2, 3, 4, 16, 24, 27};
+    std::copy(std::begin(defaults), std::end(defaults), s.program.begin());
+    s.volume = 30000;
+    return s;
+}
+
+// Where the controls stand on the screen, taken on the dialog's thread once it is shown.
+struct Screen {
+    std::map<int, DialogRect> controls;
+    DialogRect client;
+    int itemHeight = 0;
+};
+
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(80)); }
+
+void ClickAt(int x, int y) {
+    RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    Pause();
+}
+
+void Key(const std::string& keys) {
+    RunCommand("xdotool key " + keys);
+    Pause();
+}
+
+// A configuration dialog that runs `script` on a thread of its own once it is on screen.
+class DrivenConfigDlg : public CConfigDlg {
+public:
+    using Script = std::function<void(const Screen&)>;
+
+    DrivenConfigDlg(DialogSettings& edited, Script driver) : CConfigDlg(edited), script(std::move(driver)) {}
+    ~DrivenConfigDlg() override {
+        if (worker.joinable()) worker.join();
+    }
+
+    int Run() {
+        const int result = DoModal();
+        ended = true;
+        if (worker.joinable()) worker.join();
+        return result;
+    }
+
+    bool shownAt = false;
+    std::vector<std::pair<int, DialogRect>> placedWrongly;  // control id, where it stands
+
+private:
+    void OnShown() override {
+        Screen screen;
+        screen.client = *ClientRect();
+        screen.itemHeight = ListItemHeight();
+        for (const auto& control : Template()->controls) {
+            if (control.id != framework::IDC_STATIC) screen.controls[control.id] = *ControlRect(control.id);
+        }
+        shownAt = true;
+        worker = std::thread([this, screen] {
+            script(screen);
+            // A script that left the dialog open must not hang the test: Escape ends it.
+            for (int i = 0; i < 50 && !ended; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                if (i % 10 == 9) Key("Escape");
+            }
+        });
+    }
+
+    Script script;
+    std::thread worker;
+    std::atomic<bool> ended{false};
+};
+
+void ClickControl(const Screen& s, int id) {
+    const DialogRect& r = s.controls.at(id);
+    ClickAt(r.x + r.width / 2, r.y + r.height / 2);
+}
+
+// Item `index` of a list box, counted from the top of its visible part.
+void ClickItem(const Screen& s, int listId, int index) {
+    const DialogRect& r = s.controls.at(listId);
+    ClickAt(r.x + r.width / 3, r.y + 2 + index * s.itemHeight + s.itemHeight / 2);
+}
+
+std::vector<int> PlayList(const DialogSettings& s) {
+    std::vector<int> list;
+    for (signed char e : s.program) {
+        if (e == 0) break;
+        list.push_back(e);
+    }
+    return list;
+}
+
+// One display for the whole test program: the toolkit keeps its connection for the life of
+// the process.
+const XvfbDisplay& SharedDisplay() {
+    static const XvfbDisplay display;
+    return display;
+}
+
+class DialogOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!SharedDisplay().Running()) GTEST_SKIP() << "Xvfb could not be started";
+        if (!RunCommand("command -v xdotool >/dev/null")) GTEST_SKIP() << "xdotool is not installed";
+    }
+};
+
+TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
+    DialogSettings settings = DefaultSettings();
+    std::string saverWindows;
+    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+        saverWindows = CommandOutput("xdotool search --class ssKZClass");
+        ClickItem(s, IDC_AVAILABLE_LIST, 1);  // programme 6
+        ClickItem(s, IDC_AVAILABLE_LIST, 0);  // programme 5
+        ClickControl(s, IDC_ADD);             // play list: 1 2 3 4 16 24 27 5 6
+        ClickItem(s, IDC_PLAY_LIST, 0);
+        ClickControl(s, IDC_REMOVE);          // 2 3 4 16 24 27 5 6
+        ClickItem(s, IDC_PLAY_LIST, 7);
+        ClickControl(s, IDC_MOVE_UP);
+        ClickControl(s, IDC_MOVE_UP);         // 2 3 4 16 24 6 27 5
+        ClickControl(s, IDC_SOUND);           // sound off
+        ClickControl(s, IDC_VOLUME);
+        Key("End");                           // volume at its right end
+        ClickControl(s, IDC_SMOKE);
+        Key("Home");                          // least smoke
+        ClickControl(s, framework::IDOK);
+    });
+    ASSERT_EQ(dialog.Run(), framework::IDOK);
+
+    EXPECT_EQ(PlayList(settings), (std::vector<int>{2, 3, 4, 16, 24, 6, 27, 5}));
+    EXPECT_EQ(settings.sound, 0);
+    EXPECT_EQ(settings.volume, 65535);
+    EXPECT_EQ(settings.smoke, 1);
+    EXPECT_EQ(settings.width, 800);
+    EXPECT_EQ(settings.height, 600);
+    // Programme 1 went back to the top of the available list.
+    EXPECT_EQ(dialog.Controller().Items(ListId::Available).front().data, 0);
+    // While the dialog is open, a second start of the program finds it.
+    EXPECT_FALSE(saverWindows.empty());
+}
+
+TEST_F(DialogOnScreen, EmptyPlayListIsRefusedAndCancelKeepsTheSettings) {
+    const DialogSettings before = DefaultSettings();
+    DialogSettings settings = before;
+    platform::MessageCapture messages;
+    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+        ClickControl(s, IDC_PLAY_SELECT_ALL);
+        ClickControl(s, IDC_REMOVE);
+        ClickControl(s, framework::IDOK);  // refused: the dialog stays open for Cancel
+        ClickControl(s, IDC_SOUND);
+        ClickControl(s, framework::IDCANCEL);
+    });
+    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+
+    EXPECT_TRUE(dialog.Controller().Items(ListId::Play).empty());
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kEmptyPlayListMessage)});
+    EXPECT_EQ(PlayList(settings), PlayList(before));
+    EXPECT_EQ(settings.sound, before.sound);
+}
+
+TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
+    DialogSettings settings = DefaultSettings();
+    std::string versionWindows;
+    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+        ClickItem(s, IDC_AVAILABLE_LIST, 0);
+        ClickControl(s, IDC_ADD);
+        ClickControl(s, IDC_ABOUT);
+        versionWindows = CommandOutput("xdotool search --sync --onlyvisible --name 'Version|バージョン'");
+        if (const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS")) {
+            RunCommand(std::string("import -window root '") + dir + "/version-dialog.png'");
+        }
+        Key("Return");  // the version dialog opens with the focus on its OK
+        Key("Escape");
+    });
+    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+    EXPECT_FALSE(versionWindows.empty());
+    EXPECT_EQ(PlayList(settings), PlayList(DefaultSettings()));
+}
+
+TEST_F(DialogOnScreen, ControlsStandWhereTheTemplatePutsThem) {
+    DialogSettings settings = DefaultSettings();
+    Screen seen;
+    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+        seen = s;
+        if (const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS")) {
+            const DialogRect& c = s.client;
+            RunCommand("import -window root -crop " + std::to_string(c.width) + "x" + std::to_string(c.height) + "+" +
+                       std::to_string(c.x) + "+" + std::to_string(c.y) + " '" + dir + "/config-dialog.png'");
+        }
+        Key("Escape");
+    });
+    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+    const auto base = framework::MeasureBaseUnits("MS Shell Dlg", 8);
+    ASSERT_TRUE(base);
+    const framework::DialogTemplate* t = dialog.Template();
+    ASSERT_NE(t, nullptr);
+    const DialogRect client = framework::DialogUnitsToPixels({0, 0, t->width, t->height}, *base);
+    EXPECT_EQ(seen.client.width, client.width);
+    EXPECT_EQ(seen.client.height, client.height);
+    for (const auto& control : t->controls) {
+        if (control.id == framework::IDC_STATIC) continue;
+        DialogRect expected = framework::DialogUnitsToPixels(control.rect, *base);
+        expected.x += seen.client.x;
+        expected.y += seen.client.y;
+        DialogRect actual = seen.controls.at(control.id);
+        if (control.kind == framework::ControlKind::ComboBox) expected.height = actual.height;
+        EXPECT_EQ(actual, expected) << "control " << control.id << " at " << actual.x << "," << actual.y << " "
+                                    << actual.width << "x" << actual.height;
+    }
+}
+
+TEST_F(DialogOnScreen, DialogFontsDrawEveryCaption) {
+    EXPECT_EQ(framework::ResolveFontFamily("MS Shell Dlg", 8), "IPAPGothic");
+    EXPECT_EQ(framework::ResolveFontFamily("ＭＳ Ｐゴシック", 9), "IPAPGothic");
+    for (int id : {kConfigDialogId, kVersionDialogId}) {
+        const auto t = framework::LoadDialogTemplate(id);
+        ASSERT_TRUE(t);
+        std::vector<std::string> texts{t->title};
+        for (const auto& c : t->controls) {
+            texts.push_back(c.caption);
+            texts.insert(texts.end(), c.items.begin(), c.items.end());
+        }
+        if (id == kConfigDialogId) {
+            for (int n = 1; n <= kProgrammeCount; ++n) texts.push_back(ProgrammeItemName(n));
+            texts.emplace_back(kEmptyPlayListMessage);
+            texts.emplace_back(kPlayListTooLongMessage);
+        }
+        for (const std::string& text : texts) {
+            EXPECT_EQ(framework::CountMissingGlyphs(t->fontFace, t->fontPoints, text), 0) << text;
+        }
+    }
+}
+
+}  // namespace
