@@ -90,6 +90,15 @@ private:
     std::atomic<bool> ended{false};
 };
 
+// With VANTARO_DIALOG_SCREENSHOTS set to a folder, saves the dialog's client area there.
+void Screenshot(const Screen& s, const std::string& name) {
+    const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS");
+    if (!dir) return;
+    const DialogRect& c = s.client;
+    RunCommand("import -window root -crop " + std::to_string(c.width) + "x" + std::to_string(c.height) + "+" +
+               std::to_string(c.x) + "+" + std::to_string(c.y) + " '" + dir + "/" + name + "'");
+}
+
 void ClickControl(const Screen& s, int id) {
     const DialogRect& r = s.controls.at(id);
     ClickAt(r.x + r.width / 2, r.y + r.height / 2);
@@ -136,6 +145,9 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
         ClickItem(s, IDC_PLAY_LIST, 0);
         ClickControl(s, IDC_REMOVE);          // 2 3 4 16 24 27 5 6
         ClickItem(s, IDC_PLAY_LIST, 7);
+        ClickItem(s, IDC_AVAILABLE_LIST, 3);
+        Screenshot(s, "config-dialog.png");
+        ClickItem(s, IDC_AVAILABLE_LIST, 3);
         ClickControl(s, IDC_MOVE_UP);
         ClickControl(s, IDC_MOVE_UP);         // 2 3 4 16 24 6 27 5
         ClickControl(s, IDC_SOUND);           // sound off
@@ -186,9 +198,7 @@ TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
         ClickControl(s, IDC_ADD);
         ClickControl(s, IDC_ABOUT);
         versionWindows = CommandOutput("xdotool search --sync --onlyvisible --name 'Version|バージョン'");
-        if (const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS")) {
-            RunCommand(std::string("import -window root '") + dir + "/version-dialog.png'");
-        }
+        Screenshot(s, "version-dialog.png");
         Key("Return");  // the version dialog opens with the focus on its OK
         Key("Escape");
     });
@@ -202,11 +212,6 @@ TEST_F(DialogOnScreen, ControlsStandWhereTheTemplatePutsThem) {
     Screen seen;
     DrivenConfigDlg dialog(settings, [&](const Screen& s) {
         seen = s;
-        if (const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS")) {
-            const DialogRect& c = s.client;
-            RunCommand("import -window root -crop " + std::to_string(c.width) + "x" + std::to_string(c.height) + "+" +
-                       std::to_string(c.x) + "+" + std::to_string(c.y) + " '" + dir + "/config-dialog.png'");
-        }
         Key("Escape");
     });
     ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
