@@ -43,8 +43,10 @@ int Sequencer::StartNextProgram(scene::Device& device, int number) {
     return next;
 }
 
+// A frame without a programme object also moves on: otherwise a play list that begins with an
+// entry naming no programme would stop on it for good, since only an update clears `running`.
 void Sequencer::BeginFrame(scene::Device& device) {
-    if (currentNumber == 0 || !running) currentNumber = StartNextProgram(device, currentNumber);
+    if (currentNumber == 0 || !running || !current) currentNumber = StartNextProgram(device, currentNumber);
 }
 
 void Sequencer::UpdateProgramme(scene::Device& device) {
