@@ -7,6 +7,9 @@
 
 #include <SDL.h>
 #include <mpg123.h>
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -115,6 +118,26 @@ private:
     std::atomic<bool> ended{false};
 };
 
+// ALSA reports a missing sound card on stderr, eight lines of it, before SDL can tell us;
+// the saver says it once in its own words instead. ALSA is loaded here only to be told so;
+// without it there is nothing to quiet.
+extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+#if defined(__linux__)
+    static const bool done = [] {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+        if (alsa == nullptr) return true;
+        if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+            set(&IgnoreAlsaError);
+        }
+        return true;  // the library stays loaded, with the handler, for the life of the process
+    }();
+    (void)done;
+#endif
+}
+
 std::int16_t ToSample(float value) {
     return static_cast<std::int16_t>(std::lrint(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
 }
@@ -131,6 +154,7 @@ public:
     void EnsureOpen() {
         if (device != 0 || triedUsual) return;
         triedUsual = true;
+        QuietAlsa();
         if (Open(nullptr)) return;
         const std::string reason = SDL_GetError();
         const bool silentOpened = Open(kSilentDriver);
