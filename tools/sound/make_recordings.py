@@ -60,7 +60,7 @@ def announcement(reading, tmp):
     off the hangars; float samples at RATE."""
     spoken = os.path.join(tmp, "speech.wav")
     run(["espeak-ng", "-v", "ja", "-s", "135", "-p", "45", "-w", spoken, reading + "。"])
-    raw = run(["sox", spoken, "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "1", "-",
+    raw = run(["sox", "-R", spoken, "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "1", "-",
                "highpass", "320", "lowpass", "3200", "overdrive", "6", "echo", "0.8", "0.7", "190",
                "0.25", "reverb", "25", "gain", "-n", "-2"])
     return [s / 32768.0 for s in array.array("h", raw)]
