@@ -57,10 +57,14 @@ std::string_view Trimmed(std::string_view text) {
 // inside a group. A damaged header also makes the keys after it unreadable, so that they
 // never land in the group before it.
 bool KeepLine(std::string_view line, bool& inGroup) {
-    if (line.find('\0') != std::string_view::npos) return false;
+    const bool header = !line.empty() && line.front() == '[';
+    if (line.find('\0') != std::string_view::npos) {
+        if (header) inGroup = false;
+        return false;
+    }
     const std::string_view trimmed = Trimmed(line);
     if (trimmed.empty() || trimmed.front() == '#') return true;
-    if (line.front() == '[') {
+    if (header) {
         const std::string_view name = line.substr(1, line.size() - 1);
         inGroup = line.back() == ']' && name.size() > 1 && IsPlainText(name) &&
                   name.substr(0, name.size() - 1).find_first_of("[]") == std::string_view::npos;
