@@ -19,6 +19,8 @@
 namespace scene {
 
 using platform::HResult;
+using platform::kFail;
+using platform::kOk;
 
 enum class TransformType : std::uint32_t { kView = 2, kProjection = 3, kWorld = 256 };
 
