@@ -46,9 +46,7 @@ float Jitter(float coordinate) {
     return static_cast<float>(coordinate + (platform::Rand() - 16383.5) * 5e-7);
 }
 
-gfx::Vec3 Midpoint(const gfx::Vec3& a, const gfx::Vec3& b) {
-    return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
-}
+gfx::Vec3 Midpoint(const gfx::Vec3& a, const gfx::Vec3& b) { return (a + b) * 0.5f; }
 
 bool IsEmitPoint(const gfx::Vec3& p) {
     return p.x != kNoEmitPoint.x || p.y != kNoEmitPoint.y || p.z != kNoEmitPoint.z;
