@@ -152,21 +152,23 @@ void SmokeTrail::DrawPuff(scene::Device& device, const SmokeParticle& puff, std:
     device.DrawPrimitive(scene::PrimitiveType::kTriangleStrip, 0, 2);
 }
 
-void SmokeTrail::DrawAll(scene::Device& device, std::uint32_t now) {
-    if (!quad) return;
-    gfx::Matrix view;
-    device.GetTransform(scene::TransformType::kView, view);
-
-    // Dead puffs stay in the pool; only the live ones are sorted and drawn.
+std::span<const DepthKey> SmokeTrail::SortLive(const gfx::Matrix& view, std::uint32_t now) {
+    // Dead puffs stay in the pool; only the live ones are sorted, each depth computed once.
     drawOrder.clear();
     drawOrder.reserve(particleCount);
     for (std::uint32_t i = 0; i < particleCount; ++i) {
         if (IsAlive(particles[i], now)) drawOrder.push_back({ViewDepth(particles[i].position, view), i});
     }
-    SortFarthestFirst(drawOrder);
+    SortFarthestFirst(drawOrder, sortScratch);
+    return drawOrder;
+}
 
+void SmokeTrail::DrawAll(scene::Device& device, std::uint32_t now) {
+    if (!quad) return;
+    gfx::Matrix view;
+    device.GetTransform(scene::TransformType::kView, view);
     const gfx::Matrix& rotation = BillboardFor(view);
-    for (const DepthKey& key : drawOrder) DrawPuff(device, particles[key.index], now, rotation);
+    for (const DepthKey& key : SortLive(view, now)) DrawPuff(device, particles[key.index], now, rotation);
 }
 
 void SmokeTrail::DrawParticle(scene::Device& device, std::uint32_t index, std::uint32_t now, gfx::Matrix view) {
