@@ -64,6 +64,24 @@ float PuffAlpha(float age) {
 // The quad grows with the square root of the age: nothing at birth, 0.57 units after 1 s.
 float PuffSize(float age) { return std::sqrt(age) * 0.3f; }
 
+// Scaling(size, size, 1) * billboard * Translation(at), written out: the scaling scales the
+// first two rows, and the translation adds to each row its fourth element times `at`. Two
+// general matrix products per puff become a dozen multiplications.
+gfx::Matrix PuffWorld(float size, const gfx::Matrix& billboard, const gfx::Vec3& at) {
+    gfx::Matrix world;
+    const float rowScale[4] = {size, size, 1.0f, 1.0f};
+    for (int r = 0; r < 4; ++r) {
+        const float* b = billboard.m[r];
+        const float s = rowScale[r];
+        const float w = s * b[3];
+        world.m[r][0] = s * b[0] + w * at.x;
+        world.m[r][1] = s * b[1] + w * at.y;
+        world.m[r][2] = s * b[2] + w * at.z;
+        world.m[r][3] = w;
+    }
+    return world;
+}
+
 }  // namespace
 
 void SetSmokeAmount(int amount) { smokeAmount = amount; }
@@ -144,11 +162,7 @@ void SmokeTrail::DrawPuff(scene::Device& device, const SmokeParticle& puff, std:
     device.SetFVF(kQuadFvf);
     device.SetTexture(0, smokeTexture.get());
 
-    const float size = PuffSize(age);
-    const gfx::Matrix scaled = gfx::MatrixMultiply(gfx::MatrixScaling(size, size, 1.0f), rotation);
-    const gfx::Vec3& at = puff.position;
-    device.SetTransform(scene::TransformType::kWorld,
-                        gfx::MatrixMultiply(scaled, gfx::MatrixTranslation(at.x, at.y, at.z)));
+    device.SetTransform(scene::TransformType::kWorld, PuffWorld(PuffSize(age), rotation, puff.position));
     device.DrawPrimitive(scene::PrimitiveType::kTriangleStrip, 0, 2);
 }
 
