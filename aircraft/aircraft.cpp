@@ -45,10 +45,6 @@ gfx::Quaternion OrientationOf(const Keyframe& k) {
 
 gfx::Vec3 PositionOf(const Keyframe& k) { return {k.x, k.y, k.z}; }
 
-gfx::Vec3 Lerp(const gfx::Vec3& a, const gfx::Vec3& b, float s) {
-    return {a.x + s * (b.x - a.x), a.y + s * (b.y - a.y), a.z + s * (b.z - a.z)};
-}
-
 }  // namespace
 
 Pose PoseAt(std::span<const Keyframe> keys, float t, int positionMode) {
@@ -72,11 +68,11 @@ Pose PoseAt(std::span<const Keyframe> keys, float t, int positionMode) {
     } else {
         const Keyframe& a = key(i - 1);
         const Keyframe& b = key(i);
-        const float span = b.time - a.time;
-        const float s = pastEnd || !(span > 0) ? 1.0f : (t - a.time) / span;
+        // a.time < t <= b.time here, so the division is safe.
+        const float s = pastEnd ? 1.0f : (t - a.time) / (b.time - a.time);
         rotation = gfx::MatrixRotationQuaternion(gfx::QuaternionSlerp(OrientationOf(a), OrientationOf(b), s));
         pose.position = positionMode == kLinearPositions
-                            ? Lerp(PositionOf(a), PositionOf(b), s)
+                            ? gfx::Vec3Lerp(PositionOf(a), PositionOf(b), s)
                             : gfx::Vec3CatmullRom(PositionOf(key(i - 2)), PositionOf(a), PositionOf(b),
                                                   PositionOf(key(i + 1)), s);
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "gfx/math.h"
 
@@ -29,8 +30,9 @@ struct DepthOrder {
     static int Compare(const DepthKey& a, const DepthKey& b) { return (a.depth < b.depth) - (a.depth > b.depth); }
 };
 
-// Sorts `keys` farthest first; keys of equal depth keep their relative order. A NaN depth
-// (a puff at a non-finite position) sorts as the nearest, so it cannot upset the order.
-void SortFarthestFirst(std::span<DepthKey> keys);
+// Sorts `keys` farthest first in linear time; keys of equal depth keep their relative order,
+// and a NaN depth (a puff at a non-finite position) sorts as the nearest. `scratch` is working
+// memory, kept by the caller so that a sort every frame allocates nothing once it has grown.
+void SortFarthestFirst(std::span<DepthKey> keys, std::vector<DepthKey>& scratch);
 
 }  // namespace aircraft

@@ -46,9 +46,7 @@ float Jitter(float coordinate) {
     return static_cast<float>(coordinate + (platform::Rand() - 16383.5) * 5e-7);
 }
 
-gfx::Vec3 Midpoint(const gfx::Vec3& a, const gfx::Vec3& b) {
-    return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
-}
+gfx::Vec3 Midpoint(const gfx::Vec3& a, const gfx::Vec3& b) { return (a + b) * 0.5f; }
 
 bool IsEmitPoint(const gfx::Vec3& p) {
     return p.x != kNoEmitPoint.x || p.y != kNoEmitPoint.y || p.z != kNoEmitPoint.z;
@@ -65,6 +63,24 @@ float PuffAlpha(float age) {
 
 // The quad grows with the square root of the age: nothing at birth, 0.57 units after 1 s.
 float PuffSize(float age) { return std::sqrt(age) * 0.3f; }
+
+// Scaling(size, size, 1) * billboard * Translation(at), written out: the scaling scales the
+// first two rows, and the translation adds to each row its fourth element times `at`. Two
+// general matrix products per puff become a dozen multiplications.
+gfx::Matrix PuffWorld(float size, const gfx::Matrix& billboard, const gfx::Vec3& at) {
+    gfx::Matrix world;
+    const float rowScale[4] = {size, size, 1.0f, 1.0f};
+    for (int r = 0; r < 4; ++r) {
+        const float* b = billboard.m[r];
+        const float s = rowScale[r];
+        const float w = s * b[3];
+        world.m[r][0] = s * b[0] + w * at.x;
+        world.m[r][1] = s * b[1] + w * at.y;
+        world.m[r][2] = s * b[2] + w * at.z;
+        world.m[r][3] = w;
+    }
+    return world;
+}
 
 }  // namespace
 
@@ -146,29 +162,27 @@ void SmokeTrail::DrawPuff(scene::Device& device, const SmokeParticle& puff, std:
     device.SetFVF(kQuadFvf);
     device.SetTexture(0, smokeTexture.get());
 
-    const float size = PuffSize(age);
-    const gfx::Matrix scaled = gfx::MatrixMultiply(gfx::MatrixScaling(size, size, 1.0f), rotation);
-    const gfx::Vec3& at = puff.position;
-    device.SetTransform(scene::TransformType::kWorld,
-                        gfx::MatrixMultiply(scaled, gfx::MatrixTranslation(at.x, at.y, at.z)));
+    device.SetTransform(scene::TransformType::kWorld, PuffWorld(PuffSize(age), rotation, puff.position));
     device.DrawPrimitive(scene::PrimitiveType::kTriangleStrip, 0, 2);
+}
+
+std::span<const DepthKey> SmokeTrail::SortLive(const gfx::Matrix& view, std::uint32_t now) {
+    // Dead puffs stay in the pool; only the live ones are sorted, each depth computed once.
+    drawOrder.clear();
+    drawOrder.reserve(particleCount);
+    for (std::uint32_t i = 0; i < particleCount; ++i) {
+        if (IsAlive(particles[i], now)) drawOrder.push_back({ViewDepth(particles[i].position, view), i});
+    }
+    SortFarthestFirst(drawOrder, sortScratch);
+    return drawOrder;
 }
 
 void SmokeTrail::DrawAll(scene::Device& device, std::uint32_t now) {
     if (!quad) return;
     gfx::Matrix view;
     device.GetTransform(scene::TransformType::kView, view);
-
-    // Dead puffs stay in the pool; only the live ones are sorted and drawn.
-    drawOrder.clear();
-    drawOrder.reserve(particleCount);
-    for (std::uint32_t i = 0; i < particleCount; ++i) {
-        if (IsAlive(particles[i], now)) drawOrder.push_back({ViewDepth(particles[i].position, view), i});
-    }
-    SortFarthestFirst(drawOrder);
-
     const gfx::Matrix& rotation = BillboardFor(view);
-    for (const DepthKey& key : drawOrder) DrawPuff(device, particles[key.index], now, rotation);
+    for (const DepthKey& key : SortLive(view, now)) DrawPuff(device, particles[key.index], now, rotation);
 }
 
 void SmokeTrail::DrawParticle(scene::Device& device, std::uint32_t index, std::uint32_t now, gfx::Matrix view) {

@@ -60,6 +60,10 @@ public:
     // merge several trails test the lifetime and sort the puffs themselves.
     void DrawParticle(scene::Device& device, std::uint32_t index, std::uint32_t now, gfx::Matrix view);
 
+    // The puffs alive at `now`, farthest from the camera of `view` first: the order DrawAll
+    // draws them in. Valid until the next call.
+    std::span<const DepthKey> SortLive(const gfx::Matrix& view, std::uint32_t now);
+
     // The puffs made so far, in emission order.
     std::span<const SmokeParticle> Particles() const { return {particles.data(), particleCount}; }
     std::uint32_t ParticleCount() const { return particleCount; }
@@ -79,6 +83,7 @@ private:
 
     // Scratch for the draw: the live puffs' depths, and the billboard of the last view seen.
     std::vector<DepthKey> drawOrder;
+    std::vector<DepthKey> sortScratch;
     gfx::Matrix billboardView;
     gfx::Matrix billboard;
     bool billboardValid = false;
