@@ -89,6 +89,7 @@ void Manoeuvre::Start(scene::Device& device, float eyeX, float eyeY, float eyeZ,
     eye = {eyeX, eyeY, eyeZ};
     if (routine.smoke == SmokeDrawing::kMerged || routine.smoke == SmokeDrawing::kMergedCulled) {
         gathered.reserve(static_cast<std::size_t>(programme.aircraftCount) * kSlotStride);
+        sortScratch.reserve(gathered.capacity());
     }
     startTime = platform::timeGetTime();
     if (sound != 0) platform::PlayWaveResource(programme.waveId);
@@ -167,7 +168,7 @@ void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const 
             gathered.push_back({::aircraft::ViewDepth(puff.position, view), slot * kSlotStride + j});
         }
     }
-    ::aircraft::SortFarthestFirst(gathered);
+    ::aircraft::SortFarthestFirst(gathered, sortScratch);
     for (const DepthKey& key : gathered) {
         aircraft[key.index / kSlotStride].Smoke().DrawParticle(device, key.index % kSlotStride, now, view);
     }

@@ -81,6 +81,7 @@ private:
     gfx::Vec3 eye;
     std::optional<CullRect> cullRect;
     std::vector<DepthKey> gathered;  // scratch for the merged smoke, sized once in Init
+    std::vector<DepthKey> sortScratch;
 };
 
 // Constructs programme `number`, or returns nullptr when the number names no programme or the
