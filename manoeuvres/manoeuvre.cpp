@@ -38,10 +38,6 @@ ScreenPoint Project(const gfx::Vec3& p, const gfx::Matrix& viewProjection, const
             static_cast<float>(viewport.y) + (1.0f - y) * static_cast<float>(viewport.height) * 0.5f};
 }
 
-bool Inside(const CullRect& rect, const ScreenPoint& p) {
-    return !(p.x < rect.left || p.x > rect.right || p.y < rect.top || p.y > rect.bottom);
-}
-
 void SetSmokeStates(scene::Device& device) {
     device.SetRenderState(scene::RenderState::kZFunc, scene::kCmpLessEqual);
     device.SetTextureStageState(0, scene::TextureStageState::kAlphaOp, scene::kTopModulate);
@@ -164,7 +160,10 @@ void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const 
         for (std::uint32_t j = 0; j < puffs.size(); ++j) {
             const auto& puff = puffs[j];
             if (!::aircraft::IsAlive(puff, now)) continue;
-            if (cull && !Inside(*cullRect, Project(puff.position, viewProjection, viewport))) continue;
+            if (cull) {
+                const ScreenPoint at = Project(puff.position, viewProjection, viewport);
+                if (!InsideCullRect(*cullRect, at.x, at.y)) continue;
+            }
             gathered.push_back({::aircraft::ViewDepth(puff.position, view), slot * kSlotStride + j});
         }
     }

@@ -26,6 +26,11 @@ struct CullRect {
     float left, right, top, bottom;
 };
 
+// Whether a projected point is drawn; a point on an edge counts as inside.
+constexpr bool InsideCullRect(const CullRect& rect, float x, float y) {
+    return !(x < rect.left || x > rect.right || y < rect.top || y > rect.bottom);
+}
+
 inline constexpr float kNearPlane = 13.0f;
 inline constexpr float kFarPlane = 1000.0f;
 inline constexpr float kCullMargin = 100.0f;

@@ -6,12 +6,15 @@
 #include "manoeuvres/manoeuvre.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "platform/resources.h"
+#include "platform/sound.h"
 #include "scene/recording_device.h"
 
 namespace {
 
 using manoeuvres::FlightData;
 using manoeuvres::Keyframe;
+using manoeuvres::Aircraft;
 using manoeuvres::Manoeuvre;
 using manoeuvres::Programme;
 using scene::CallKind;
@@ -191,6 +194,131 @@ TEST_F(ManoeuvreTest, UnflyableAndUnknownProgrammesCreateNothing) {
     for (int n = 1; n <= 40; ++n) {
         EXPECT_EQ(manoeuvres::CreateManoeuvre(n) != nullptr, manoeuvres::FindFlightData(n) != nullptr) << n;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A one-triangle model standing in for both aircraft models, so trails are made ready.
+constexpr char kTinyModel[] = R"(xof 0302txt 0064
+Mesh {
+ 3;
+ 0.0;0.0;0.0;,
+ 0.1;0.0;0.0;,
+ 0.0;0.1;0.0;;
+ 1;
+ 3;0,1,2;;
+ MeshMaterialList {
+  1;
+  1;
+  0;;
+  Material {
+   1.0;1.0;1.0;1.0;;
+   5.0;
+   0.0;0.0;0.0;;
+   0.0;0.0;0.0;;
+  }
+ }
+}
+)";
+
+class ManoeuvreSmokeTest : public ManoeuvreTest {
+protected:
+    ManoeuvreSmokeTest() {
+        const std::vector<std::uint8_t> model(std::begin(kTinyModel), std::end(kTinyModel) - 1);
+        resources.Replace(platform::ResourceType::kMESH, 162, model);
+        resources.Replace(platform::ResourceType::kMESH, 164, model);
+    }
+    platform::ScopedResourceOverride resources;
+};
+
+TEST(CullRect, PointsOnTheEdgeAreInside) {
+    const manoeuvres::CullRect rect{-100.0f, 740.0f, -100.0f, 580.0f};
+    EXPECT_TRUE(manoeuvres::InsideCullRect(rect, -100.0f, -100.0f));
+    EXPECT_TRUE(manoeuvres::InsideCullRect(rect, 740.0f, 580.0f));
+    EXPECT_FALSE(manoeuvres::InsideCullRect(rect, std::nextafter(740.0f, 1e9f), 300.0f));
+    EXPECT_FALSE(manoeuvres::InsideCullRect(rect, 300.0f, std::nextafter(-100.0f, -1e9f)));
+}
+
+TEST_F(ManoeuvreSmokeTest, APuffWhoseAgeEqualsItsLifetimeIsNotDrawn) {
+    TestProgramme p(22, 1000000);  // fixed target, smoke merged without culling
+    for (auto& track : p.tracks) {
+        for (auto& key : track) key.smoke = 0;
+        track[0].smoke = 1;  // only the frame at progress 0 emits: one nozzle puff each
+    }
+    Manoeuvre m(p.info, p.data);
+    m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
+    ASSERT_TRUE(m.Update(device));
+    for (Aircraft& plane : m.Formation()) {
+        ASSERT_EQ(plane.Smoke().ParticleCount(), 1u);
+        EXPECT_EQ(plane.Smoke().Particles()[0].lifetime, 85000u);
+    }
+    clock.Advance(84999);
+    device.ForgetCalls();
+    ASSERT_TRUE(m.Update(device));
+    EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 6u);
+    clock.Advance(1);
+    device.ForgetCalls();
+    ASSERT_TRUE(m.Update(device));
+    EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 0u);
+}
+
+TEST_F(ManoeuvreSmokeTest, MergedSmokeIsDrawnFarthestFirstAcrossTheFormation) {
+    TestProgramme p(22, 20000);
+    Manoeuvre m(p.info, p.data);
+    m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
+    for (int frame = 0; frame < 30; ++frame) {
+        ASSERT_TRUE(m.Update(device));
+        clock.Advance(100);
+    }
+    device.ForgetCalls();
+    ASSERT_TRUE(m.Update(device));
+    const gfx::Matrix view = device.State().view;
+    const auto draws = device.CallsOf(CallKind::kDrawPrimitive);
+    ASSERT_GT(draws.size(), 100u);
+    float previous = 1e30f;
+    for (const auto& draw : draws) {
+        const gfx::Vec3 at{draw.world.m[3][0], draw.world.m[3][1], draw.world.m[3][2]};
+        const float depth = ::aircraft::ViewDepth(at, view);
+        EXPECT_LE(depth, previous + 1e-3f);
+        previous = depth;
+    }
+}
+
+TEST_F(ManoeuvreSmokeTest, CulledSmokeLeavesOutPuffsFarOffScreen) {
+    TestProgramme p(15, 25000);  // tracked camera, culled: the pass starts 200 units behind the target
+    for (auto& track : p.tracks) {
+        for (auto& key : track) key.z -= 200.0f;
+    }
+    Manoeuvre m(p.info, p.data);
+    m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
+    for (int frame = 0; frame < 10; ++frame) {
+        ASSERT_TRUE(m.Update(device));
+        clock.Advance(100);
+    }
+    std::uint32_t live = 0;
+    for (Aircraft& plane : m.Formation()) live += plane.Smoke().ParticleCount();
+    ASSERT_GT(live, 0u);
+    device.ForgetCalls();
+    ASSERT_TRUE(m.Update(device));
+    EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ManoeuvreTest, TheRecordingStartsOnlyWithSoundOn) {
+    ASSERT_TRUE(platform::ReopenSoundOutput("dummy"));
+    for (int sound : {0, 1}) {
+        platform::StopAllSound();
+        auto m = manoeuvres::CreateManoeuvre(37);
+        m->Init(device, kEye.x, kEye.y, kEye.z, 640, 480, sound);
+        EXPECT_EQ(platform::IsSoundPlaying(), sound != 0) << "sound " << sound;
+    }
+    platform::StopAllSound();
+    platform::CloseSoundOutput();
 }
 
 }  // namespace
