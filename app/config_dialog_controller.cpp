@@ -29,7 +29,7 @@ std::string ProgrammeItemName(int number) {
     return name;
 }
 
-void ConfigDialogController::Open(const DialogSettings& settings) {
+void ConfigDialogController::Open(const Settings& settings) {
     sound = settings.sound != 0 ? 1 : 0;
     volume = std::clamp(settings.volume, kVolumeMin, kVolumeMax);
     smoke = std::clamp(settings.smoke, kSmokeMin, kSmokeMax);
@@ -136,7 +136,7 @@ std::string_view ConfigDialogController::RefusalMessage(OkResult result) {
     return {};
 }
 
-void ConfigDialogController::ApplyTo(DialogSettings& settings) const {
+void ConfigDialogController::ApplyTo(Settings& settings) const {
     settings.program = program;
     settings.sound = sound;
     settings.volume = volume;

@@ -11,18 +11,9 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr std::size_t kPlayListLength = 40;
-inline constexpr int kProgrammeCount = 40;
+#include "app/saver_app.h"
 
-// The six settings the dialog edits, as the application holds them.
-struct DialogSettings {
-    std::array<signed char, kPlayListLength> program{};  // ends at the first 0
-    int sound = 1;
-    int width = 800;
-    int height = 600;
-    int volume = 65535;
-    int smoke = 2;
-};
+inline constexpr int kProgrammeCount = 40;
 
 struct Resolution {
     int width;
@@ -67,7 +58,7 @@ public:
     };
 
     // Fills both lists and the control values from the settings and sets the enable states.
-    void Open(const DialogSettings& settings);
+    void Open(const Settings& settings);
 
     const std::vector<ProgrammeItem>& Items(ListId list) const { return list == ListId::Play ? play : available; }
     bool AddEnabled() const { return addEnabled; }
@@ -96,7 +87,7 @@ public:
     static std::string_view RefusalMessage(OkResult result);
 
     // After an accepted OK: the play list, sound, volume, smoke and resolution into `settings`.
-    void ApplyTo(DialogSettings& settings) const;
+    void ApplyTo(Settings& settings) const;
 
 private:
     std::vector<ProgrammeItem>& List(ListId list) { return list == ListId::Play ? play : available; }

@@ -14,7 +14,7 @@ constexpr const char* kSaverWindowClass = "ssKZClass";
 
 }  // namespace
 
-CConfigDlg::CConfigDlg(DialogSettings& editedSettings) : CDialog(kConfigDialogId), settings(editedSettings) {
+CConfigDlg::CConfigDlg(Settings& editedSettings) : CDialog(kConfigDialogId), settings(editedSettings) {
     SetWindowClassName(kSaverWindowClass);
 }
 
@@ -85,7 +85,13 @@ void CConfigDlg::OnOK() {
     EndDialog(IDOK);
 }
 
-int RunConfigDialog(DialogSettings& settings) {
-    CConfigDlg dialog(settings);
-    return dialog.DoModal();
+int RunConfiguration(CSaverApp& app, CConfigDlg& dialog) {
+    const int result = dialog.DoModal();
+    if (result == IDOK && !app.SaveSettings()) platform::ShowMessage(kSettingsNotSavedMessage);
+    return result;
+}
+
+int RunConfigDialog(CSaverApp& app) {
+    CConfigDlg dialog(app.settings);
+    return RunConfiguration(app, dialog);
 }

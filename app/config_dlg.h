@@ -3,6 +3,8 @@
 // full-screen resolution, sound, volume and smoke amount. The controller decides; this class
 // shows its state in the controls and passes the user's actions to it.
 
+#include <string_view>
+
 #include "app/config_dialog_controller.h"
 #include "app/framework/dialog.h"
 
@@ -30,7 +32,7 @@ enum ConfigControlId : int {
 class CConfigDlg : public framework::CDialog {
 public:
     // `settings` is read when the dialog opens and written only when it ends with OK.
-    explicit CConfigDlg(DialogSettings& settings);
+    explicit CConfigDlg(Settings& settings);
 
     const ConfigDialogController& Controller() const { return controller; }
 
@@ -43,10 +45,15 @@ private:
     void ShowList(int id, ListId list);
     void ShowState();
 
-    DialogSettings& settings;
+    Settings& settings;
     ConfigDialogController controller;
 };
 
-// Runs the configuration dialog over `settings`: the end code of the dialog (framework::IDOK
-// when the user confirmed and `settings` now hold the choices), or -1 when it could not be shown.
-int RunConfigDialog(DialogSettings& settings);
+inline constexpr std::string_view kSettingsNotSavedMessage = "設定を保存できませんでした";
+
+// The configuration mode: runs `dialog` (made over `app.settings`) and, when it ends with OK,
+// saves the settings; a failed save is reported in a message box. Returns the dialog's end
+// code, -1 when it could not be shown.
+int RunConfiguration(CSaverApp& app, CConfigDlg& dialog);
+// The same with the configuration dialog itself.
+int RunConfigDialog(CSaverApp& app);

@@ -20,11 +20,15 @@ struct Image {
 
 // Larger images are refused before anything is allocated for them: a few header bytes must
 // not be able to claim gigabytes. Every texture of the system is far smaller.
-inline constexpr unsigned kMaxImageSide = 8192;
+inline constexpr unsigned kMaxImageSide = 4096;
 
 // Baseline and progressive JPEG, colour or grey (alpha 255). Nothing for corrupt or truncated
 // data, for images the library only warns about, and for CMYK.
 std::optional<Image> DecodeJpeg(ByteSpan bytes);
+
+// Baseline JPEG of an image (alpha dropped) at quality 1 to 100; empty for an empty image. For
+// the tools and tests that make images of their own.
+std::vector<std::uint8_t> EncodeJpeg(const Image& image, int quality);
 
 // Targa true colour, uncompressed (type 2) or run-length (type 10), 24 or 32 bits per pixel
 // (the fourth byte is alpha), rows stored from the bottom or from the top. Nothing for any
@@ -37,7 +41,7 @@ std::optional<Image> DecodeImage(ByteSpan bytes);
 // The smallest power of two >= n (1 for 0).
 unsigned RoundUpToPowerOfTwo(unsigned n);
 
-// Resampled with a linear (tent) filter, pixel centres aligned, edges clamped.
+// Resampled with a linear (tent) filter, pixel centres aligned; nothing from beyond the edges.
 Image ResizeImage(const Image& image, unsigned width, unsigned height);
 
 // The texture levels the library's defaults make: level 0 is the image resampled to the next

@@ -21,6 +21,8 @@ namespace scene {
 using platform::HResult;
 using platform::kFail;
 using platform::kOk;
+using platform::Failed;
+using platform::Succeeded;
 
 enum class TransformType : std::uint32_t { kView = 2, kProjection = 3, kWorld = 256 };
 

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint32_t kTrue = 1;
 constexpr std::uint32_t kFalse = 0;
-constexpr std::uint32_t kBlendInvDestColor = 11;  // the last factor every device can blend with
+constexpr std::uint32_t kBlendSrcAlphaSat = 11;  // the last of the factors every device here blends with
 
 bool InRange(std::uint32_t value, std::uint32_t low, std::uint32_t high) { return value >= low && value <= high; }
 
@@ -21,7 +21,7 @@ bool ValidRenderStateValue(RenderState state, std::uint32_t value) {
         return value <= kTrue;
     case RenderState::kSrcBlend:
     case RenderState::kDestBlend:
-        return InRange(value, kBlendZero, kBlendInvDestColor);
+        return InRange(value, kBlendZero, kBlendSrcAlphaSat);
     case RenderState::kCullMode:
         return InRange(value, kCullNone, kCullCcw);
     case RenderState::kZFunc:

@@ -43,9 +43,14 @@ public:
     HResult SetTexture(std::uint32_t stage, Texture* texture);
     HResult SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset, std::uint32_t stride);
 
-    std::uint32_t Get(RenderState state) const { return renderStates.at(state); }
-    std::uint32_t Get(TextureStageState type) const { return stageStates.at(type); }
-    std::uint32_t Get(SamplerState type) const { return samplerStates.at(type); }
+    // The current value; 0 for a state the device does not know.
+    std::uint32_t Get(RenderState state) const { return ValueIn(renderStates, state); }
+    std::uint32_t Get(TextureStageState type) const { return ValueIn(stageStates, type); }
+    std::uint32_t Get(SamplerState type) const { return ValueIn(samplerStates, type); }
+    // Whether a known state already has `value`, so that setting it again changes nothing.
+    bool Holds(RenderState state, std::uint32_t value) const { return Holds(renderStates, state, value); }
+    bool Holds(TextureStageState type, std::uint32_t value) const { return Holds(stageStates, type, value); }
+    bool Holds(SamplerState type, std::uint32_t value) const { return Holds(samplerStates, type, value); }
 
     // kOk when stream 0 holds every vertex the draw reads; kFail otherwise (nothing may be drawn).
     HResult CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
@@ -64,6 +69,17 @@ public:
     bool inScene = false;
 
 private:
+    template <typename Key>
+    static std::uint32_t ValueIn(const std::map<Key, std::uint32_t>& values, Key key) {
+        auto found = values.find(key);
+        return found == values.end() ? 0 : found->second;
+    }
+    template <typename Key>
+    static bool Holds(const std::map<Key, std::uint32_t>& values, Key key, std::uint32_t value) {
+        auto found = values.find(key);
+        return found != values.end() && found->second == value;
+    }
+
     std::map<RenderState, std::uint32_t> renderStates;
     std::map<TextureStageState, std::uint32_t> stageStates;
     std::map<SamplerState, std::uint32_t> samplerStates;

@@ -66,7 +66,12 @@ public:
         : journal(std::move(owner)), widthPixels(width), heightPixels(height) {
         ++journal->textures;
     }
-    ~RecordingTexture() override { --journal->textures; }
+    ~RecordingTexture() override {
+        --journal->textures;
+        if (journal->state.texture == this) {
+            journal->state.texture = nullptr;  // a device holds no dangling binding
+        }
+    }
     unsigned Width() const override { return widthPixels; }
     unsigned Height() const override { return heightPixels; }
 
@@ -105,13 +110,18 @@ public:
         : journal(std::move(owner)), memory(length) {
         journal->buffers.insert(this);
     }
-    ~RecordingVertexBuffer() override { journal->buffers.erase(this); }
+    ~RecordingVertexBuffer() override {
+        journal->buffers.erase(this);
+        if (journal->state.stream.buffer == this) {
+            journal->state.stream = {};  // a device holds no dangling binding
+        }
+    }
 
     std::size_t Length() const override { return memory.size(); }
     std::span<std::byte> Lock() override {
         RecordedCall call = Call(CallKind::kLock);
         call.buffer = this;
-        bool locked = platform::Succeeded(journal->Record(call, [] { return kOk; }));
+        bool locked = Succeeded(journal->Record(call, [] { return kOk; }));
         return locked ? std::span<std::byte>(memory) : std::span<std::byte>();
     }
     void Unlock() override {
@@ -151,7 +161,7 @@ std::size_t RecordingDevice::Count(CallKind kind) const {
 std::vector<RecordedCall> RecordingDevice::Draws() const {
     std::vector<RecordedCall> found;
     std::ranges::copy_if(journal->calls, std::back_inserter(found), [](const RecordedCall& call) {
-        return platform::Succeeded(call.result) && (call.kind == CallKind::kDrawPrimitive || call.kind == CallKind::kDrawSubset);
+        return Succeeded(call.result) && (call.kind == CallKind::kDrawPrimitive || call.kind == CallKind::kDrawSubset);
     });
     return found;
 }

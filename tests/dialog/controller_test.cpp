@@ -13,14 +13,15 @@ namespace {
 
 using OkResult = ConfigDialogController::OkResult;
 
-DialogSettings WithPlayList(std::initializer_list<int> entries) {
-    DialogSettings s;
+Settings WithPlayList(std::initializer_list<int> entries) {
+    Settings s;
+    s.program.fill(0);
     std::size_t i = 0;
     for (int e : entries) s.program[i++] = static_cast<signed char>(e);
     return s;
 }
 
-DialogSettings Defaults() { return WithPlayList({1, 2, 3, 4, 16, 24, 27}); }
+Settings Defaults() { return WithPlayList({1, 2, 3, 4, 16, 24, 27}); }
 
 // Programme numbers of a list, top down.
 std::vector<int> Numbers(const ConfigDialogController& c, ListId list) {
@@ -54,7 +55,7 @@ std::vector<int> Range(int first, int last, std::initializer_list<int> except = 
     return numbers;
 }
 
-std::vector<int> StoredPlayList(const DialogSettings& s) {
+std::vector<int> StoredPlayList(const Settings& s) {
     std::vector<int> list;
     for (signed char e : s.program) {
         if (e == 0) break;
@@ -63,7 +64,7 @@ std::vector<int> StoredPlayList(const DialogSettings& s) {
     return list;
 }
 
-DialogSettings Confirm(ConfigDialogController& c, DialogSettings s, ConfigDialogController::ControlValues values) {
+Settings Confirm(ConfigDialogController& c, Settings s, ConfigDialogController::ControlValues values) {
     EXPECT_EQ(c.Ok(values), OkResult::Accepted);
     c.ApplyTo(s);
     return s;
@@ -85,7 +86,7 @@ TEST(ConfigDialogOpening, DefaultSettingsFillBothListsAndControls) {
 }
 
 TEST(ConfigDialogOpening, StoredValuesOutsideTheControlsAreBroughtIntoThem) {
-    DialogSettings s = Defaults();
+    Settings s = Defaults();
     s.width = 1920;
     s.height = 1080;
     s.volume = 70000;
@@ -98,7 +99,7 @@ TEST(ConfigDialogOpening, StoredValuesOutsideTheControlsAreBroughtIntoThem) {
     EXPECT_EQ(c.SmokePosition(), 1);
     EXPECT_TRUE(c.SoundChecked());
 
-    const DialogSettings stored = Confirm(c, s, {c.SoundChecked(), c.ResolutionIndex(), c.VolumePosition(), c.SmokePosition()});
+    const Settings stored = Confirm(c, s, {c.SoundChecked(), c.ResolutionIndex(), c.VolumePosition(), c.SmokePosition()});
     EXPECT_EQ(stored.width, 640);
     EXPECT_EQ(stored.height, 480);
     EXPECT_EQ(stored.sound, 1);
@@ -218,7 +219,7 @@ TEST(ConfigDialogEditing, MoveUpAndDownMoveSelectedBlocksAndStopAtTheEnds) {
 
 TEST(ConfigDialogOk, EmptyPlayListIsRefusedAndChangesNothing) {
     ConfigDialogController c;
-    const DialogSettings before = Defaults();
+    const Settings before = Defaults();
     c.Open(before);
     c.SelectAll(ListId::Play);
     c.Remove();
@@ -230,14 +231,14 @@ TEST(ConfigDialogOk, EmptyPlayListIsRefusedAndChangesNothing) {
 
 TEST(ConfigDialogOk, StoresThePlayListAndTheControls) {
     ConfigDialogController c;
-    DialogSettings s = Defaults();
+    Settings s = Defaults();
     s.width = 1024;
     s.height = 700;
     c.Open(s);
     Click(c, ListId::Play, {1});
     c.MoveDown();
     for (int smoke = 1; smoke <= 3; ++smoke) {
-        const DialogSettings stored = Confirm(c, s, {false, 3, 65535, smoke});
+        const Settings stored = Confirm(c, s, {false, 3, 65535, smoke});
         EXPECT_EQ(StoredPlayList(stored), (std::vector<int>{2, 1, 3, 4, 16, 24, 27}));
         EXPECT_EQ(stored.sound, 0);
         EXPECT_EQ(stored.width, 1280);
@@ -246,7 +247,7 @@ TEST(ConfigDialogOk, StoresThePlayListAndTheControls) {
         EXPECT_EQ(stored.smoke, smoke);
     }
     // Without a resolution chosen the stored size stays as it was, even one not offered.
-    const DialogSettings unchosen = Confirm(c, s, {true, -1, 0, 2});
+    const Settings unchosen = Confirm(c, s, {true, -1, 0, 2});
     EXPECT_EQ(unchosen.width, 1024);
     EXPECT_EQ(unchosen.height, 700);
 
@@ -274,7 +275,7 @@ TEST(ConfigDialogStoredLists, RepeatedProgrammesStayRepeatedAndReturnOnce) {
 }
 
 TEST(ConfigDialogStoredLists, MoreThanFortyItemsAreRefusedNotCut) {
-    DialogSettings s;
+    Settings s;
     s.program.fill(9);  // 40 times programme 9, no terminating 0
     ConfigDialogController c;
     c.Open(s);
@@ -289,7 +290,7 @@ TEST(ConfigDialogStoredLists, MoreThanFortyItemsAreRefusedNotCut) {
     std::fill_n(firstThirtyNine.begin(), 39, true);
     c.SelectionChanged(ListId::Play, firstThirtyNine);
     c.Remove();
-    const DialogSettings stored = Confirm(c, s, kUntouched);
+    const Settings stored = Confirm(c, s, kUntouched);
     std::vector<int> expected{9};
     for (int n : Range(1, 40, {9})) expected.push_back(n);
     EXPECT_EQ(StoredPlayList(stored), expected);

@@ -2,10 +2,14 @@
 // xdotool as a user drives them.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <functional>
 #include <map>
 #include <thread>
@@ -19,13 +23,43 @@ namespace {
 
 using framework::DialogRect;
 
-DialogSettings DefaultSettings() {
-    DialogSettings s;
-    const signed char defaults[] = {1, 2, 3, 4, 16, 24, 27};
-    std::copy(std::begin(defaults), std::end(defaults), s.program.begin());
+Settings DefaultSettings() {
+    Settings s;
     s.volume = 30000;
     return s;
 }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A settings folder of the test's own, and the application reading its settings from it as
+// the configuration mode does.
+class SettingsFolder {
+public:
+    SettingsFolder() {
+        char pattern[] = "/tmp/vantaro-dialog-XXXXXX";
+        folder = mkdtemp(pattern) ? pattern : "";
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~SettingsFolder() { RunCommand("rm -rf '" + folder + "'"); }
+
+    std::string File() const { return folder + "/KELDRAN/Vantaro.ini"; }
+
+    std::unique_ptr<CSaverApp> LoadApp() const {
+        auto app = std::make_unique<CSaverApp>();
+        app->startupVolume = 30000;
+        app->SetRegistryKey("KELDRAN");
+        app->LoadSettings();
+        return app;
+    }
+
+private:
+    std::string folder;
+};
 
 // Where the controls stand on the screen, taken on the dialog's thread once it is shown.
 struct Screen {
@@ -51,20 +85,15 @@ class DrivenConfigDlg : public CConfigDlg {
 public:
     using Script = std::function<void(const Screen&)>;
 
-    DrivenConfigDlg(DialogSettings& edited, Script driver) : CConfigDlg(edited), script(std::move(driver)) {}
+    DrivenConfigDlg(Settings& edited, Script driver) : CConfigDlg(edited), script(std::move(driver)) {}
+    // The test has finished with the dialog: the driver stops.
     ~DrivenConfigDlg() override {
-        if (worker.joinable()) worker.join();
-    }
-
-    int Run() {
-        const int result = DoModal();
         ended = true;
         if (worker.joinable()) worker.join();
-        return result;
     }
 
-    bool shownAt = false;
-    std::vector<std::pair<int, DialogRect>> placedWrongly;  // control id, where it stands
+    int Run() { return DoModal(); }
+
 
 private:
     void OnShown() override {
@@ -74,7 +103,6 @@ private:
         for (const auto& control : Template()->controls) {
             if (control.id != framework::IDC_STATIC) screen.controls[control.id] = *ControlRect(control.id);
         }
-        shownAt = true;
         worker = std::thread([this, screen] {
             script(screen);
             // A script that left the dialog open must not hang the test: Escape ends it.
@@ -110,7 +138,7 @@ void ClickItem(const Screen& s, int listId, int index) {
     ClickAt(r.x + r.width / 3, r.y + 2 + index * s.itemHeight + s.itemHeight / 2);
 }
 
-std::vector<int> PlayList(const DialogSettings& s) {
+std::vector<int> PlayList(const Settings& s) {
     std::vector<int> list;
     for (signed char e : s.program) {
         if (e == 0) break;
@@ -135,9 +163,10 @@ protected:
 };
 
 TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
-    DialogSettings settings = DefaultSettings();
+    SettingsFolder folder;
+    const auto app = folder.LoadApp();
     std::string saverWindows;
-    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog(app->settings, [&](const Screen& s) {
         saverWindows = CommandOutput("xdotool search --class ssKZClass");
         ClickItem(s, IDC_AVAILABLE_LIST, 1);  // programme 6
         ClickItem(s, IDC_AVAILABLE_LIST, 0);  // programme 5
@@ -157,41 +186,61 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
         Key("Home");                          // least smoke
         ClickControl(s, framework::IDOK);
     });
-    ASSERT_EQ(dialog.Run(), framework::IDOK);
+    ASSERT_EQ(RunConfiguration(*app, dialog), framework::IDOK);
 
-    EXPECT_EQ(PlayList(settings), (std::vector<int>{2, 3, 4, 16, 24, 6, 27, 5}));
-    EXPECT_EQ(settings.sound, 0);
-    EXPECT_EQ(settings.volume, 65535);
-    EXPECT_EQ(settings.smoke, 1);
-    EXPECT_EQ(settings.width, 800);
-    EXPECT_EQ(settings.height, 600);
+    const Settings stored = folder.LoadApp()->settings;
+    EXPECT_EQ(PlayList(stored), (std::vector<int>{2, 3, 4, 16, 24, 6, 27, 5}));
+    EXPECT_EQ(stored.sound, 0);
+    EXPECT_EQ(stored.volume, 65535);
+    EXPECT_EQ(stored.smoke, 1);
+    EXPECT_EQ(stored.width, 800);
+    EXPECT_EQ(stored.height, 600);
     // Programme 1 went back to the top of the available list.
     EXPECT_EQ(dialog.Controller().Items(ListId::Available).front().data, 0);
     // While the dialog is open, a second start of the program finds it.
     EXPECT_FALSE(saverWindows.empty());
 }
 
-TEST_F(DialogOnScreen, EmptyPlayListIsRefusedAndCancelKeepsTheSettings) {
-    const DialogSettings before = DefaultSettings();
-    DialogSettings settings = before;
+TEST_F(DialogOnScreen, EmptyPlayListIsRefusedAndCancelLeavesTheFileAsItWas) {
+    SettingsFolder folder;
+    auto app = folder.LoadApp();
+    app->settings.width = 1024;
+    ASSERT_TRUE(app->SaveSettings());
+    const std::string before = ReadFile(folder.File());
+    app = folder.LoadApp();
     platform::MessageCapture messages;
-    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog(app->settings, [&](const Screen& s) {
         ClickControl(s, IDC_PLAY_SELECT_ALL);
         ClickControl(s, IDC_REMOVE);
         ClickControl(s, framework::IDOK);  // refused: the dialog stays open for Cancel
         ClickControl(s, IDC_SOUND);
         ClickControl(s, framework::IDCANCEL);
     });
-    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+    ASSERT_EQ(RunConfiguration(*app, dialog), framework::IDCANCEL);
 
     EXPECT_TRUE(dialog.Controller().Items(ListId::Play).empty());
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kEmptyPlayListMessage)});
-    EXPECT_EQ(PlayList(settings), PlayList(before));
-    EXPECT_EQ(settings.sound, before.sound);
+    EXPECT_EQ(ReadFile(folder.File()), before);
+    EXPECT_EQ(app->settings.sound, 1);
+}
+
+TEST_F(DialogOnScreen, AFailedSaveIsReported) {
+    // A settings folder that cannot be made: its parent is a file.
+    const std::string blocked = "/tmp/vantaro-dialog-blocked-" + std::to_string(getpid());
+    RunCommand("touch '" + blocked + "'");
+    setenv("XDG_CONFIG_HOME", (blocked + "/config").c_str(), 1);
+    CSaverApp unwritable;
+    unwritable.SetRegistryKey("KELDRAN");
+    unwritable.LoadSettings();
+    platform::MessageCapture messages;
+    DrivenConfigDlg dialog(unwritable.settings, [&](const Screen& s) { ClickControl(s, framework::IDOK); });
+    EXPECT_EQ(RunConfiguration(unwritable, dialog), framework::IDOK);
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kSettingsNotSavedMessage)});
+    RunCommand("rm -f '" + blocked + "'");
 }
 
 TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
-    DialogSettings settings = DefaultSettings();
+    Settings settings = DefaultSettings();
     std::string versionWindows;
     DrivenConfigDlg dialog(settings, [&](const Screen& s) {
         ClickItem(s, IDC_AVAILABLE_LIST, 0);
@@ -208,7 +257,7 @@ TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
 }
 
 TEST_F(DialogOnScreen, ControlsStandWhereTheTemplatePutsThem) {
-    DialogSettings settings = DefaultSettings();
+    Settings settings = DefaultSettings();
     Screen seen;
     DrivenConfigDlg dialog(settings, [&](const Screen& s) {
         seen = s;
