@@ -17,6 +17,7 @@
 #include "app/config_dlg.h"
 #include "app/version_dlg.h"
 #include "platform/message_box.h"
+#include "platform/resources.h"
 #include "xvfb_display.h"
 
 namespace {
@@ -80,28 +81,27 @@ void Key(const std::string& keys) {
     Pause();
 }
 
-// A configuration dialog that runs `script` on a thread of its own once it is on screen.
-class DrivenConfigDlg : public CConfigDlg {
+// A dialog that runs `script` on a thread of its own once it is on screen.
+template <typename Dialog>
+class Driven : public Dialog {
 public:
     using Script = std::function<void(const Screen&)>;
 
-    DrivenConfigDlg(Settings& edited, Script driver) : CConfigDlg(edited), script(std::move(driver)) {}
+    template <typename... Args>
+    explicit Driven(Script driver, Args&&... args) : Dialog(std::forward<Args>(args)...), script(std::move(driver)) {}
     // The test has finished with the dialog: the driver stops.
-    ~DrivenConfigDlg() override {
+    ~Driven() override {
         ended = true;
         if (worker.joinable()) worker.join();
     }
 
-    int Run() { return DoModal(); }
-
-
 private:
     void OnShown() override {
         Screen screen;
-        screen.client = *ClientRect();
-        screen.itemHeight = ListItemHeight();
-        for (const auto& control : Template()->controls) {
-            if (control.id != framework::IDC_STATIC) screen.controls[control.id] = *ControlRect(control.id);
+        screen.client = *this->ClientRect();
+        screen.itemHeight = this->ListItemHeight();
+        for (const auto& control : this->Template()->controls) {
+            if (control.id != framework::IDC_STATIC) screen.controls[control.id] = *this->ControlRect(control.id);
         }
         worker = std::thread([this, screen] {
             script(screen);
@@ -117,6 +117,8 @@ private:
     std::thread worker;
     std::atomic<bool> ended{false};
 };
+
+using DrivenConfigDlg = Driven<CConfigDlg>;
 
 // With VANTARO_DIALOG_SCREENSHOTS set to a folder, saves the dialog's client area there.
 void Screenshot(const Screen& s, const std::string& name) {
@@ -166,7 +168,7 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
     SettingsFolder folder;
     const auto app = folder.LoadApp();
     std::string saverWindows;
-    DrivenConfigDlg dialog(app->settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog([&](const Screen& s) {
         saverWindows = CommandOutput("xdotool search --class ssKZClass");
         ClickItem(s, IDC_AVAILABLE_LIST, 1);  // programme 6
         ClickItem(s, IDC_AVAILABLE_LIST, 0);  // programme 5
@@ -185,7 +187,7 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
         ClickControl(s, IDC_SMOKE);
         Key("Home");                          // least smoke
         ClickControl(s, framework::IDOK);
-    });
+    }, app->settings);
     ASSERT_EQ(RunConfiguration(*app, dialog), framework::IDOK);
 
     const Settings stored = folder.LoadApp()->settings;
@@ -209,13 +211,13 @@ TEST_F(DialogOnScreen, EmptyPlayListIsRefusedAndCancelLeavesTheFileAsItWas) {
     const std::string before = ReadFile(folder.File());
     app = folder.LoadApp();
     platform::MessageCapture messages;
-    DrivenConfigDlg dialog(app->settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog([&](const Screen& s) {
         ClickControl(s, IDC_PLAY_SELECT_ALL);
         ClickControl(s, IDC_REMOVE);
         ClickControl(s, framework::IDOK);  // refused: the dialog stays open for Cancel
         ClickControl(s, IDC_SOUND);
         ClickControl(s, framework::IDCANCEL);
-    });
+    }, app->settings);
     ASSERT_EQ(RunConfiguration(*app, dialog), framework::IDCANCEL);
 
     EXPECT_TRUE(dialog.Controller().Items(ListId::Play).empty());
@@ -233,7 +235,7 @@ TEST_F(DialogOnScreen, AFailedSaveIsReported) {
     unwritable.SetRegistryKey("KELDRAN");
     unwritable.LoadSettings();
     platform::MessageCapture messages;
-    DrivenConfigDlg dialog(unwritable.settings, [&](const Screen& s) { ClickControl(s, framework::IDOK); });
+    DrivenConfigDlg dialog([&](const Screen& s) { ClickControl(s, framework::IDOK); }, unwritable.settings);
     EXPECT_EQ(RunConfiguration(unwritable, dialog), framework::IDOK);
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kSettingsNotSavedMessage)});
     RunCommand("rm -f '" + blocked + "'");
@@ -242,7 +244,7 @@ TEST_F(DialogOnScreen, AFailedSaveIsReported) {
 TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
     Settings settings = DefaultSettings();
     std::string versionWindows;
-    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog([&](const Screen& s) {
         ClickItem(s, IDC_AVAILABLE_LIST, 0);
         ClickControl(s, IDC_ADD);
         ClickControl(s, IDC_ABOUT);
@@ -250,20 +252,44 @@ TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
         Screenshot(s, "version-dialog.png");
         Key("Return");  // the version dialog opens with the focus on its OK
         Key("Escape");
-    });
-    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+    }, settings);
+    ASSERT_EQ(dialog.DoModal(), framework::IDCANCEL);
     EXPECT_FALSE(versionWindows.empty());
     EXPECT_EQ(PlayList(settings), PlayList(DefaultSettings()));
+}
+
+TEST_F(DialogOnScreen, VersionDialogShowsTheIconAndClosesWithEnter) {
+    // A plain red icon, so that its place can be found in the picture.
+    const std::string iconFile = "/tmp/vantaro-dialog-icon-" + std::to_string(getpid()) + ".png";
+    ASSERT_TRUE(RunCommand("convert -size 48x48 xc:'#ff0000' '" + iconFile + "'"));
+    const std::string png = ReadFile(iconFile);
+    RunCommand("rm -f '" + iconFile + "'");
+    platform::ScopedResourceOverride resources;
+    resources.Replace(platform::ResourceType::kICON, 128, {png.begin(), png.end()});
+
+    const auto t = framework::LoadDialogTemplate(kVersionDialogId);
+    ASSERT_TRUE(t);
+    const auto base = framework::MeasureBaseUnits(t->fontFace, t->fontPoints);
+    ASSERT_TRUE(base);
+    const DialogRect icon = framework::DialogUnitsToPixels(t->controls.front().rect, *base);
+    std::string pixel;
+    Driven<CVersionDlg> dialog([&](const Screen& s) {
+        pixel = CommandOutput("import -window root -crop 1x1+" + std::to_string(s.client.x + icon.x + 16) + "+" +
+                              std::to_string(s.client.y + icon.y + 16) + " -depth 8 txt:-");
+        Key("Return");
+    });
+    EXPECT_EQ(dialog.DoModal(), framework::IDOK);
+    EXPECT_NE(pixel.find("#FF0000"), std::string::npos) << pixel;
 }
 
 TEST_F(DialogOnScreen, ControlsStandWhereTheTemplatePutsThem) {
     Settings settings = DefaultSettings();
     Screen seen;
-    DrivenConfigDlg dialog(settings, [&](const Screen& s) {
+    DrivenConfigDlg dialog([&](const Screen& s) {
         seen = s;
         Key("Escape");
-    });
-    ASSERT_EQ(dialog.Run(), framework::IDCANCEL);
+    }, settings);
+    ASSERT_EQ(dialog.DoModal(), framework::IDCANCEL);
     const auto base = framework::MeasureBaseUnits("MS Shell Dlg", 8);
     ASSERT_TRUE(base);
     const framework::DialogTemplate* t = dialog.Template();
