@@ -149,6 +149,7 @@ struct CDialog::Impl {
 
     void Dispatch(int id);
     void ToggleItem(Control& control, GtkListBoxRow* row);
+    void FocusNeighbour(const Control& from, bool forward);
     int DefaultButtonId() const;
 
     static void OnClicked(GtkButton*, gpointer control);
@@ -310,8 +311,10 @@ void CDialog::Impl::BuildControl(Control& control, GtkWidget* parent) {
     if (!control.widget) control.widget = placed;
     control.placed = placed;
     const DialogRect r = DialogUnitsToPixels(source.rect, base);
-    gtk_widget_set_can_focus(placed, source.HasStyle("tabstop") && source.kind != ControlKind::ListBox);
-    gtk_widget_set_can_focus(control.widget, source.HasStyle("tabstop"));
+    // Only controls with a tab stop take the focus; the others keep their own setting, since
+    // some (a drop-down list) take it through an inner part.
+    if (placed != control.widget) gtk_widget_set_can_focus(placed, FALSE);
+    if (!source.HasStyle("tabstop")) gtk_widget_set_can_focus(control.widget, FALSE);
     // A drop-down list's height in the template includes its open list; closed, it is as
     // tall as its text needs. An icon is shown at its own size.
     const bool ownHeight = source.kind == ControlKind::ComboBox || source.kind == ControlKind::Icon;
@@ -375,11 +378,30 @@ gboolean CDialog::Impl::OnListButton(GtkWidget* list, GdkEventButton* event, gpo
     return TRUE;
 }
 
+// Tab leaves a list for the next control in tab order (the toolkit's list would move from item
+// to item instead).
+void CDialog::Impl::FocusNeighbour(const Control& from, bool forward) {
+    const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(controls.size());
+    const std::ptrdiff_t start = &from - controls.data();
+    for (std::ptrdiff_t step = 1; step < count; ++step) {
+        const Control& c = controls[static_cast<std::size_t>((start + (forward ? step : count - step)) % count)];
+        if (c.source->HasStyle("tabstop") && gtk_widget_is_sensitive(c.widget) &&
+            gtk_widget_child_focus(c.placed, forward ? GTK_DIR_TAB_FORWARD : GTK_DIR_TAB_BACKWARD)) {
+            return;
+        }
+    }
+}
+
 gboolean CDialog::Impl::OnListKey(GtkWidget* list, GdkEventKey* event, gpointer data) {
+    auto* control = static_cast<Control*>(data);
+    if (event->keyval == GDK_KEY_Tab || event->keyval == GDK_KEY_ISO_Left_Tab) {
+        const bool back = event->keyval == GDK_KEY_ISO_Left_Tab || (event->state & GDK_SHIFT_MASK);
+        control->dialog->FocusNeighbour(*control, !back);
+        return TRUE;
+    }
     if (event->keyval != GDK_KEY_space) return FALSE;
     GtkWidget* focused = gtk_container_get_focus_child(GTK_CONTAINER(list));
     if (focused && GTK_IS_LIST_BOX_ROW(focused)) {
-        auto* control = static_cast<Control*>(data);
         control->dialog->ToggleItem(*control, GTK_LIST_BOX_ROW(focused));
     }
     return TRUE;

@@ -226,6 +226,19 @@ TEST_F(DialogOnScreen, EmptyPlayListIsRefusedAndCancelLeavesTheFileAsItWas) {
     EXPECT_EQ(app->settings.sound, 1);
 }
 
+TEST_F(DialogOnScreen, KeyboardAloneComposesAndConfirms) {
+    Settings settings = DefaultSettings();
+    DrivenConfigDlg dialog([&](const Screen&) {
+        // From OK, Tab goes through Cancel, resolution, sound, ABOUT and volume to the list.
+        Key("Tab Tab Tab Tab Tab Tab");
+        Key("space Down Down space");  // programmes 5 and 7
+        Key("Tab Tab space");           // past the play list to Add
+        Key("Return");
+    }, settings);
+    ASSERT_EQ(dialog.DoModal(), framework::IDOK);
+    EXPECT_EQ(PlayList(settings), (std::vector<int>{1, 2, 3, 4, 16, 24, 27, 5, 7}));
+}
+
 TEST_F(DialogOnScreen, AFailedSaveIsReported) {
     // A settings folder that cannot be made: its parent is a file.
     const std::string blocked = "/tmp/vantaro-dialog-blocked-" + std::to_string(getpid());
