@@ -104,6 +104,10 @@ private:
             if (control.id != framework::IDC_STATIC) screen.controls[control.id] = *this->ControlRect(control.id);
         }
         worker = std::thread([this, screen] {
+            // Without a window manager the keyboard follows the pointer: keys reach the
+            // dialog while the pointer is over it.
+            RunCommand("xdotool mousemove " + std::to_string(screen.client.x + screen.client.width / 2) + " " +
+                       std::to_string(screen.client.y + screen.client.height / 2));
             script(screen);
             // A script that left the dialog open must not hang the test: Escape ends it.
             for (int i = 0; i < 50 && !ended; ++i) {
