@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/config_dialog_controller.h"
+#include "play_list.h"
 #include "platform/resources.h"
 
 namespace {
@@ -53,15 +54,6 @@ std::vector<int> Range(int first, int last, std::initializer_list<int> except = 
         if (std::find(except.begin(), except.end(), n) == except.end()) numbers.push_back(n);
     }
     return numbers;
-}
-
-std::vector<int> StoredPlayList(const Settings& s) {
-    std::vector<int> list;
-    for (signed char e : s.program) {
-        if (e == 0) break;
-        list.push_back(e);
-    }
-    return list;
 }
 
 Settings Confirm(ConfigDialogController& c, Settings s, ConfigDialogController::ControlValues values) {
@@ -239,7 +231,7 @@ TEST(ConfigDialogOk, StoresThePlayListAndTheControls) {
     c.MoveDown();
     for (int smoke = 1; smoke <= 3; ++smoke) {
         const Settings stored = Confirm(c, s, {false, 3, 65535, smoke});
-        EXPECT_EQ(StoredPlayList(stored), (std::vector<int>{2, 1, 3, 4, 16, 24, 27}));
+        EXPECT_EQ(PlayListOf(stored), (std::vector<int>{2, 1, 3, 4, 16, 24, 27}));
         EXPECT_EQ(stored.sound, 0);
         EXPECT_EQ(stored.width, 1280);
         EXPECT_EQ(stored.height, 1024);
@@ -253,7 +245,7 @@ TEST(ConfigDialogOk, StoresThePlayListAndTheControls) {
 
     c.SelectAll(ListId::Available);
     c.Add();
-    EXPECT_EQ(StoredPlayList(Confirm(c, s, kUntouched)).size(), 40u);
+    EXPECT_EQ(PlayListOf(Confirm(c, s, kUntouched)).size(), 40u);
 }
 
 TEST(ConfigDialogStoredLists, RepeatedProgrammesStayRepeatedAndReturnOnce) {
@@ -261,7 +253,7 @@ TEST(ConfigDialogStoredLists, RepeatedProgrammesStayRepeatedAndReturnOnce) {
     c.Open(WithPlayList({3, 7, 3, 3}));
     EXPECT_EQ(Numbers(c, ListId::Play), (std::vector<int>{3, 7, 3, 3}));
     EXPECT_EQ(Numbers(c, ListId::Available), Range(1, 40, {3, 7}));
-    EXPECT_EQ(StoredPlayList(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{3, 7, 3, 3}));
+    EXPECT_EQ(PlayListOf(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{3, 7, 3, 3}));
 
     // Removing one copy leaves the programme in the play list only.
     c.SelectionChanged(ListId::Play, {true, false, false, false});
@@ -293,7 +285,7 @@ TEST(ConfigDialogStoredLists, MoreThanFortyItemsAreRefusedNotCut) {
     const Settings stored = Confirm(c, s, kUntouched);
     std::vector<int> expected{9};
     for (int n : Range(1, 40, {9})) expected.push_back(n);
-    EXPECT_EQ(StoredPlayList(stored), expected);
+    EXPECT_EQ(PlayListOf(stored), expected);
 }
 
 TEST(ConfigDialogStoredLists, EntriesWithoutAProgrammeAreShownAndKept) {
@@ -303,7 +295,7 @@ TEST(ConfigDialogStoredLists, EntriesWithoutAProgrammeAreShownAndKept) {
     ASSERT_EQ(c.Items(ListId::Play).size(), 3u);
     EXPECT_NE(c.Items(ListId::Play)[0].name.find("50"), std::string::npos);
     EXPECT_NE(c.Items(ListId::Play)[2].name.find("-56"), std::string::npos);
-    EXPECT_EQ(StoredPlayList(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{50, 2, -56}));
+    EXPECT_EQ(PlayListOf(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{50, 2, -56}));
 
     c.SelectAll(ListId::Play);
     c.Remove();
@@ -313,7 +305,7 @@ TEST(ConfigDialogStoredLists, EntriesWithoutAProgrammeAreShownAndKept) {
     EXPECT_EQ(available.size(), 42u);
     Click(c, ListId::Available, {50});
     c.Add();
-    EXPECT_EQ(StoredPlayList(Confirm(c, Defaults(), kUntouched)), std::vector<int>{50});
+    EXPECT_EQ(PlayListOf(Confirm(c, Defaults(), kUntouched)), std::vector<int>{50});
 }
 
 // Whatever the user does, every programme stands in exactly one list, the available list in

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -15,10 +16,11 @@
 #include <thread>
 
 #include "app/config_dlg.h"
+#include "play_list.h"
 #include "app/version_dlg.h"
 #include "platform/message_box.h"
 #include "platform/resources.h"
-#include "xvfb_display.h"
+#include "tests/support/xvfb.h"
 
 namespace {
 
@@ -46,7 +48,10 @@ public:
         folder = mkdtemp(pattern) ? pattern : "";
         setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     }
-    ~SettingsFolder() { RunCommand("rm -rf '" + folder + "'"); }
+    ~SettingsFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
 
     std::string File() const { return folder + "/KELDRAN/Vantaro.ini"; }
 
@@ -69,15 +74,27 @@ struct Screen {
     int itemHeight = 0;
 };
 
+// Runs a program with the test's display; its standard output, and in `ok` whether it succeeded.
+std::string RunProgram(const std::vector<std::string>& argv, bool* ok = nullptr) {
+    int status = -1;
+    std::string output = testsupport::RunAndCapture(argv, status);
+    if (ok) *ok = status == 0;
+    return output;
+}
+
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(80)); }
 
 void ClickAt(int x, int y) {
-    RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    RunProgram({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
     Pause();
 }
 
+// Presses the keys named, separated by blanks, one after the other.
 void Key(const std::string& keys) {
-    RunCommand("xdotool key " + keys);
+    std::vector<std::string> argv{"xdotool", "key"};
+    std::istringstream names(keys);
+    for (std::string name; names >> name;) argv.push_back(name);
+    RunProgram(argv);
     Pause();
 }
 
@@ -106,8 +123,8 @@ private:
         worker = std::thread([this, screen] {
             // Without a window manager the keyboard follows the pointer: keys reach the
             // dialog while the pointer is over it.
-            RunCommand("xdotool mousemove " + std::to_string(screen.client.x + screen.client.width / 2) + " " +
-                       std::to_string(screen.client.y + screen.client.height / 2));
+            RunProgram({"xdotool", "mousemove", std::to_string(screen.client.x + screen.client.width / 2),
+                 std::to_string(screen.client.y + screen.client.height / 2)});
             script(screen);
             // A script that left the dialog open must not hang the test: Escape ends it.
             for (int i = 0; i < 50 && !ended; ++i) {
@@ -129,8 +146,9 @@ void Screenshot(const Screen& s, const std::string& name) {
     const char* dir = std::getenv("VANTARO_DIALOG_SCREENSHOTS");
     if (!dir) return;
     const DialogRect& c = s.client;
-    RunCommand("import -window root -crop " + std::to_string(c.width) + "x" + std::to_string(c.height) + "+" +
-               std::to_string(c.x) + "+" + std::to_string(c.y) + " '" + dir + "/" + name + "'");
+    RunProgram({"import", "-window", "root", "-crop",
+         std::to_string(c.width) + "x" + std::to_string(c.height) + "+" + std::to_string(c.x) + "+" + std::to_string(c.y),
+         std::string(dir) + "/" + name});
 }
 
 void ClickControl(const Screen& s, int id) {
@@ -144,30 +162,20 @@ void ClickItem(const Screen& s, int listId, int index) {
     ClickAt(r.x + r.width / 3, r.y + 2 + index * s.itemHeight + s.itemHeight / 2);
 }
 
-std::vector<int> PlayList(const Settings& s) {
-    std::vector<int> list;
-    for (signed char e : s.program) {
-        if (e == 0) break;
-        list.push_back(e);
-    }
-    return list;
-}
-
 // One display for the whole test program: the toolkit keeps its connection for the life of
 // the process.
-const XvfbDisplay& SharedDisplay() {
+std::string SharedDisplay(std::string& whyNot) {
     // The test display has no accessibility bus to talk to.
-    static const bool noAccessibilityBus = setenv("NO_AT_BRIDGE", "1", 1) == 0;
-    static const XvfbDisplay display;
-    (void)noAccessibilityBus;
-    return display;
+    setenv("NO_AT_BRIDGE", "1", 1);
+    return testsupport::StartVirtualDisplay(whyNot);
 }
 
 class DialogOnScreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!SharedDisplay().Running()) GTEST_SKIP() << "Xvfb could not be started";
-        if (!RunCommand("command -v xdotool >/dev/null")) GTEST_SKIP() << "xdotool is not installed";
+        std::string whyNot;
+        if (SharedDisplay(whyNot).empty()) GTEST_SKIP() << whyNot;
+        if (testsupport::FindProgram("xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
     }
 };
 
@@ -176,7 +184,7 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
     const auto app = folder.LoadApp();
     std::string saverWindows;
     DrivenConfigDlg dialog([&](const Screen& s) {
-        saverWindows = CommandOutput("xdotool search --class ssKZClass");
+        saverWindows = RunProgram({"xdotool", "search", "--class", "ssKZClass"});
         ClickItem(s, IDC_AVAILABLE_LIST, 1);  // programme 6
         ClickItem(s, IDC_AVAILABLE_LIST, 0);  // programme 5
         ClickControl(s, IDC_ADD);             // play list: 1 2 3 4 16 24 27 5 6
@@ -198,7 +206,7 @@ TEST_F(DialogOnScreen, ClicksComposeThePlayListAndOkStoresEverything) {
     ASSERT_EQ(RunConfiguration(*app, dialog), framework::IDOK);
 
     const Settings stored = folder.LoadApp()->settings;
-    EXPECT_EQ(PlayList(stored), (std::vector<int>{2, 3, 4, 16, 24, 6, 27, 5}));
+    EXPECT_EQ(PlayListOf(stored), (std::vector<int>{2, 3, 4, 16, 24, 6, 27, 5}));
     EXPECT_EQ(stored.sound, 0);
     EXPECT_EQ(stored.volume, 65535);
     EXPECT_EQ(stored.smoke, 1);
@@ -243,13 +251,13 @@ TEST_F(DialogOnScreen, KeyboardAloneComposesAndConfirms) {
         Key("Return");
     }, settings);
     ASSERT_EQ(dialog.DoModal(), framework::IDOK);
-    EXPECT_EQ(PlayList(settings), (std::vector<int>{1, 2, 3, 4, 16, 24, 27, 5, 7}));
+    EXPECT_EQ(PlayListOf(settings), (std::vector<int>{1, 2, 3, 4, 16, 24, 27, 5, 7}));
 }
 
 TEST_F(DialogOnScreen, AFailedSaveIsReported) {
     // A settings folder that cannot be made: its parent is a file.
     const std::string blocked = "/tmp/vantaro-dialog-blocked-" + std::to_string(getpid());
-    RunCommand("touch '" + blocked + "'");
+    std::ofstream{blocked};
     setenv("XDG_CONFIG_HOME", (blocked + "/config").c_str(), 1);
     CSaverApp unwritable;
     unwritable.SetRegistryKey("KELDRAN");
@@ -258,7 +266,7 @@ TEST_F(DialogOnScreen, AFailedSaveIsReported) {
     DrivenConfigDlg dialog([&](const Screen& s) { ClickControl(s, framework::IDOK); }, unwritable.settings);
     EXPECT_EQ(RunConfiguration(unwritable, dialog), framework::IDOK);
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kSettingsNotSavedMessage)});
-    RunCommand("rm -f '" + blocked + "'");
+    std::filesystem::remove(blocked);
 }
 
 TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
@@ -268,22 +276,24 @@ TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {
         ClickItem(s, IDC_AVAILABLE_LIST, 0);
         ClickControl(s, IDC_ADD);
         ClickControl(s, IDC_ABOUT);
-        versionWindows = CommandOutput("xdotool search --sync --onlyvisible --name 'Version|バージョン'");
+        versionWindows = RunProgram({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Version|バージョン"});
         Screenshot(s, "version-dialog.png");
         Key("Return");  // the version dialog opens with the focus on its OK
         Key("Escape");
     }, settings);
     ASSERT_EQ(dialog.DoModal(), framework::IDCANCEL);
     EXPECT_FALSE(versionWindows.empty());
-    EXPECT_EQ(PlayList(settings), PlayList(DefaultSettings()));
+    EXPECT_EQ(PlayListOf(settings), PlayListOf(DefaultSettings()));
 }
 
 TEST_F(DialogOnScreen, VersionDialogShowsTheIconAndClosesWithEnter) {
     // A plain red icon, so that its place can be found in the picture.
     const std::string iconFile = "/tmp/vantaro-dialog-icon-" + std::to_string(getpid()) + ".png";
-    ASSERT_TRUE(RunCommand("convert -size 48x48 xc:'#ff0000' '" + iconFile + "'"));
+    bool made = false;
+    RunProgram({"convert", "-size", "48x48", "xc:#ff0000", iconFile}, &made);
+    ASSERT_TRUE(made);
     const std::string png = ReadFile(iconFile);
-    RunCommand("rm -f '" + iconFile + "'");
+    std::filesystem::remove(iconFile);
     platform::ScopedResourceOverride resources;
     resources.Replace(platform::ResourceType::kICON, 128, {png.begin(), png.end()});
 
@@ -294,8 +304,9 @@ TEST_F(DialogOnScreen, VersionDialogShowsTheIconAndClosesWithEnter) {
     const DialogRect icon = framework::DialogUnitsToPixels(t->controls.front().rect, *base);
     std::string pixel;
     Driven<CVersionDlg> dialog([&](const Screen& s) {
-        pixel = CommandOutput("import -window root -crop 1x1+" + std::to_string(s.client.x + icon.x + 16) + "+" +
-                              std::to_string(s.client.y + icon.y + 16) + " -depth 8 txt:-");
+        pixel = RunProgram({"import", "-window", "root", "-crop",
+                     "1x1+" + std::to_string(s.client.x + icon.x + 16) + "+" + std::to_string(s.client.y + icon.y + 16),
+                     "-depth", "8", "txt:-"});
         Key("Return");
     });
     EXPECT_EQ(dialog.DoModal(), framework::IDOK);
