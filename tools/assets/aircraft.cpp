@@ -134,11 +134,11 @@ void AddFuselage(Mesh& mesh) {
     s.uv = [](double a, double b) { return std::array<double, 2>{b, a}; };
     s.outward = [](const V3& p) { return V3{p.x, p.y - FuselageSection(p.z).centre, 0}; };
     std::vector<double> along;
-    for (double a : Even(58)) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
-    AddSurface(mesh, kFuselageSkin, s, along, Even(44));
+    for (double a : Even(46)) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
+    AddSurface(mesh, kFuselageSkin, s, along, Even(32));
     // Jet pipe bay closed behind the nozzles.
     std::vector<V3> ring;
-    for (double b : Even(44)) ring.push_back(FuselagePoint(kTailZ, b));
+    for (double b : Even(32)) ring.push_back(FuselagePoint(kTailZ, b));
     ring.pop_back();
     AddFan(mesh, kNozzleInside, ring, {0, FuselageSection(kTailZ).centre, kTailZ}, {0, 0, 1},
            [](const V3&) { return std::array<double, 2>{0.5, 0.5}; });
@@ -151,7 +151,7 @@ void AddCanopy(Mesh& mesh) {
     };
     glass.uv = [](double a, double b) { return std::array<double, 2>{b, a}; };
     glass.outward = [](const V3& p) { return V3{p.x, p.y - CanopyBase(p.z) + 0.02, 0}; };
-    AddSurface(mesh, GlassMaterial(mesh), glass, Even(24), Even(20));
+    AddSurface(mesh, GlassMaterial(mesh), glass, Even(18), Even(16));
 
     // Frame arches: the windscreen bow, the bow between the seats and the rear bow.
     for (double zc : {-0.548, -0.405, -0.272}) {
@@ -160,14 +160,14 @@ void AddCanopy(Mesh& mesh) {
         band.position = [=](double a, double b) { return CanopyPoint(zc - half + a * 2 * half, b, 1.05); };
         band.uv = glass.uv;
         band.outward = glass.outward;
-        AddSurface(mesh, kCanopyFrame, band, Even(1), Even(20));
+        AddSurface(mesh, kCanopyFrame, band, Even(1), Even(16));
         for (double face : {-1.0, 1.0}) {
             Surface wall;
             double z = zc + face * half;
             wall.position = [=](double a, double b) { return CanopyPoint(z, b, 1.0 + 0.05 * a); };
             wall.uv = glass.uv;
             wall.outward = [=](const V3&) { return V3{0, 0, face}; };
-            AddSurface(mesh, kCanopyFrame, wall, Even(1), Even(20));
+            AddSurface(mesh, kCanopyFrame, wall, Even(1), Even(16));
         }
     }
     // Crew: helmet with visor in front of a dark seat, rear seat raised.
@@ -175,8 +175,8 @@ void AddCanopy(Mesh& mesh) {
     for (const auto& seat : seats) {
         double z = seat[0];
         double y = CanopyBase(z) + seat[1];
-        AddEllipsoid(mesh, kHelmet, {0, y, z}, {0.0165, 0.019, 0.019}, 14, 10);
-        AddEllipsoid(mesh, kVisor, {0, y - 0.002, z - 0.007}, {0.0150, 0.010, 0.014}, 12, 6);
+        AddEllipsoid(mesh, kHelmet, {0, y, z}, {0.0165, 0.019, 0.019}, 12, 8);
+        AddEllipsoid(mesh, kVisor, {0, y - 0.002, z - 0.007}, {0.0150, 0.010, 0.014}, 10, 5);
         AddBox(mesh, kCockpit, {-0.020, y - 0.045, z + 0.018}, {0.020, y + 0.010, z + 0.030});
     }
     // Instrument coaming ahead of each pilot.
@@ -238,22 +238,22 @@ void AddIntakes(Mesh& mesh) {
             return std::array<double, 2>{around < 0 ? around + 1 : around, FuselageTextureV(q.z)};
         };
         outer.outward = [=](const V3& q) { return V3{q.x - axis.x, q.y - axis.y, 0}; };
-        AddSurface(mesh, kFuselageSkin, outer, Even(10), Even(24));
+        AddSurface(mesh, kFuselageSkin, outer, Even(8), Even(18));
 
         Surface lip;
         lip.position = [=](double a, double b) { return point(front, b, 1.0 - 0.22 * a); };
         lip.uv = [](double a, double b) { return std::array<double, 2>{a, b}; };
         lip.outward = [](const V3&) { return V3{0, 0, -1}; };
-        AddSurface(mesh, kIntakeLip, lip, Even(1), Even(24));
+        AddSurface(mesh, kIntakeLip, lip, Even(1), Even(18));
 
         Surface duct;
         duct.position = [=](double a, double b) { return point(front + a * inset, b, 0.78); };
         duct.uv = lip.uv;
         duct.outward = [=](const V3& q) { return V3{axis.x - q.x, axis.y - q.y, 0}; };
-        AddSurface(mesh, kIntakeDuct, duct, Even(1), Even(24));
+        AddSurface(mesh, kIntakeDuct, duct, Even(1), Even(18));
 
         std::vector<V3> ring;
-        for (double t : Even(24)) ring.push_back(point(front + inset, t, 0.78));
+        for (double t : Even(18)) ring.push_back(point(front + inset, t, 0.78));
         ring.pop_back();
         AddFan(mesh, kIntakeDuct, ring, {axis.x, axis.y, front + inset}, {0, 0, -1},
                [](const V3&) { return std::array<double, 2>{0.5, 0.5}; });
@@ -264,7 +264,7 @@ void AddNozzles(Mesh& mesh) {
     const double exitZ = 0.435, innerZ = 0.405;
     for (double side : {1.0, -1.0}) {
         V3 c = {side * 0.046, -0.028, 0};
-        AddTube(mesh, kNozzle, {c.x, c.y, 0.37}, {0, 0, exitZ - 0.37}, 0.036, 0.034, 24, true);
+        AddTube(mesh, kNozzle, {c.x, c.y, 0.37}, {0, 0, exitZ - 0.37}, 0.036, 0.034, 20, true);
         Surface rim;
         rim.position = [=](double a, double b) {
             double r = 0.034 - 0.005 * a, angle = 2 * kPi * b;
@@ -272,9 +272,9 @@ void AddNozzles(Mesh& mesh) {
         };
         rim.uv = [](double a, double b) { return std::array<double, 2>{a, b}; };
         rim.outward = [](const V3&) { return V3{0, 0, 1}; };
-        AddSurface(mesh, kNozzle, rim, Even(1), Even(24));
-        AddTube(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, exitZ - innerZ}, 0.029, 0.029, 24, false);
-        AddDisc(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, 1}, 0.029, 24);
+        AddSurface(mesh, kNozzle, rim, Even(1), Even(20));
+        AddTube(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, exitZ - innerZ}, 0.029, 0.029, 20, false);
+        AddDisc(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, 1}, 0.029, 20);
     }
 }
 
@@ -285,20 +285,20 @@ void AddSmallParts(Mesh& mesh) {
         double x = side * (wing.tipSpan + 0.003);
         double z = wing.LeadingEdge(wing.tipSpan) + 0.05;
         AddEllipsoid(mesh, side > 0 ? kPortLight : kStarboardLight, {x, wing.Height(wing.tipSpan), z},
-                     {0.009, 0.0075, 0.045}, 14, 8);
+                     {0.009, 0.0075, 0.045}, 12, 6);
         // Ventral strakes under the rear fuselage.
         AddBox(mesh, kStrake, {side * 0.036 - 0.0015, -0.085, 0.17}, {side * 0.036 + 0.0015, -0.055, 0.33});
     }
     const Planform& fin = Fin();
     AddEllipsoid(mesh, kBeacon, {0, fin.tipSpan + 0.002, fin.LeadingEdge(fin.tipSpan) + 0.05}, {0.005, 0.006, 0.03}, 10, 6);
-    AddEllipsoid(mesh, kBeacon, {0, FuselageSection(0.0).centre - FuselageSection(0.0).bottom, 0.0},
+    AddEllipsoid(mesh, kBeacon, {0, FuselageSection(0.0).centre - FuselageSection(0.0).bottom + 0.003, 0.0},
                  {0.008, 0.006, 0.012}, 10, 6);
     // Pitot boom on the nose, blade antennas on spine and belly.
     AddTube(mesh, kAntenna, {0, FuselageSection(kNoseZ).centre, kNoseZ + 0.004}, {0, 0, -0.04}, 0.0035, 0.0012, 10, true);
     Section spine = FuselageSection(-0.12);
     AddBox(mesh, kAntenna, {-0.0015, spine.centre + spine.top - 0.005, -0.14}, {0.0015, spine.centre + spine.top + 0.022, -0.115});
     Section belly = FuselageSection(0.22);
-    AddBox(mesh, kAntenna, {-0.0015, belly.centre - belly.bottom - 0.016, 0.21}, {0.0015, belly.centre - belly.bottom + 0.005, 0.23});
+    AddBox(mesh, kAntenna, {-0.0015, belly.centre - belly.bottom - 0.007, 0.21}, {0.0015, belly.centre - belly.bottom + 0.005, 0.23});
 }
 
 void AddWheel(Mesh& mesh, V3 centre, double radius, double width) {
@@ -404,10 +404,10 @@ Mesh BuildAircraft(bool gearDown) {
     AddFuselage(mesh);
     AddCanopy(mesh);
     for (double side : {1.0, -1.0}) {
-        AddLiftingSurface(mesh, Wing(), {0, side}, kWingTop, kWingBottom, WingMap(), 14, 22);
-        AddLiftingSurface(mesh, Tailplane(), {0, side}, kTailplaneSkin, kTailplaneSkin, TailplaneMap(), 5, 12);
+        AddLiftingSurface(mesh, Wing(), {0, side}, kWingTop, kWingBottom, WingMap(), 9, 16);
+        AddLiftingSurface(mesh, Tailplane(), {0, side}, kTailplaneSkin, kTailplaneSkin, TailplaneMap(), 4, 10);
     }
-    AddLiftingSurface(mesh, Fin(), {1, 1}, kFinSkin, kFinSkin, FinMap(), 8, 16);
+    AddLiftingSurface(mesh, Fin(), {1, 1}, kFinSkin, kFinSkin, FinMap(), 7, 14);
     AddIntakes(mesh);
     AddNozzles(mesh);
     AddSmallParts(mesh);
