@@ -11,23 +11,79 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegrees = kPi / 180.0;
-// Below the horizon the texture runs on outwards to this zenith angle, then folds back; the
-// ground hides everything that far down.
-constexpr double kFoldAngle = 100.0;
+// Radius in the texture of a zenith angle: the band from the horizon up to 25 degrees, where
+// the long lens mostly looks, gets as much radius as the 65 degrees above it. Each part is
+// linear, and the mesh has a ring at the knee, so texture coordinates interpolate exactly
+// along every meridian. Below the horizon the texture runs on outwards to kFoldAngle, then
+// folds back; the ground hides everything that far down.
+constexpr double kKneeAngle = 65.0;
+constexpr double kKneeRadius = kSkyHorizonRadius / 2;
+constexpr double kFoldAngle = 96.0;
+
+double SkyRadius(double zenithDegrees) {
+    if (zenithDegrees <= kKneeAngle) return kKneeRadius * zenithDegrees / kKneeAngle;
+    double slope = (kSkyHorizonRadius - kKneeRadius) / (90.0 - kKneeAngle);
+    if (zenithDegrees <= kFoldAngle) return kKneeRadius + (zenithDegrees - kKneeAngle) * slope;
+    return SkyRadius(kFoldAngle) * (180.0 - zenithDegrees) / (180.0 - kFoldAngle);
+}
+
+double SkyZenithAngle(double radius) {
+    if (radius <= kKneeRadius) return radius / kKneeRadius * kKneeAngle;
+    double slope = (kSkyHorizonRadius - kKneeRadius) / (90.0 - kKneeAngle);
+    return std::min(kKneeAngle + (radius - kKneeRadius) / slope, kFoldAngle);
+}
 
 const Rgba kZenith{0.13f, 0.33f, 0.70f, 1};
 const Rgba kHorizon{0.70f, 0.79f, 0.88f, 1};
 const Rgba kHaze{0.84f, 0.87f, 0.90f, 1};
-const Rgba kDistantLand{0.47f, 0.55f, 0.49f, 1};
+const Rgba kDistantLand{0.52f, 0.60f, 0.50f, 1};
 const V3 kSun = Normalized({0.3, 0.6, 0});  // opposite to the scene light's direction
 
 float Clamp01(double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); }
 
-// Cloud cover of the cumulus layer above a horizontal point, 0..1.
-float CloudDensity(double x, double z) {
-    float base = Fbm2(static_cast<float>(x * 0.55), static_cast<float>(z * 0.55), 7u, 6, 0.52f);
-    float cover = Fbm2(static_cast<float>(x * 0.12 + 40), static_cast<float>(z * 0.12 - 13), 11u, 3);
-    return Smoothstep(0.10f, 0.42f, base + 0.22f * cover);
+// Cumulus: flat bases at height 1, rounded tops up to 1 + kCloudDepth. `cover` (0..1) is the
+// large-scale field; a cloud fills the heights where it exceeds a threshold that rises with
+// height, so each cloud narrows towards its top.
+constexpr double kCloudDepth = 0.45;
+
+float CloudCover(double x, double z) {
+    float shape = Fbm2(static_cast<float>(x * 0.45), static_cast<float>(z * 0.45), 7u, 5, 0.5f);
+    float region = Fbm2(static_cast<float>(x * 0.09 + 40), static_cast<float>(z * 0.09 - 13), 11u, 2);
+    return shape + 0.25f * region;
+}
+
+float CloudDensity(float cover, double heightFraction) {
+    double h = std::clamp(heightFraction, 0.0, 1.0);
+    return Smoothstep(0.0f, 0.12f, cover - 0.14f - static_cast<float>(0.30 * h * h));
+}
+
+// Marches a ray through the cloud slab: returns the cloud colour premultiplied by its opacity.
+Rgba CloudAlong(const V3& d) {
+    // Low rays cross more cloud: more steps there, each ray's steps offset by a hash of its
+    // direction so that the step pattern turns into fine grain rather than bands.
+    const int steps = 10 + static_cast<int>(22 * std::pow(1 - d.y, 6));
+    double t0 = 1.0 / d.y, t1 = std::min((1.0 + kCloudDepth) / d.y, t0 + 3.0);
+    double dt = (t1 - t0) / steps;
+    double jitter = Hash01(static_cast<int>(std::floor(d.x * 40000)), static_cast<int>(std::floor(d.z * 40000)), 3u);
+    float transmittance = 1, r = 0, g = 0, b = 0;
+    for (int i = 0; i < steps && transmittance > 0.02f; ++i) {
+        double t = t0 + (i + jitter) * dt;
+        double x = d.x * t, y = d.y * t, z = d.z * t;
+        double hf = (y - 1.0) / kCloudDepth;
+        float cover = CloudCover(x, z);
+        float density = CloudDensity(cover, hf);
+        if (density <= 0) continue;
+        float alpha = 1 - std::exp(-density * static_cast<float>(dt) * 9.0f);
+        // Lit from above and from the sun's side (+x); thick cores darker underneath.
+        float towardsSun = CloudCover(x + 0.15, z) - cover;
+        float light = std::clamp(0.62f + 0.38f * static_cast<float>(hf) - 0.9f * towardsSun, 0.45f, 1.0f);
+        Rgba c = Mix(Rgba{0.56f, 0.61f, 0.70f, 1}, Rgba{1.0f, 0.99f, 0.97f, 1}, light);
+        r += transmittance * alpha * c.r;
+        g += transmittance * alpha * c.g;
+        b += transmittance * alpha * c.b;
+        transmittance *= 1 - alpha;
+    }
+    return {r, g, b, 1 - transmittance};
 }
 
 Rgba SkyColour(const V3& d) {
@@ -37,25 +93,20 @@ Rgba SkyColour(const V3& d) {
         return Mix(kHaze, kDistantLand, Smoothstep(0.0f, static_cast<float>(1.2 * kDegrees), static_cast<float>(-elevation)));
     }
     Rgba sky = Mix(kZenith, kHorizon, Clamp01(std::exp(-elevation / 0.32)));
-    sky = Mix(sky, kHaze, Clamp01(std::exp(-elevation / 0.045)));
+    sky = Mix(sky, kHaze, Clamp01(std::exp(-elevation / 0.06)));
     double sun = std::max(0.0, Dot(d, kSun));
-    float glow = static_cast<float>(0.22 * std::pow(sun, 24) + 0.6 * std::pow(sun, 900));
+    float glow = static_cast<float>(0.18 * std::pow(sun, 24) + 0.35 * std::pow(sun, 700));
     sky = {sky.r + glow, sky.g + glow * 0.95f, sky.b + glow * 0.8f, 1};
 
-    // Clouds on a layer at height 1: far ones crowd towards the horizon and fade into haze.
-    if (d.y > 0.004) {
-        double k = 1.0 / d.y;
-        double x = d.x * k, z = d.z * k;
-        float density = CloudDensity(x, z);
-        if (density > 0) {
-            // Lit where the cover thins towards the sun, shaded where it thickens.
-            float towardsSun = CloudDensity(x + 0.12, z) - density;
-            float light = std::clamp(0.86f - 1.6f * towardsSun, 0.55f, 1.0f);
-            Rgba cloud = Mix(Rgba{0.58f, 0.63f, 0.72f, 1}, Rgba{0.98f, 0.98f, 0.99f, 1}, light);
-            float distanceFade = static_cast<float>(std::exp(-std::hypot(x, z) / 14.0));
-            float amount = density * (0.35f + 0.65f * distanceFade) * Smoothstep(0.0f, 0.09f, static_cast<float>(elevation));
-            cloud = Mix(kHaze, cloud, 0.35f + 0.65f * distanceFade);
-            sky = Mix(sky, cloud, amount * 0.95f);
+    // Clouds: far ones crowd towards the horizon and fade into the haze.
+    if (d.y > 0.01) {
+        Rgba cloud = CloudAlong(d);
+        if (cloud.a > 0) {
+            double distance = std::hypot(d.x, d.z) / d.y;
+            float fade = static_cast<float>(std::exp(-distance / 16.0)) * Smoothstep(0.0f, 0.06f, static_cast<float>(elevation));
+            Rgba lit = {cloud.r / cloud.a, cloud.g / cloud.a, cloud.b / cloud.a, 1};
+            lit = Mix(kHaze, lit, 0.3f + 0.7f * fade);
+            sky = Mix(sky, lit, cloud.a * (0.25f + 0.75f * fade));
         }
     }
     return sky;
@@ -65,7 +116,7 @@ Rgba SkyColour(const V3& d) {
 V3 SkyDirection(double u, double v) {
     double dx = u - 0.5, dz = -(v - 0.5);
     double r = std::hypot(dx, dz);
-    double zenithAngle = std::min(r / kSkyHorizonRadius * 90.0, kFoldAngle) * kDegrees;
+    double zenithAngle = SkyZenithAngle(r) * kDegrees;
     if (r < 1e-9) return {0, 1, 0};
     return {std::sin(zenithAngle) * dx / r, std::cos(zenithAngle), std::sin(zenithAngle) * dz / r};
 }
@@ -81,13 +132,16 @@ Rgba GroundColour(double x, double z) {
         grass = Scaled(grass, stripe ? 1.04f : 0.97f);
         grass.a = 1;
     } else {
-        // Fields: each cell of an irregular grid gets its own crop.
-        int cx = static_cast<int>(std::floor((x + 13 * Noise2(fz * 0.01f, 3.0f, 5u)) / 34.0));
-        int cz = static_cast<int>(std::floor((z + 13 * Noise2(fx * 0.01f, 7.0f, 6u)) / 46.0));
+        // Fields: each cell of an irregular grid gets its own crop, with hedges between them.
+        double wx = x + 13 * Noise2(fz * 0.01f, 3.0f, 5u), wz = z + 13 * Noise2(fx * 0.01f, 7.0f, 6u);
+        int cx = static_cast<int>(std::floor(wx / 34.0));
+        int cz = static_cast<int>(std::floor((wz + 17.0 * (cx & 1)) / 46.0));
         float h = Hash01(cx, cz, 9u);
         static const Rgba crops[] = {{0.36f, 0.47f, 0.18f, 1}, {0.52f, 0.52f, 0.24f, 1}, {0.27f, 0.40f, 0.16f, 1},
                                      {0.45f, 0.40f, 0.28f, 1}, {0.33f, 0.46f, 0.20f, 1}};
         grass = Mix(grass, crops[static_cast<int>(h * 4.999f)], 0.75f);
+        double ex = wx - 34.0 * cx, ez = wz + 17.0 * (cx & 1) - 46.0 * cz;
+        if (std::min({ex, 34.0 - ex, ez, 46.0 - ez}) < 1.2) grass = Rgba{0.17f, 0.27f, 0.11f, 1};
     }
     Rgba asphalt{0.31f + 0.02f * patches, 0.32f + 0.02f * patches, 0.33f + 0.02f * patches, 1};
     Rgba concrete{0.60f, 0.60f, 0.58f, 1};
@@ -145,8 +199,7 @@ Rgba IconColour(double u, double v) {
 std::array<double, 2> SkyTexCoord(const V3& direction) {
     V3 d = Normalized(direction);
     double zenithAngle = std::acos(std::clamp(d.y, -1.0, 1.0)) / kDegrees;
-    double r = zenithAngle <= kFoldAngle ? kSkyHorizonRadius * zenithAngle / 90.0
-                                         : kSkyHorizonRadius * kFoldAngle / 90.0 * (180.0 - zenithAngle) / (180.0 - kFoldAngle);
+    double r = SkyRadius(zenithAngle);
     double h = std::hypot(d.x, d.z);
     if (h < 1e-12) return {0.5, 0.5};
     return {0.5 + r * d.x / h, 0.5 - r * d.z / h};
@@ -160,7 +213,7 @@ Mesh BuildSky() {
     mesh.AddMaterial(m);
     // Rings crowd towards the horizon, where the long lens looks; 40 around, shared all the way
     // round since the texture has no seam.
-    const double elevations[] = {72, 54, 38, 25, 15, 8, 3, 0, -4, -30};
+    const double elevations[] = {72, 50, 90 - kKneeAngle, 17, 10, 5, 2, 0, -4, -30};
     const int around = 40;
     auto add = [&](const V3& d) {
         auto uv = SkyTexCoord(d);
@@ -190,7 +243,7 @@ Mesh BuildSky() {
 
 Picture PaintSky() {
     Picture picture(1024, 1024);
-    PaintSupersampled(picture, 2, [](float u, float v) { return SkyColour(SkyDirection(u, v)); });
+    PaintSupersampled(picture, 1, [](float u, float v) { return SkyColour(SkyDirection(u, v)); });
     return picture;
 }
 
@@ -215,7 +268,13 @@ Mesh BuildGround() {
 Picture PaintGround() {
     Picture picture(177, 177);
     const double s = kGroundHalfSize;
-    PaintSupersampled(picture, 4, [&](float u, float v) { return GroundColour(-s + u * 2 * s, s - v * 2 * s); });
+    // The spectators' camera never moves, so the far ground can carry the haze of its distance.
+    const double cameraX = 60, cameraZ = -27;
+    PaintSupersampled(picture, 4, [&](float u, float v) {
+        double x = -s + u * 2 * s, z = s - v * 2 * s;
+        float haze = static_cast<float>(1 - std::exp(-std::hypot(x - cameraX, z - cameraZ) / 330.0));
+        return Mix(GroundColour(x, z), kHaze, haze);
+    });
     return picture;
 }
 
