@@ -2,6 +2,8 @@
 
 #include "tools/assets/profile.h"
 
+#include <algorithm>
+
 namespace assets {
 
 namespace {
@@ -123,7 +125,7 @@ void AddMaterials(Mesh& mesh, bool gearDown) {
         mesh.AddMaterial(Coloured(0.07f, 0.07f, 0.07f, 0.15f, 6));           // tyres
         mesh.AddMaterial(Coloured(0.90f, 0.90f, 0.92f, 0.4f, 28, 0.12f));    // wheel hubs, gear doors
     }
-    mesh.AddMaterial(Coloured(0.30f, 0.38f, 0.48f, 1.0f, 80, 0.05f, 0.38f));  // canopy glass
+    mesh.AddMaterial(Coloured(0.50f, 0.60f, 0.72f, 1.0f, 80, 0.05f, 0.30f));  // canopy glass
 }
 
 int GlassMaterial(const Mesh& mesh) { return static_cast<int>(mesh.materials.size()) - 1; }
@@ -131,10 +133,14 @@ int GlassMaterial(const Mesh& mesh) { return static_cast<int>(mesh.materials.siz
 void AddFuselage(Mesh& mesh) {
     Surface s;
     s.position = [](double a, double b) { return FuselagePoint(kNoseZ + a * (kTailZ - kNoseZ), b); };
-    s.uv = [](double a, double b) { return std::array<double, 2>{b, a}; };
+    s.uv = [](double a, double b) { return std::array<double, 2>{b, FuselageTextureV(kNoseZ + a * (kTailZ - kNoseZ))}; };
     s.outward = [](const V3& p) { return V3{p.x, p.y - FuselageSection(p.z).centre, 0}; };
     std::vector<double> along;
-    for (double a : Even(46)) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
+    for (double a : Even(43)) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
+    // Stations at the knots of the texture's length mapping keep its interpolation exact.
+    for (const auto& knot : kFuselageTextureKnots) along.push_back((knot[0] - kNoseZ) / (kTailZ - kNoseZ));
+    std::sort(along.begin(), along.end());
+    along.erase(std::unique(along.begin(), along.end(), [](double x, double y) { return y - x < 1e-3; }), along.end());
     AddSurface(mesh, kFuselageSkin, s, along, Even(32));
     // Jet pipe bay closed behind the nozzles.
     std::vector<V3> ring;
@@ -360,7 +366,19 @@ V3 FuselageNormal(double z, double around) {
     return Dot(n, V3{p.x, p.y - FuselageSection(z).centre, 0}) < 0 ? n * -1.0 : n;
 }
 
-double FuselageTextureV(double z) { return (z - kNoseZ) / (kTailZ - kNoseZ); }
+double FuselageTextureV(double z) {
+    const auto& k = kFuselageTextureKnots;
+    size_t i = 0;
+    while (i + 2 < k.size() && z > k[i + 1][0]) ++i;
+    return k[i][1] + (z - k[i][0]) / (k[i + 1][0] - k[i][0]) * (k[i + 1][1] - k[i][1]);
+}
+
+double FuselageTextureZ(double v) {
+    const auto& k = kFuselageTextureKnots;
+    size_t i = 0;
+    while (i + 2 < k.size() && v > k[i + 1][1]) ++i;
+    return k[i][0] + (v - k[i][1]) / (k[i + 1][1] - k[i][1]) * (k[i + 1][0] - k[i][0]);
+}
 
 double CanopyHalfWidth(double z) { return CanopyTable()(z, 1); }
 

@@ -20,8 +20,13 @@ Section FuselageSection(double z);
 // around: 0 at the keel, 0.25 on the +x side, 0.5 on the spine, 0.75 on the -x side.
 V3 FuselagePoint(double z, double around);
 V3 FuselageNormal(double z, double around);
-// Texture coordinates of the fuselage texture ("KZ004.jpg") at a fuselage point.
+// The fuselage texture ("KZ004.jpg") runs round the fuselage across and along it downwards,
+// piecewise linear in z between these knots (z, v): the nose, which carries the aircraft's
+// number, gets more than its share of the image.
+inline constexpr std::array<std::array<double, 2>, 5> kFuselageTextureKnots = {
+    {{kNoseZ, 0.0}, {-0.77, 0.05}, {-0.60, 0.42}, {-0.25, 0.63}, {kTailZ, 1.0}}};
 double FuselageTextureV(double z);
+double FuselageTextureZ(double v);
 
 // Canopy over the tandem cockpits.
 constexpr double kCanopyFrontZ = -0.585;

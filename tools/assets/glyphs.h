@@ -7,6 +7,6 @@ namespace assets {
 // with y up; a large number when d has no strokes.
 float DigitDistance(int digit, float x, float y);
 constexpr float kDigitWidth = 0.6f;
-constexpr float kDigitStroke = 0.085f;  // half the stroke width
+constexpr float kDigitStroke = 0.105f;  // half the stroke width
 
 }  // namespace assets

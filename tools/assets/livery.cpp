@@ -36,12 +36,11 @@ double AboveBlueLine(double y, double z) {
     return (y - BlueLine(z)) / std::sqrt(1 + slope * slope);
 }
 
-// A digit in a white fill with a red rim, or nothing (alpha 0) outside it.
+// A white digit, or nothing (alpha 0) outside it: plain white on the blue reads best from
+// afar, where a rim would only blur into the fill.
 Rgba NumberPaint(int number, double gx, double gy) {
     float d = DigitDistance(number, static_cast<float>(gx), static_cast<float>(gy));
-    if (d < kDigitStroke) return kWhite;
-    if (d < kDigitStroke + 0.05f) return kRed;
-    return {0, 0, 0, 0};
+    return d < kDigitStroke ? kWhite : Rgba{0, 0, 0, 0};
 }
 
 Rgba Over(const Rgba& base, const Rgba& top) { return top.a > 0 ? top : base; }
@@ -92,7 +91,7 @@ Rgba FuselagePaint(const V3& p, const V3& n, int number) {
         c = kCockpitGrey;
     }
     // Numbers: on both nose sides, reading from the front; large under the belly, top towards the nose.
-    const double sideZ = -0.685, sideHeight = 0.058, bellyZ = -0.235, bellyHeight = 0.12;
+    const double sideZ = -0.685, sideHeight = 0.064, bellyZ = -0.235, bellyHeight = 0.12;
     double sideY = FuselageSection(sideZ).centre + 0.002;
     if (std::abs(n.x) > 0.3) {
         double gx = (n.x > 0 ? 1 : -1) * (p.z - sideZ) / sideHeight + kDigitWidth / 2;
@@ -125,7 +124,7 @@ Picture PaintPlanar(int width, int height, const PlanarMap& map, Paint&& paint) 
 Picture PaintFuselageTexture(int aircraftNumber) {
     Picture picture(512, 512);
     PaintSupersampled(picture, kSamples, [&](float u, float v) {
-        double z = kNoseZ + v * (kTailZ - kNoseZ);
+        double z = FuselageTextureZ(v);
         return FuselagePaint(FuselagePoint(z, u), FuselageNormal(z, u), aircraftNumber);
     });
     return picture;
