@@ -24,8 +24,9 @@ bool MakeAll(const std::filesystem::path& root) {
     namespace fs = std::filesystem;
     std::error_code error;
     for (const char* sub : {"models", "textures", "icons"}) fs::create_directories(root / sub, error);
-    auto model = [&](const char* name, const Mesh& mesh) {
+    auto model = [&](const char* name, Mesh mesh) {
         std::string path = (root / "models" / name).string();
+        mesh.RemoveUnusedVertices();
         return Report(WriteXFile(path, mesh), path);
     };
     auto jpeg = [&](const std::string& name, const Picture& picture) {

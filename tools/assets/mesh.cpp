@@ -64,6 +64,24 @@ size_t Mesh::TriangleCount() const {
     return n;
 }
 
+void Mesh::RemoveUnusedVertices() {
+    const uint32_t unused = UINT32_MAX;
+    std::vector<uint32_t> remap(vertices.size(), unused);
+    std::vector<Vertex> kept;
+    for (auto& list : triangles) {
+        for (Triangle& t : list) {
+            for (uint32_t& i : t) {
+                if (remap[i] == unused) {
+                    remap[i] = static_cast<uint32_t>(kept.size());
+                    kept.push_back(vertices[i]);
+                }
+                i = remap[i];
+            }
+        }
+    }
+    vertices = std::move(kept);
+}
+
 std::vector<double> Even(int n) {
     std::vector<double> out;
     for (int i = 0; i <= n; ++i) out.push_back(static_cast<double>(i) / n);

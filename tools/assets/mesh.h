@@ -53,6 +53,8 @@ struct Mesh {
     void AddTriangle(int material, uint32_t a, uint32_t b, uint32_t c);
     void AddQuad(int material, uint32_t a, uint32_t b, uint32_t c, uint32_t d);
     size_t TriangleCount() const;
+    // Drops the vertices no triangle uses (left behind where a pole's triangles collapsed).
+    void RemoveUnusedVertices();
 };
 
 // A surface given by position(s, t) and texture coordinates uv(s, t) for parameters in 0..1.
