@@ -92,8 +92,7 @@ bool MakeAssetScene(unsigned width, unsigned height, AssetScene& s) {
     return LoadModel(*s.device, 161, 0, s.sky) && LoadModel(*s.device, 163, 0, s.ground);
 }
 
-gfx::Image DrawFrame(AssetScene& s, const Model* aircraft, const gfx::Matrix& place, gfx::Vec3 eye, gfx::Vec3 at,
-                     float fovDegrees) {
+gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees) {
     Device& d = *s.device;
     gfx::Viewport viewport;
     d.GetViewport(viewport);
@@ -113,9 +112,9 @@ gfx::Image DrawFrame(AssetScene& s, const Model* aircraft, const gfx::Matrix& pl
     s.ground.Draw(d);
     d.SetSamplerState(0, SamplerState::kMagFilter, kTexfPoint);
     d.SetSamplerState(0, SamplerState::kMinFilter, kTexfPoint);
-    if (aircraft) {
-        d.SetTransform(TransformType::kWorld, place);
-        aircraft->Draw(d);
+    for (const Placed& a : aircraft) {
+        d.SetTransform(TransformType::kWorld, a.world);
+        a.model->Draw(d);
     }
     d.EndScene();
     gfx::Image image;

@@ -33,9 +33,13 @@ struct AssetScene {
 };
 bool MakeAssetScene(unsigned width, unsigned height, AssetScene& scene);
 
-// One frame seen from `eye` towards `at`: the scenery pass, then the aircraft (if any) with
-// world transform `place`.
-gfx::Image DrawFrame(AssetScene& s, const Model* aircraft, const gfx::Matrix& place, gfx::Vec3 eye, gfx::Vec3 at,
-                     float fovDegrees);
+// An aircraft model and its world transform.
+struct Placed {
+    const Model* model;
+    gfx::Matrix world;
+};
+
+// One frame seen from `eye` towards `at`: the scenery pass, then the aircraft.
+gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees);
 
 }  // namespace assets

@@ -51,21 +51,21 @@ assets::Picture Orbit(AssetScene& s, const Model& aircraft, float yawDegrees, fl
     const gfx::Vec3 place = {0, 20, 0}, centre = {0, 20, lookZ};
     float yaw = yawDegrees * kRadians, pitch = pitchDegrees * kRadians;
     gfx::Vec3 eye = centre + gfx::Vec3{std::cos(pitch) * std::sin(yaw), std::sin(pitch), -std::cos(pitch) * std::cos(yaw)} * distance;
-    return ToPicture(DrawFrame(s, &aircraft, gfx::MatrixTranslation(place.x, place.y, place.z), eye, centre, 30));
+    return ToPicture(DrawFrame(s, {{&aircraft, gfx::MatrixTranslation(place.x, place.y, place.z)}}, eye, centre, 30));
 }
 
 const float kViews[6][2] = {{-40, 18}, {90, 3}, {140, 28}, {0, 89}, {-55, -35}, {180, 6}};
 
-// Three quarters of the size, each pixel the mean of the area it covers (a 4 x 4 grid of
-// samples), so the montage stays small enough to show in the README.
+// Two thirds of the size, each pixel the mean of a 4 x 4 grid of samples over the area it
+// covers, so that the montage stays small enough to show in the README.
 assets::Picture Reduced(const assets::Picture& p) {
-    assets::Picture out(p.width * 3 / 4, p.height * 3 / 4);
+    assets::Picture out(p.width * 2 / 3, p.height * 2 / 3);
     for (int y = 0; y < out.height; ++y) {
         for (int x = 0; x < out.width; ++x) {
             assets::Rgba sum{0, 0, 0, 0};
             for (int j = 0; j < 4; ++j) {
                 for (int i = 0; i < 4; ++i) {
-                    int sx = static_cast<int>((x + (i + 0.5) / 4) * 4 / 3), sy = static_cast<int>((y + (j + 0.5) / 4) * 4 / 3);
+                    int sx = static_cast<int>((x + (i + 0.5) / 4) * 1.5), sy = static_cast<int>((y + (j + 0.5) / 4) * 1.5);
                     const assets::Rgba& c = p.at(sx, sy);
                     sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
                 }
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
         std::vector<assets::Picture> views;
         for (const auto& v : kViews) views.push_back(Orbit(s, aircraft, v[0], v[1], 3.2f));
         if (!Write(out + (gear ? "/aircraft_gear.png" : "/aircraft_clean.png"), Sheet(views, 3))) return 1;
-        montage.push_back(Orbit(s, aircraft, gear ? 60.0f : -40.0f, gear ? -12.0f : 16.0f, 1.9f));
+        montage.push_back(Orbit(s, aircraft, gear ? 60.0f : -40.0f, gear ? -12.0f : 16.0f, gear ? 1.9f : 2.3f, gear ? 0.0f : -0.2f));
     }
     std::vector<assets::Picture> liveries;
     for (int n = 1; n <= 6; ++n) {
@@ -112,19 +112,28 @@ int main(int argc, char** argv) {
     montage.push_back(liveries[2]);
 
     std::vector<assets::Picture> scenery = {
-        ToPicture(DrawFrame(s, nullptr, gfx::MatrixIdentity(), kSpectators, {0, 12, 0}, 60)),
-        ToPicture(DrawFrame(s, nullptr, gfx::MatrixIdentity(), kSpectators, {-40, 8, 60}, 20)),
-        ToPicture(DrawFrame(s, nullptr, gfx::MatrixIdentity(), kSpectators, {0, 1.5f, -120}, 4)),
-        ToPicture(DrawFrame(s, nullptr, gfx::MatrixIdentity(), {0, 420, -1}, {0, 0, 0}, 46)),
+        ToPicture(DrawFrame(s, {}, kSpectators, {0, 12, 0}, 60)),
+        ToPicture(DrawFrame(s, {}, kSpectators, {-40, 8, 60}, 20)),
+        ToPicture(DrawFrame(s, {}, kSpectators, {0, 1.5f, -120}, 4)),
+        ToPicture(DrawFrame(s, {}, {0, 420, -1}, {0, 0, 0}, 46)),
     };
     if (!Write(out + "/scenery.png", Sheet(scenery, 2))) return 1;
     montage.push_back(scenery[0]);
-    // A formation seen through the long lens, as the saver shows it.
+    // Through the long lens, as the saver shows them: one aircraft against the clouds, and
+    // three in echelon banking away.
     {
-        Model aircraft;
-        if (!assets::LoadModel(*s.device, 164, 1, aircraft)) return 1;
-        montage.push_back(ToPicture(DrawFrame(s, &aircraft, gfx::MatrixTranslation(0, 6, 0), kSpectators, {0, 6, 0}, 3)));
+        std::vector<Model> team(3);
+        for (int n = 0; n < 3; ++n) {
+            if (!assets::LoadModel(*s.device, 164, n + 1, team[static_cast<size_t>(n)])) return 1;
+        }
+        montage.push_back(ToPicture(DrawFrame(s, {{&team[0], gfx::MatrixTranslation(0, 6, 0)}}, kSpectators, {0, 6, 0}, 3)));
+        std::vector<assets::Placed> echelon;
+        for (int n = 0; n < 3; ++n) {
+            gfx::Matrix turn = gfx::MatrixRotationYawPitchRoll(-1.0f, 0.08f, 0.5f);
+            echelon.push_back({&team[static_cast<size_t>(n)],
+                               gfx::MatrixMultiply(turn, gfx::MatrixTranslation(-1.2f * n + 2, 10.0f - 0.25f * n, 1.3f * n - 10))});
+        }
+        montage.push_back(ToPicture(DrawFrame(s, echelon, kSpectators, {0.8f, 9.8f, -8.7f}, 5)));
     }
-    montage.push_back(scenery[1]);
     return Write(out + "/assets.png", Reduced(Sheet(montage, 3))) ? 0 : 1;
 }
