@@ -112,15 +112,6 @@ Rgba SkyColour(const V3& d) {
     return sky;
 }
 
-// Direction seen at texture coordinates (u, v): the inverse of SkyTexCoord above the fold.
-V3 SkyDirection(double u, double v) {
-    double dx = u - 0.5, dz = -(v - 0.5);
-    double r = std::hypot(dx, dz);
-    double zenithAngle = SkyZenithAngle(r) * kDegrees;
-    if (r < 1e-9) return {0, 1, 0};
-    return {std::sin(zenithAngle) * dx / r, std::cos(zenithAngle), std::sin(zenithAngle) * dz / r};
-}
-
 // Airfield: mown grass, the runway along z centred on x = 0, a parallel taxiway and an apron
 // on the far side from the spectators, farmland beyond.
 Rgba GroundColour(double x, double z) {
@@ -203,6 +194,14 @@ std::array<double, 2> SkyTexCoord(const V3& direction) {
     double h = std::hypot(d.x, d.z);
     if (h < 1e-12) return {0.5, 0.5};
     return {0.5 + r * d.x / h, 0.5 - r * d.z / h};
+}
+
+V3 SkyDirection(double u, double v) {
+    double dx = u - 0.5, dz = -(v - 0.5);
+    double r = std::hypot(dx, dz);
+    double zenithAngle = SkyZenithAngle(r) * kDegrees;
+    if (r < 1e-9) return {0, 1, 0};
+    return {std::sin(zenithAngle) * dx / r, std::cos(zenithAngle), std::sin(zenithAngle) * dz / r};
 }
 
 Mesh BuildSky() {

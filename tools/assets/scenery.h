@@ -17,6 +17,8 @@ constexpr double kGroundHalfSize = 176.0;
 constexpr double kSkyHorizonRadius = 0.44;
 // Texture coordinates of a direction (need not be normalised).
 std::array<double, 2> SkyTexCoord(const V3& direction);
+// The direction a texel shows: the inverse of SkyTexCoord down to a little below the horizon.
+V3 SkyDirection(double u, double v);
 
 Mesh BuildSky();                 // "SKY.x"
 Picture PaintSky();              // "SKY.jpg", 1024 x 1024
