@@ -1,6 +1,9 @@
 #include "tools/assets/asset_view.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -14,6 +17,38 @@ using namespace scene;
 namespace {
 
 constexpr float kRadians = 0.017453292f;
+constexpr std::uint32_t kPuffFvf = kFvfXyz | kFvfNormal | kFvfTex1;
+
+// Puffs grow with the square root of their age and fade with a tenth power of it.
+void DrawPuffs(AssetScene& s, std::vector<Puff> puffs) {
+    Device& d = *s.device;
+    gfx::Matrix view;
+    d.GetTransform(TransformType::kView, view);
+    std::sort(puffs.begin(), puffs.end(), [&](const Puff& a, const Puff& b) {
+        return gfx::Vec3TransformCoord(a.position, view).z > gfx::Vec3TransformCoord(b.position, view).z;
+    });
+    gfx::Matrix rotation = view;
+    rotation.m[3][0] = rotation.m[3][1] = rotation.m[3][2] = 0;
+    gfx::Matrix billboard = gfx::MatrixInverse(rotation);
+    d.SetRenderState(RenderState::kZFunc, kCmpLessEqual);
+    d.SetTextureStageState(0, TextureStageState::kAlphaOp, kTopModulate);
+    d.SetStreamSource(0, s.puffQuad.get(), 0, 32);
+    d.SetFVF(kPuffFvf);
+    d.SetTexture(0, s.puffTexture.get());
+    for (const Puff& p : puffs) {
+        float fade = 1 - p.age * 0.000011111111f, alpha = 0.007f;
+        float power = 1;
+        for (int i = 0; i < 10; ++i) power *= fade;
+        alpha += power;
+        float size = std::sqrt(p.age) * 0.3f;
+        Material m{{1, 1, 1, alpha}, {1, 1, 1, 1}, {0, 0, 0, 0}, {1, 1, 1, 1}, 0};
+        d.SetMaterial(m);
+        d.SetTransform(TransformType::kWorld,
+                       gfx::MatrixMultiply(gfx::MatrixMultiply(gfx::MatrixScaling(size, size, 1), billboard),
+                                           gfx::MatrixTranslation(p.position.x, p.position.y, p.position.z)));
+        d.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
+    }
+}
 
 int TextureResource(const std::string& name, int meshId, int aircraftNumber) {
     if (meshId == 161) return 230;
@@ -89,10 +124,22 @@ bool MakeAssetScene(unsigned width, unsigned height, AssetScene& s) {
         return false;
     }
     SetUpDevice(*s.device);
+    // The unit puff quad: position, normal, texture coordinates, as a triangle strip.
+    const float quad[4][8] = {{-0.03f, 0.03f, 0, 0, 0, -1, 0, 0},
+                              {0.03f, 0.03f, 0, 0, 0, -1, 1, 0},
+                              {-0.03f, -0.03f, 0, 0, 0, -1, 0, 1},
+                              {0.03f, -0.03f, 0, 0, 0, -1, 1, 1}};
+    if (Failed(s.device->CreateVertexBuffer(sizeof(quad), kUsageWriteOnly, kPuffFvf, Pool::kManaged, s.puffQuad))) return false;
+    std::span<std::byte> bytes = s.puffQuad->Lock();
+    if (bytes.size() < sizeof(quad)) return false;
+    std::memcpy(bytes.data(), quad, sizeof(quad));
+    s.puffQuad->Unlock();
+    s.puffTexture = MakeTexture(*s.device, 226);
     return LoadModel(*s.device, 161, 0, s.sky) && LoadModel(*s.device, 163, 0, s.ground);
 }
 
-gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees) {
+gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees,
+                     const std::vector<Puff>& puffs) {
     Device& d = *s.device;
     gfx::Viewport viewport;
     d.GetViewport(viewport);
@@ -116,6 +163,7 @@ gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Ve
         d.SetTransform(TransformType::kWorld, a.world);
         a.model->Draw(d);
     }
+    if (!puffs.empty()) DrawPuffs(s, puffs);
     d.EndScene();
     gfx::Image image;
     s.device->ReadBackBuffer(image);

@@ -26,10 +26,19 @@ bool LoadModel(scene::Device& device, int meshId, int aircraftNumber, Model& mod
 
 inline const gfx::Vec3 kSpectators = {60.0f, 0.2f, -27.0f};
 
-// An offscreen device set up as the saver's window sets its own, with the sky and the ground.
+// A smoke puff: where it was born and how long ago, in milliseconds.
+struct Puff {
+    gfx::Vec3 position;
+    float age;
+};
+
+// An offscreen device set up as the saver's window sets its own, with the sky, the ground and
+// the smoke puff's quad and texture.
 struct AssetScene {
     std::unique_ptr<scene::RenderDevice> device;
     Model sky, ground;
+    std::unique_ptr<scene::VertexBuffer> puffQuad;
+    std::unique_ptr<scene::Texture> puffTexture;
 };
 bool MakeAssetScene(unsigned width, unsigned height, AssetScene& scene);
 
@@ -39,7 +48,9 @@ struct Placed {
     gfx::Matrix world;
 };
 
-// One frame seen from `eye` towards `at`: the scenery pass, then the aircraft.
-gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees);
+// One frame seen from `eye` towards `at`: the scenery pass, the aircraft, then the puffs as
+// growing, fading billboards, farthest first.
+gfx::Image DrawFrame(AssetScene& s, const std::vector<Placed>& aircraft, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees,
+                     const std::vector<Puff>& puffs = {});
 
 }  // namespace assets

@@ -2,7 +2,8 @@
 // offscreen, under the scene's light and render states, and writes contact sheets:
 //   aircraft_clean.png, aircraft_gear.png  six angles of each model
 //   liveries.png                           the six aircraft, one livery each
-//   scenery.png                            sky and ground from the spectators' camera, ground from above
+//   scenery.png                            sky and ground from the spectators' camera, ground from above,
+//                                          an old smoke trail
 //   assets.png                             a small montage of the best of these
 
 #include <cmath>
@@ -52,6 +53,17 @@ assets::Picture Orbit(AssetScene& s, const Model& aircraft, float yawDegrees, fl
     float yaw = yawDegrees * kRadians, pitch = pitchDegrees * kRadians;
     gfx::Vec3 eye = centre + gfx::Vec3{std::cos(pitch) * std::sin(yaw), std::sin(pitch), -std::cos(pitch) * std::cos(yaw)} * distance;
     return ToPicture(DrawFrame(s, {{&aircraft, gfx::MatrixTranslation(place.x, place.y, place.z)}}, eye, centre, 30));
+}
+
+// A straight trail from the smoke nozzle backwards, as if flown at 15 units a second.
+std::vector<assets::Puff> SmokeBehind(const gfx::Matrix& world) {
+    std::vector<assets::Puff> trail;
+    for (int k = 0; k < 160; ++k) {
+        float back = 0.1f * k;
+        gfx::Vec3 p = gfx::Vec3TransformCoord({-0.046f, -0.028f, 0.425f + back}, world);
+        trail.push_back({p, 1 + back / 15.0f * 1000.0f});
+    }
+    return trail;
 }
 
 const float kViews[6][2] = {{-40, 18}, {90, 3}, {140, 28}, {0, 89}, {-55, -35}, {180, 6}};
@@ -117,23 +129,32 @@ int main(int argc, char** argv) {
         ToPicture(DrawFrame(s, {}, kSpectators, {0, 1.5f, -120}, 4)),
         ToPicture(DrawFrame(s, {}, {0, 420, -1}, {0, 0, 0}, 46)),
     };
-    if (!Write(out + "/scenery.png", Sheet(scenery, 2))) return 1;
+    // An old trail drifting across the sky: puffs of 5 to 45 seconds.
+    std::vector<assets::Puff> oldTrail;
+    for (int k = 0; k < 200; ++k) oldTrail.push_back({{-10.0f + 0.2f * k, 14.0f + 0.03f * k, 10.0f}, 5000.0f + 200.0f * k});
+    scenery.push_back(ToPicture(DrawFrame(s, {}, kSpectators, {10, 16, 10}, 40, oldTrail)));
+    scenery.push_back(ToPicture(DrawFrame(s, {}, kSpectators, {-100, 2, 60}, 8)));
+    if (!Write(out + "/scenery.png", Sheet(scenery, 3))) return 1;
     montage.push_back(scenery[0]);
     // Through the long lens, as the saver shows them: one aircraft against the clouds, and
-    // three in echelon banking away.
+    // three in echelon banking away, trailing smoke.
     {
         std::vector<Model> team(3);
         for (int n = 0; n < 3; ++n) {
             if (!assets::LoadModel(*s.device, 164, n + 1, team[static_cast<size_t>(n)])) return 1;
         }
-        montage.push_back(ToPicture(DrawFrame(s, {{&team[0], gfx::MatrixTranslation(0, 6, 0)}}, kSpectators, {0, 6, 0}, 3)));
+        gfx::Matrix level = gfx::MatrixTranslation(0, 6, 0);
+        montage.push_back(ToPicture(DrawFrame(s, {{&team[0], level}}, kSpectators, {0, 6, 0}, 3, SmokeBehind(level))));
         std::vector<assets::Placed> echelon;
+        std::vector<assets::Puff> smoke;
         for (int n = 0; n < 3; ++n) {
-            gfx::Matrix turn = gfx::MatrixRotationYawPitchRoll(-1.0f, 0.08f, 0.5f);
-            echelon.push_back({&team[static_cast<size_t>(n)],
-                               gfx::MatrixMultiply(turn, gfx::MatrixTranslation(-1.2f * n + 2, 10.0f - 0.25f * n, 1.3f * n - 10))});
+            gfx::Matrix world = gfx::MatrixMultiply(gfx::MatrixRotationYawPitchRoll(-1.0f, 0.08f, 0.5f),
+                                                    gfx::MatrixTranslation(-1.2f * n + 2, 10.0f - 0.25f * n, 1.3f * n - 10));
+            echelon.push_back({&team[static_cast<size_t>(n)], world});
+            std::vector<assets::Puff> trail = SmokeBehind(world);
+            smoke.insert(smoke.end(), trail.begin(), trail.end());
         }
-        montage.push_back(ToPicture(DrawFrame(s, echelon, kSpectators, {0.8f, 9.8f, -8.7f}, 5)));
+        montage.push_back(ToPicture(DrawFrame(s, echelon, kSpectators, {0.8f, 9.8f, -8.7f}, 5, smoke)));
     }
     return Write(out + "/assets.png", Reduced(Sheet(montage, 3))) ? 0 : 1;
 }
