@@ -1,10 +1,7 @@
 #include "tools/assets/mesh.h"
 
-#include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace assets {
 
@@ -261,120 +258,6 @@ bool WriteXFile(const std::string& path, const Mesh& mesh) {
     }
     std::fprintf(f, " }\n}\n");
     return std::ferror(f) == 0;
-}
-
-namespace {
-
-// Reads the subset of the format that WriteXFile writes: separators are blanks to it.
-class XTokens {
-public:
-    explicit XTokens(std::string text) : text_(std::move(text)) {}
-    std::string Next() {
-        while (pos_ < text_.size() && (std::isspace(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == ';' ||
-                                       text_[pos_] == ',')) {
-            ++pos_;
-        }
-        if (pos_ >= text_.size()) return {};
-        size_t start = pos_;
-        if (text_[pos_] == '{' || text_[pos_] == '}') return std::string(1, text_[pos_++]);
-        if (text_[pos_] == '"') {
-            size_t end = text_.find('"', pos_ + 1);
-            pos_ = end == std::string::npos ? text_.size() : end + 1;
-            return text_.substr(start, pos_ - start);
-        }
-        while (pos_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[pos_])) &&
-               std::string(";,{}\"").find(text_[pos_]) == std::string::npos) {
-            ++pos_;
-        }
-        return text_.substr(start, pos_ - start);
-    }
-    double Number() { return std::atof(Next().c_str()); }
-    size_t Count() { return static_cast<size_t>(std::atol(Next().c_str())); }
-
-private:
-    std::string text_;
-    size_t pos_ = 0;
-};
-
-std::vector<Triangle> ReadFaces(XTokens& in) {
-    std::vector<Triangle> faces(in.Count());
-    for (Triangle& t : faces) {
-        in.Count();  // always 3 in our files
-        for (uint32_t& i : t) i = static_cast<uint32_t>(in.Count());
-    }
-    return faces;
-}
-
-Material ReadMaterial(XTokens& in) {
-    Material m;
-    in.Next();  // '{'
-    for (float& c : m.diffuse) c = static_cast<float>(in.Number());
-    m.power = static_cast<float>(in.Number());
-    for (float& c : m.specular) c = static_cast<float>(in.Number());
-    for (float& c : m.emissive) c = static_cast<float>(in.Number());
-    int depth = 1;
-    for (std::string t = in.Next(); depth > 0 && !t.empty(); t = in.Next()) {
-        if (t == "{") ++depth;
-        if (t == "}" && --depth == 0) break;
-        if (t.front() == '"') m.texture = t.substr(1, t.size() - 2);
-    }
-    return m;
-}
-
-}  // namespace
-
-bool ReadXFile(const std::string& path, Mesh& mesh) {
-    std::ifstream file(path);
-    if (!file) return false;
-    std::stringstream buffer;
-    buffer << file.rdbuf();
-    XTokens in(buffer.str());
-    mesh = Mesh{};
-    std::string t = in.Next();
-    while (!t.empty() && t != "Mesh") t = in.Next();
-    if (t.empty() || in.Next() != "{") return false;
-    mesh.vertices.resize(in.Count());
-    for (Vertex& v : mesh.vertices) v.position = {in.Number(), in.Number(), in.Number()};
-    std::vector<Triangle> faces = ReadFaces(in);
-    std::vector<size_t> faceMaterial(faces.size(), 0);
-    for (t = in.Next(); !t.empty() && t != "}"; t = in.Next()) {
-        if (t == "MeshMaterialList") {
-            in.Next();
-            size_t materialCount = in.Count();
-            faceMaterial.resize(in.Count());
-            for (size_t& m : faceMaterial) m = in.Count();
-            for (size_t i = 0; i < materialCount; ++i) {
-                in.Next();  // "Material"
-                mesh.materials.push_back(ReadMaterial(in));
-            }
-            in.Next();  // '}'
-        } else if (t == "MeshNormals") {
-            in.Next();
-            std::vector<V3> normals(in.Count());
-            for (V3& n : normals) n = {in.Number(), in.Number(), in.Number()};
-            ReadFaces(in);  // the same faces as the positions in our files
-            for (size_t i = 0; i < normals.size() && i < mesh.vertices.size(); ++i) mesh.vertices[i].normal = normals[i];
-            in.Next();
-        } else if (t == "MeshTextureCoords") {
-            in.Next();
-            size_t n = in.Count();
-            for (size_t i = 0; i < n; ++i) {
-                double u = in.Number(), v = in.Number();
-                if (i < mesh.vertices.size()) mesh.vertices[i].u = u, mesh.vertices[i].v = v;
-            }
-            in.Next();
-        }
-    }
-    mesh.triangles.assign(std::max<size_t>(mesh.materials.size(), 1), {});
-    for (size_t i = 0; i < faces.size(); ++i) {
-        for (uint32_t idx : faces[i]) {
-            if (idx >= mesh.vertices.size()) return false;
-        }
-        size_t m = i < faceMaterial.size() ? faceMaterial[i] : 0;
-        if (m >= mesh.triangles.size()) return false;
-        mesh.triangles[m].push_back(faces[i]);
-    }
-    return true;
 }
 
 }  // namespace assets

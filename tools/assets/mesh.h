@@ -89,6 +89,5 @@ void AddDisc(Mesh& mesh, int material, V3 centre, V3 normal, double r, int slice
 void AddTorus(Mesh& mesh, int material, V3 centre, V3 axis, double R, double r, int ringSlices, int tubeSlices);
 
 bool WriteXFile(const std::string& path, const Mesh& mesh);
-bool ReadXFile(const std::string& path, Mesh& mesh);
 
 }  // namespace assets

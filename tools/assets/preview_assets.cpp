@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <string>
 
+#include "gfx/mesh_file.h"
 #include "tools/assets/mesh.h"
 #include "tools/assets/picture.h"
 
@@ -198,8 +201,39 @@ struct Model {
     std::vector<const Picture*> textures;
 };
 
+// Reads a model file with the saver's own loader.
+bool ReadModelFile(const std::string& path, Mesh& mesh) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    std::string text = buffer.str();
+    gfx::MeshFileResult file = gfx::LoadMeshFile(
+        gfx::ByteSpan(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (!in || !file) return false;
+    for (const gfx::MeshVertex& v : file.mesh.vertices) {
+        mesh.vertices.push_back({{v.position.x, v.position.y, v.position.z}, {v.normal.x, v.normal.y, v.normal.z},
+                                 v.texCoord.x, v.texCoord.y});
+    }
+    for (size_t j = 0; j < file.mesh.materials.size(); ++j) {
+        const gfx::MeshMaterial& m = file.mesh.materials[j];
+        Material material;
+        material.diffuse[0] = m.diffuse.r, material.diffuse[1] = m.diffuse.g;
+        material.diffuse[2] = m.diffuse.b, material.diffuse[3] = m.diffuse.a;
+        material.power = m.power;
+        material.specular[0] = m.specular.r, material.specular[1] = m.specular.g, material.specular[2] = m.specular.b;
+        material.emissive[0] = m.emissive.r, material.emissive[1] = m.emissive.g, material.emissive[2] = m.emissive.b;
+        material.texture = m.textureFileName;
+        mesh.AddMaterial(material);
+        const gfx::MeshSubset& subset = file.mesh.subsets[j];
+        for (std::uint32_t i = subset.firstIndex; i + 2 < subset.firstIndex + subset.indexCount; i += 3) {
+            mesh.triangles[j].push_back({file.mesh.indices[i], file.mesh.indices[i + 1], file.mesh.indices[i + 2]});
+        }
+    }
+    return true;
+}
+
 bool LoadModel(const std::string& path, const std::string& textureDir, const std::string& number, Model& model) {
-    if (!ReadXFile(path, model.mesh)) {
+    if (!ReadModelFile(path, model.mesh)) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return false;
     }
