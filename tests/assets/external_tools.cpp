@@ -76,6 +76,10 @@ ObjModel ExportThroughAssimp(const std::filesystem::path& model, const TempDir& 
             P3 p;
             fields >> p[0] >> p[1] >> p[2];
             out.positions.push_back(p);
+        } else if (key == "vt") {
+            std::array<double, 2> t{};
+            fields >> t[0] >> t[1];
+            out.texCoords.push_back(t);
         } else if (key == "usemtl") {
             std::string name;
             fields >> name;
@@ -84,13 +88,17 @@ ObjModel ExportThroughAssimp(const std::filesystem::path& model, const TempDir& 
                 if (out.materials[i] == name) material = static_cast<int>(i);
             }
         } else if (key == "f") {
-            ObjModel::Face face{material, {}};
+            ObjModel::Face face{material, {}, {-1, -1, -1}};
             std::string corner;
             int k = 0;
             while (fields >> corner) {
                 if (k == 3) {
                     error = "a face with more than three corners";
                     return out;
+                }
+                size_t slash = corner.find('/');
+                if (slash != std::string::npos && slash + 1 < corner.size() && corner[slash + 1] != '/') {
+                    face.texCoord[static_cast<size_t>(k)] = std::atoi(corner.c_str() + slash + 1) - 1;
                 }
                 face.position[static_cast<size_t>(k++)] = std::atoi(corner.c_str()) - 1;
             }
@@ -99,6 +107,25 @@ ObjModel ExportThroughAssimp(const std::filesystem::path& model, const TempDir& 
     }
     if (out.faces.empty()) error = "no faces in " + obj.string();
     return out;
+}
+
+std::array<int, 3> Rgb8Image::At(int x, int y) const {
+    size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+    return {static_cast<unsigned char>(pixels[i]), static_cast<unsigned char>(pixels[i + 1]),
+            static_cast<unsigned char>(pixels[i + 2])};
+}
+
+Rgb8Image DecodeWithDjpeg(const std::filesystem::path& jpeg) {
+    Rgb8Image image;
+    CommandResult r = RunCommand("djpeg -pnm " + Quoted(jpeg));
+    std::istringstream header(r.output);
+    std::string magic;
+    int maxValue = 0;
+    header >> magic >> image.width >> image.height >> maxValue;
+    size_t size = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3;
+    if (r.status != 0 || magic != "P6" || maxValue != 255 || r.output.size() < size) return {};
+    image.pixels = r.output.substr(r.output.size() - size);
+    return image;
 }
 
 Hit CastRay(const ObjModel& model, const P3& origin, const P3& direction) {

@@ -37,14 +37,24 @@ struct ObjModel {
     struct Face {
         int material;
         std::array<int, 3> position;
+        std::array<int, 3> texCoord;
     };
     std::vector<P3> positions;
+    std::vector<std::array<double, 2>> texCoords;
     std::vector<Face> faces;
     std::vector<std::string> materials;  // in the order the material library lists them
     std::map<std::string, std::string> textureOf;
 };
 // Empty `error` on success.
 ObjModel ExportThroughAssimp(const std::filesystem::path& model, const TempDir& scratch, std::string& error);
+
+// An image decoded by djpeg: 8-bit RGB rows from the top.
+struct Rgb8Image {
+    int width = 0, height = 0;
+    std::string pixels;
+    std::array<int, 3> At(int x, int y) const;
+};
+Rgb8Image DecodeWithDjpeg(const std::filesystem::path& jpeg);
 
 // Distance along the ray to the nearest face it meets, and that face; -1 when it meets none.
 struct Hit {
