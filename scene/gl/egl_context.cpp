@@ -64,7 +64,9 @@ thread_local EglContext* currentContext = nullptr;
 }  // namespace
 
 // One initialised EGL display. EGL hands out one display per platform and native display, and
-// terminating it ends every context on it, so contexts share it and the last one terminates it.
+// terminating it would end every context on it; it would also unload the driver, which frees
+// less than it allocated and must be loaded again for the next device. So a display, once set
+// up, stays set up for the life of the process, shared by every context made on it.
 class EglDisplay {
 public:
     // `forceSoftware` asks Mesa for its software rasteriser when the display is first set up.
@@ -74,9 +76,7 @@ public:
         }
         auto& live = Registry();
         if (auto found = live.find(handle); found != live.end()) {
-            if (auto shared = found->second.lock()) {
-                return shared;
-            }
+            return found->second;
         }
         EGLint major = 0, minor = 0;
         bool initialised = false;
@@ -88,22 +88,12 @@ public:
             initialised = eglInitialize(handle, &major, &minor) == EGL_TRUE;
         }
         if (!initialised || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
-            if (initialised) {
-                eglTerminate(handle);
-            }
             return nullptr;
         }
         auto shared = std::shared_ptr<EglDisplay>(new EglDisplay(handle));
         live[handle] = shared;
         return shared;
     }
-
-    ~EglDisplay() {
-        Registry().erase(handle);
-        eglTerminate(handle);
-    }
-    EglDisplay(const EglDisplay&) = delete;
-    EglDisplay& operator=(const EglDisplay&) = delete;
 
     EGLDisplay Handle() const { return handle; }
     bool Supports(std::string_view extension) const {
@@ -112,9 +102,10 @@ public:
 
 private:
     explicit EglDisplay(EGLDisplay display) : handle(display) {}
-    static std::map<EGLDisplay, std::weak_ptr<EglDisplay>>& Registry() {
-        static std::map<EGLDisplay, std::weak_ptr<EglDisplay>> registry;
-        return registry;
+    // Never destroyed: see above.
+    static std::map<EGLDisplay, std::shared_ptr<EglDisplay>>& Registry() {
+        static auto* registry = new std::map<EGLDisplay, std::shared_ptr<EglDisplay>>;
+        return *registry;
     }
 
     EGLDisplay handle;

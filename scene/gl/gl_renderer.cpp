@@ -299,8 +299,8 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
 
 HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
     Flush();
-    if ((flags & kClearStencil) != 0 || !MakeCurrent()) {
-        return kFail;  // the depth buffer has no stencil bits
+    if (!IsClearable(flags) || !MakeCurrent()) {
+        return kFail;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     GLbitfield mask = 0;
