@@ -143,6 +143,20 @@ std::shared_ptr<EglDisplay> OffscreenDisplay(DeviceType type) {
                                false);
 }
 
+// EGL sets a display up once, with whatever driver the first try chose. The reference device
+// therefore talks to the X server over a connection of its own, whose display it sets up with
+// the software rasteriser; windows belong to the server, so the saver's window serves both.
+// The connection lives as long as its EGL display, that is as long as the process.
+Display* SoftwareConnection(Display* shared) {
+    static auto* connections = new std::map<std::string, Display*>;
+    std::string name = DisplayString(shared);
+    auto [found, added] = connections->try_emplace(name, nullptr);
+    if (added) {
+        found->second = XOpenDisplay(name.c_str());
+    }
+    return found->second;
+}
+
 std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
     const EGLint caveat = type == DeviceType::kHardware ? EGL_NONE : EGL_DONT_CARE;
     const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType,   EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
@@ -203,8 +217,11 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
         return nullptr;
     }
     auto* xDisplay = static_cast<Display*>(x11Display);
+    if (type == DeviceType::kReference) {
+        xDisplay = SoftwareConnection(xDisplay);
+    }
     XWindowAttributes windowAttributes{};
-    if (XGetWindowAttributes(xDisplay, window, &windowAttributes) == 0) {
+    if (xDisplay == nullptr || XGetWindowAttributes(xDisplay, window, &windowAttributes) == 0) {
         return nullptr;
     }
     auto display = EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_X11_KHR, xDisplay, nullptr),
