@@ -286,10 +286,12 @@ InstanceData MakeInstance(const gfx::Matrix& world, const Material& material) {
     return data;
 }
 
-FixedFunctionPrograms::~FixedFunctionPrograms() {
+void FixedFunctionPrograms::Release() {
     for (const auto& [key, built] : programs) {
         glDeleteProgram(built);
     }
+    programs.clear();
+    program = 0;
 }
 
 bool FixedFunctionPrograms::Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) {

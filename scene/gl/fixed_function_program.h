@@ -41,13 +41,15 @@ InstanceData MakeInstance(const gfx::Matrix& world, const Material& material);
 class FixedFunctionPrograms {
 public:
     FixedFunctionPrograms() = default;
-    ~FixedFunctionPrograms();
     FixedFunctionPrograms(const FixedFunctionPrograms&) = delete;
     FixedFunctionPrograms& operator=(const FixedFunctionPrograms&) = delete;
 
     // Makes the program for `state` current and uploads the rest of the state (transforms
     // apart from world, lights, ambient); false when the program cannot be built.
     bool Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight);
+    // Deletes the programs; their context must be current. Its owner calls this, because only
+    // it knows whether the context is still there.
+    void Release();
 
 private:
     void Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const;

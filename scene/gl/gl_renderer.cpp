@@ -109,6 +109,7 @@ GlRenderer::~GlRenderer() {
     if (!MakeCurrent()) {
         return;  // the context is gone; so are its objects
     }
+    programs.Release();
     glDeleteTextures(1, &whiteTexture);
     glDeleteSamplers(1, &sampler);
     glDeleteBuffers(1, &instanceBuffer);
