@@ -87,8 +87,11 @@ void main() {
         specularColour = vec3(0.0);
         return;
     }
-    // Normals go through the inverse transpose of world x view and are not renormalised.
-    vec3 n = transpose(inverse(mat3(worldView))) * normal;
+    // Normals go through the inverse transpose of world x view and are not renormalised. For a
+    // 3 x 3 matrix that is its cofactor matrix over its determinant: three cross products.
+    mat3 a = mat3(worldView);
+    mat3 cofactors = mat3(cross(a[1], a[2]), cross(a[2], a[0]), cross(a[0], a[1]));
+    vec3 n = cofactors * normal / dot(a[0], cofactors[0]);
     vec3 toEye = normalize(-viewPosition.xyz);
     vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);
     for (int i = 0; i < lightCount; ++i) {
