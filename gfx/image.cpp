@@ -187,7 +187,7 @@ Image ResizeImage(const Image& image, unsigned width, unsigned height) {
                 for (int c = 0; c < 4; ++c) sum[c] += tap.weights[k] * p[c];
             }
             std::uint8_t* q = &out.pixels[(size_t{y} * width + x) * 4];
-            for (int c = 0; c < 4; ++c) q[c] = std::uint8_t(std::clamp(std::lround(sum[c]), 0L, 255L));
+            for (int c = 0; c < 4; ++c) q[c] = std::uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));  // weights are >= 0
         }
     }
     return out;

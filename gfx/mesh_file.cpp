@@ -1,6 +1,7 @@
 #include "gfx/mesh_file.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -109,7 +110,16 @@ bool Parser::ReadFloat(float& value) {
     std::string_view text = t.text;
     if (text.front() == '+') text.remove_prefix(1);
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return Fail(MeshFileError::Syntax);
+    if (end != text.data() + text.size()) return Fail(MeshFileError::Syntax);
+    if (error == std::errc::result_out_of_range) {
+        // Too small for a float is as good as 0; too large is no coordinate.
+        double wide = 0;
+        std::from_chars(text.data(), text.data() + text.size(), wide);
+        if (!(std::fabs(wide) < 1)) return Fail(MeshFileError::Syntax);
+        value = 0;
+    } else if (error != std::errc{}) {
+        return Fail(MeshFileError::Syntax);
+    }
     lexer.Take();
     return true;
 }

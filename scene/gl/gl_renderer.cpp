@@ -65,7 +65,7 @@ std::shared_ptr<GlRenderer> GlRenderer::Create(std::unique_ptr<EglContext> conte
 }
 
 bool GlRenderer::SetUp() {
-    if (!MakeCurrent() || epoxy_gl_version() < 33 || !program.Build()) {
+    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, width, height)) {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
@@ -128,6 +128,13 @@ void GlRenderer::SetBatching(bool enable) {
     batching = enable;
 }
 
+void GlRenderer::Finish() {
+    Flush();
+    if (MakeCurrent()) {
+        glFinish();
+    }
+}
+
 GLuint GlRenderer::TextureName(const Texture* texture) const {
     bool ours = std::ranges::find(textures, texture) != textures.end();
     return ours ? static_cast<const GlTexture*>(texture)->Name() : 0;
@@ -161,8 +168,7 @@ void GlRenderer::ApplyState() {
     if (!stateDirty) {
         return;
     }
-    program.Use();
-    program.Upload(state, width, height);
+    programs.Use(state, width, height);
     Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
     glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
@@ -293,8 +299,8 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
 
 HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
     Flush();
-    if ((flags & kClearStencil) != 0 || !MakeCurrent()) {
-        return kFail;  // the depth buffer has no stencil bits
+    if (!IsClearable(flags) || !MakeCurrent()) {
+        return kFail;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     GLbitfield mask = 0;

@@ -134,6 +134,10 @@ TEST(MeshFile, LoadsSubsetsMaterialsAndTransformedVertices) {
 
 TEST(MeshFile, AcceptsVariantsTheFormatAllows) {
     EXPECT_TRUE(Load(Replace(kSample, "0302txt 0064", "0303txt 0032")));
+    // Exponents, a plus sign, and a value below the float range (taken as 0).
+    const auto exponents = Load(Replace(kSample, "0.5; 2.0; 0.0;;", "5e-1; +2.0E0; -1e-60;;"));
+    ASSERT_TRUE(exponents) << Describe(exponents.error);
+    ExpectVec3(exponents.mesh.vertices[4].position, 11, 14, 0);
     // One material index for all faces.
     const auto single = Load(Replace(kSample, "2;\n    1,\n    0;;", "1;\n    0;;"));
     ASSERT_TRUE(single) << Describe(single.error);
@@ -193,6 +197,7 @@ TEST(MeshFile, MalformedDataIsReported) {
         {"undefined material", Replace(kSample, "{ Grey }", "{ Gray }"), MeshFileError::UnknownReference},
         {"not a number", Replace(kSample, "0.5; 2.0; 0.0;;", "0.5; two; 0.0;;"), MeshFileError::Syntax},
         {"number with junk", Replace(kSample, "0.5; 2.0; 0.0;;", "0.5; 2.0f; 0.0;;"), MeshFileError::Syntax},
+        {"beyond the float range", Replace(kSample, "0.5; 2.0; 0.0;;", "0.5; 2e39; 0.0;;"), MeshFileError::Syntax},
         {"NaN", Replace(kSample, "0.5; 2.0; 0.0;;", "0.5; 1.#QNAN0; 0.0;;"), MeshFileError::Syntax},
         {"two-cornered face", Replace(kSample, "3; 1, 4, 2;;", "2; 1, 4;;"), MeshFileError::Syntax},
         {"negative index", Replace(kSample, "3; 1, 4, 2;;", "3; 1, -4, 2;;"), MeshFileError::Syntax},
