@@ -1,5 +1,6 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -256,6 +257,56 @@ TEST_F(OnDisplay, AChildEndsTheLoopWhenAnotherProgramDestroysItsParent) {
     EXPECT_LE(idles, 2) << "the loop kept calling idle processing that had finished";
 }
 
+TEST_F(OnDisplay, ATerminationSignalClosesTheMainWindowLikeAUser) {
+    TestApp app;
+    auto* frame = new RecordingFrame(journal);
+    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 100, 100}));
+    app.SetMainWnd(frame);
+    std::thread host;
+    app.idle = [&](long count) {
+        // The signal comes while the loop sleeps, from elsewhere.
+        if (!host.joinable()) host = std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            kill(getpid(), SIGTERM);
+        });
+        return app.CWinApp::OnIdle(count);
+    };
+    EXPECT_EQ(app.Run(), 0);
+    host.join();
+    EXPECT_TRUE(journal.Saw("close"));
+    EXPECT_TRUE(journal.deleted);
+}
+
+TEST_F(OnDisplay, AToolkitDialogRunsModallyInsideTheLoop) {
+    setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a test display
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    TestApp app;
+    auto* frame = new RecordingFrame(journal);
+    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 100, 100}));
+    app.SetMainWnd(frame);
+    int response = 0;
+    int paintsAfterDialog = -1;
+    app.idle = [&](long) {
+        if (response == 0) {
+            GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "modal");
+            g_timeout_add(200, [](gpointer d) -> gboolean {
+                gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_OK);
+                return G_SOURCE_REMOVE;
+            }, dialog);
+            response = gtk_dialog_run(GTK_DIALOG(dialog));
+            gtk_widget_destroy(dialog);
+            paintsAfterDialog = journal.paints;
+            frame->Invalidate();
+        } else if (journal.paints > paintsAfterDialog) {
+            frame->PostMessage(WM_CLOSE);  // our own window still answers after the dialog
+        }
+        return true;
+    };
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(response, GTK_RESPONSE_OK);
+    EXPECT_TRUE(journal.deleted);
+}
+
 TEST_F(OnDisplay, FindsAWindowOfAClassMadeByAnotherProcess) {
     EXPECT_EQ(FindWindow("ssKZClass"), 0u);
     OtherProcess other("ssKZClass");
@@ -353,10 +404,17 @@ TEST_F(OnDisplay, KeysAndPointerReachTheWindowInScreenCoordinates) {
     EXPECT_EQ(journal.keys, std::vector<unsigned>{'a'});
     EXPECT_FALSE(journal.Saw("close"));
 
+    // A click is no movement.
+    const std::size_t moves = journal.moves.size();
+    testsupport::RunAndCapture({"xdotool", "click", "1"}, status);
+    testsupport::RunAndCapture({"xdotool", "key", "b"}, status);  // a marker after the click
+    ASSERT_TRUE(PumpUntil([&] { return journal.keys.size() == 2; }));
+    EXPECT_EQ(journal.moves.size(), moves);
+
     // Keys with Alt are system keys; Alt+F4 closes the window.
     testsupport::RunAndCapture({"xdotool", "key", "alt+x"}, status);
     ASSERT_TRUE(PumpUntil([&] { return journal.systemKeys.size() >= 2; }));
-    EXPECT_EQ(journal.keys.size(), 1u);
+    EXPECT_EQ(journal.keys.size(), 2u);
     testsupport::RunAndCapture({"xdotool", "key", "alt+F4"}, status);
     ASSERT_TRUE(PumpUntil([&] { return journal.deleted; }));
     EXPECT_TRUE(journal.Saw("close"));
