@@ -21,6 +21,11 @@
 #include "platform/resources.h"
 #include "tests/support/xvfb.h"
 
+#if VANTARO_HAVE_XFIXES
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#endif
+
 extern char** environ;
 
 namespace {
@@ -419,6 +424,39 @@ TEST_F(OnDisplay, KeysAndPointerReachTheWindowInScreenCoordinates) {
     ASSERT_TRUE(PumpUntil([&] { return journal.deleted; }));
     EXPECT_TRUE(journal.Saw("close"));
 }
+
+#if VANTARO_HAVE_XFIXES
+// Whether the pointer's current image has any visible pixel, as the display shows it.
+bool PointerVisible() {
+    Display* display = XOpenDisplay(nullptr);
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool visible = false;
+    for (int i = 0; image && i < image->width * image->height; ++i) visible = visible || (image->pixels[i] >> 24) != 0;
+    if (image) XFree(image);
+    XCloseDisplay(display);
+    return visible;
+}
+
+TEST_F(OnDisplay, ThePointerIsInvisibleOverAWindowThatHidesIt) {
+    if (testsupport::FindProgram("xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    int status = 0;
+    testsupport::RunAndCapture({"xdotool", "mousemove", "900", "700"}, status);
+    EXPECT_TRUE(PointerVisible());
+    for (const bool hide : {true, false}) {
+        Journal seen;
+        auto* frame = new RecordingFrame(seen);
+        frame->hideCursor = hide;
+        ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 1024, 768}));
+        // The pointer stands still: coming into the window alone asks for the cursor.
+        ASSERT_TRUE(PumpUntil([&] { return seen.Saw("cursor"); }));
+        EXPECT_EQ(PointerVisible(), !hide);
+        EXPECT_EQ(seen.moves.size(), 1u);
+        EXPECT_EQ(seen.moves.front().x, 900);
+        frame->DestroyWindow();
+    }
+    EXPECT_TRUE(PointerVisible());
+}
+#endif
 
 // A 64 by 64 PNG: the left half opaque red, the right half half-transparent green.
 std::vector<std::uint8_t> TestIconPng() {
