@@ -1,0 +1,93 @@
+#include "app/framework/system.h"
+
+#include <X11/Xutil.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/framework/x11_session.h"
+
+namespace framework {
+namespace {
+
+// The frame of a captioned window, as a classic desktop theme draws it.
+constexpr int kEdge = 2;
+constexpr int kCaption = 19;
+constexpr int kIconSize = 32;
+
+bool Matches(::Display* display, ::Window window, const char* className, const char* windowName) {
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return false;
+    bool match = hint.res_class && std::strcmp(hint.res_class, className) == 0;
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    if (match && windowName) {
+        char* title = nullptr;
+        match = XFetchName(display, window, &title) && std::strcmp(title, windowName) == 0;
+        if (title) XFree(title);
+    }
+    return match;
+}
+
+// Depth first through the window tree, as windows of a class may sit anywhere in it (a
+// preview is the child of another program's window).
+::Window Search(::Display* display, ::Window window, const char* className, const char* windowName) {
+    if (Matches(display, window, className, windowName)) return window;
+    ::Window rootReturn = 0, parentReturn = 0;
+    ::Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &rootReturn, &parentReturn, &children, &count)) return 0;
+    std::vector<::Window> list(children, children + count);
+    if (children) XFree(children);
+    for (::Window child : list) {
+        if (const ::Window found = Search(display, child, className, windowName)) return found;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool DisplayAvailable() { return X11Session::Get() != nullptr; }
+
+void* NativeDisplay() {
+    X11Session* session = X11Session::Get();
+    return session ? session->display : nullptr;
+}
+
+int GetSystemMetrics(int index) {
+    switch (index) {
+        case SM_CXEDGE:
+        case SM_CYEDGE: return kEdge;
+        case SM_CYCAPTION: return kCaption;
+        case SM_CXICON:
+        case SM_CYICON: return kIconSize;
+        case SM_CXSCREEN:
+        case SM_CYSCREEN: {
+            X11Session* session = X11Session::Get();
+            if (!session) return 0;
+            return index == SM_CXSCREEN ? DisplayWidth(session->display, session->screen)
+                                        : DisplayHeight(session->display, session->screen);
+        }
+        default: return 0;
+    }
+}
+
+bool GetCursorPos(Point& point) {
+    X11Session* session = X11Session::Get();
+    if (!session) return false;
+    ::Window rootReturn = 0, childReturn = 0;
+    int windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    return XQueryPointer(session->display, session->root, &rootReturn, &childReturn, &point.x, &point.y, &windowX,
+                         &windowY, &mask);
+}
+
+WindowHandle FindWindow(const char* className, const char* windowName) {
+    X11Session* session = X11Session::Get();
+    if (!session || !className) return 0;
+    // Windows of other programs may go while they are looked at.
+    X11ErrorTrap trap(session->display);
+    return Search(session->display, session->root, className, windowName);
+}
+
+}  // namespace framework

@@ -1,0 +1,29 @@
+#pragma once
+// What the system tells about the display: its metrics, where the pointer is, and which
+// windows exist on it, whichever process made them.
+
+#include "app/framework/types.h"
+
+namespace framework {
+
+// Whether a display can be opened ($DISPLAY); the framework connects to it at the first use.
+bool DisplayAvailable();
+
+// The display connection as a native handle (an Xlib Display*), for the graphics device to
+// draw into the framework's windows; nullptr without a display.
+void* NativeDisplay();
+
+// SM_CXSCREEN and SM_CYSCREEN: the screen's size in pixels (0 without a display). SM_CXEDGE,
+// SM_CYEDGE and SM_CYCAPTION: the frame that captioned windows are measured with. SM_CXICON,
+// SM_CYICON: the standard icon size. 0 for any other index.
+int GetSystemMetrics(int index);
+
+// The pointer's position in screen coordinates; false without a display.
+bool GetCursorPos(Point& point);
+
+// The first window on the display, made by any process, whose class (the class part of its
+// WM_CLASS) is `className` and, unless `windowName` is null, whose title is `windowName`;
+// 0 when there is none.
+WindowHandle FindWindow(const char* className, const char* windowName = nullptr);
+
+}  // namespace framework

@@ -1,0 +1,59 @@
+#pragma once
+// Making the OpenGL device, on an X11 window or offscreen, without any window-system or GL
+// type in sight. The saver's window and the offscreen renderer both start here.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gfx/image.h"
+#include "scene/device.h"
+
+namespace scene {
+
+// The three kinds of device that the saver tries in turn.
+enum class DeviceType {
+    kHardware,                  // the system's OpenGL driver, accelerated configurations only
+    kSoftwareVertexProcessing,  // the system's OpenGL driver, any configuration
+    kReference,                 // Mesa's software rasteriser, whatever hardware there is
+};
+
+struct DeviceStats {
+    std::uint64_t drawCalls = 0;  // draws issued to OpenGL
+    std::uint64_t instances = 0;  // copies of geometry those draws drew
+};
+
+// A device that draws into a back buffer of its own, which can be read back.
+class RenderDevice : public Device {
+public:
+    // The back buffer as RGBA rows from the top (alpha 255); false when it cannot be read.
+    virtual bool ReadBackBuffer(gfx::Image& image) = 0;
+    // On by default: runs of draws that differ only in world transform and material are
+    // drawn as one instanced draw. Off, every draw is issued as it comes.
+    virtual void SetBatching(bool enable) = 0;
+    // Waits until everything drawn so far is in the back buffer, for timing.
+    virtual void Finish() = 0;
+    virtual DeviceStats Stats() const = 0;
+    virtual void ResetStats() = 0;
+    virtual std::string RendererName() const = 0;  // as the driver names itself
+};
+
+// A back buffer of `width` x `height` pixels, drawn without any window or X server.
+std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type);
+
+// An X11 window (`display` is the Display*, `window` the Window id). The back buffer is
+// `width` x `height`, or the window's size when either is 0; Present scales it to the window.
+struct WindowTarget {
+    void* display = nullptr;
+    unsigned long window = 0;
+    unsigned width = 0, height = 0;
+};
+std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type);
+
+// Tries hardware, then software vertex processing, then the reference device; nothing when all
+// three fail. `created` receives the type that succeeded.
+using DeviceCreator = std::function<std::unique_ptr<RenderDevice>(DeviceType)>;
+std::unique_ptr<RenderDevice> CreateDeviceWithFallback(const DeviceCreator& create, DeviceType* created = nullptr);
+
+}  // namespace scene

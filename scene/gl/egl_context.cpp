@@ -1,0 +1,274 @@
+#include "scene/gl/egl_context.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace scene::gl {
+
+namespace {
+
+bool HasExtension(const char* list, std::string_view name) {
+    if (list == nullptr) {
+        return false;
+    }
+    std::string_view all(list);
+    for (std::size_t start = 0; start < all.size();) {
+        std::size_t end = all.find(' ', start);
+        if (end == std::string_view::npos) {
+            end = all.size();
+        }
+        if (all.substr(start, end - start) == name) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool HasClientExtension(std::string_view name) {
+    return HasExtension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), name);
+}
+
+// Sets an environment variable for the life of this object, then puts the old value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* variableName, const char* value) : name(variableName) {
+        if (const char* old = std::getenv(name)) {
+            previous = old;
+        }
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment() {
+        if (previous) {
+            setenv(name, previous->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name;
+    std::optional<std::string> previous;
+};
+
+thread_local EglContext* currentContext = nullptr;
+
+}  // namespace
+
+// One initialised EGL display. EGL hands out one display per platform and native display, and
+// terminating it would end every context on it; it would also unload the driver, which frees
+// less than it allocated and must be loaded again for the next device. So a display, once set
+// up, stays set up for the life of the process, shared by every context made on it.
+class EglDisplay {
+public:
+    // `forceSoftware` asks Mesa for its software rasteriser when the display is first set up.
+    static std::shared_ptr<EglDisplay> Acquire(EGLDisplay handle, bool forceSoftware) {
+        if (handle == EGL_NO_DISPLAY) {
+            return nullptr;
+        }
+        auto& live = Registry();
+        if (auto found = live.find(handle); found != live.end()) {
+            return found->second;
+        }
+        EGLint major = 0, minor = 0;
+        bool initialised = false;
+        if (forceSoftware) {
+            ScopedEnvironment software("LIBGL_ALWAYS_SOFTWARE", "1");
+            ScopedEnvironment driver("GALLIUM_DRIVER", "llvmpipe");
+            initialised = eglInitialize(handle, &major, &minor) == EGL_TRUE;
+        } else {
+            initialised = eglInitialize(handle, &major, &minor) == EGL_TRUE;
+        }
+        if (!initialised || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
+            return nullptr;
+        }
+        auto shared = std::shared_ptr<EglDisplay>(new EglDisplay(handle));
+        live[handle] = shared;
+        return shared;
+    }
+
+    EGLDisplay Handle() const { return handle; }
+    bool Supports(std::string_view extension) const {
+        return HasExtension(eglQueryString(handle, EGL_EXTENSIONS), extension);
+    }
+
+private:
+    explicit EglDisplay(EGLDisplay display) : handle(display) {}
+    // Never destroyed: see above.
+    static std::map<EGLDisplay, std::shared_ptr<EglDisplay>>& Registry() {
+        static auto* registry = new std::map<EGLDisplay, std::shared_ptr<EglDisplay>>;
+        return *registry;
+    }
+
+    EGLDisplay handle;
+};
+
+namespace {
+
+// Mesa's software device, listed among the EGL devices whatever hardware there is.
+EGLDisplay SoftwareDeviceDisplay() {
+    if (!HasClientExtension("EGL_EXT_device_enumeration") || !HasClientExtension("EGL_EXT_platform_device")) {
+        return EGL_NO_DISPLAY;
+    }
+    EGLint count = 0;
+    if (eglQueryDevicesEXT(0, nullptr, &count) != EGL_TRUE || count <= 0) {
+        return EGL_NO_DISPLAY;
+    }
+    std::vector<EGLDeviceEXT> devices(static_cast<std::size_t>(count));
+    eglQueryDevicesEXT(count, devices.data(), &count);
+    for (EGLDeviceEXT device : devices) {
+        if (HasExtension(eglQueryDeviceStringEXT(device, EGL_EXTENSIONS), "EGL_MESA_device_software")) {
+            return eglGetPlatformDisplayEXT(EGL_PLATFORM_DEVICE_EXT, device, nullptr);
+        }
+    }
+    return EGL_NO_DISPLAY;
+}
+
+std::shared_ptr<EglDisplay> OffscreenDisplay(DeviceType type) {
+    if (type == DeviceType::kReference) {
+        return EglDisplay::Acquire(SoftwareDeviceDisplay(), false);
+    }
+    if (!HasClientExtension("EGL_MESA_platform_surfaceless")) {
+        return nullptr;
+    }
+    return EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr),
+                               false);
+}
+
+// EGL sets a display up once, with whatever driver the first try chose. The reference device
+// therefore talks to the X server over a connection of its own, whose display it sets up with
+// the software rasteriser; windows belong to the server, so the saver's window serves both.
+// The connection lives as long as its EGL display, that is as long as the process.
+Display* SoftwareConnection(Display* shared) {
+    static auto* connections = new std::map<std::string, Display*>;
+    std::string name = DisplayString(shared);
+    auto [found, added] = connections->try_emplace(name, nullptr);
+    if (added) {
+        found->second = XOpenDisplay(name.c_str());
+    }
+    return found->second;
+}
+
+std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
+    const EGLint caveat = type == DeviceType::kHardware ? EGL_NONE : EGL_DONT_CARE;
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType,   EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,     8,             EGL_GREEN_SIZE,      8,
+                                 EGL_BLUE_SIZE,    8,             EGL_CONFIG_CAVEAT,   caveat,
+                                 EGL_NONE};
+    EGLint count = 0;
+    if (eglChooseConfig(display, attributes, nullptr, 0, &count) != EGL_TRUE || count <= 0) {
+        return {};
+    }
+    std::vector<EGLConfig> configs(static_cast<std::size_t>(count));
+    eglChooseConfig(display, attributes, configs.data(), count, &count);
+    configs.resize(static_cast<std::size_t>(count));
+    return configs;
+}
+
+}  // namespace
+
+EglContext::EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen)
+    : display(std::move(owner)), config(chosen) {}
+
+EglContext::~EglContext() {
+    EGLDisplay handle = display->Handle();
+    if (currentContext == this) {
+        eglMakeCurrent(handle, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        currentContext = nullptr;
+    }
+    if (surface != EGL_NO_SURFACE) {
+        eglDestroySurface(handle, surface);
+    }
+    if (context != EGL_NO_CONTEXT) {
+        eglDestroyContext(handle, context);
+    }
+}
+
+bool EglContext::CreateContext() {
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    context = eglCreateContext(display->Handle(), config, EGL_NO_CONTEXT, attributes);
+    return context != EGL_NO_CONTEXT && MakeCurrent();
+}
+
+std::unique_ptr<EglContext> EglContext::CreateOffscreen(DeviceType type) {
+    auto display = OffscreenDisplay(type);
+    if (!display || !display->Supports("EGL_KHR_surfaceless_context")) {
+        return nullptr;
+    }
+    auto configs = ChooseConfigs(display->Handle(), 0, type);
+    if (configs.empty()) {
+        return nullptr;
+    }
+    std::unique_ptr<EglContext> result(new EglContext(display, configs.front()));
+    return result->CreateContext() ? std::move(result) : nullptr;
+}
+
+std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigned long window, DeviceType type) {
+    if (x11Display == nullptr || window == 0 || !HasClientExtension("EGL_KHR_platform_x11")) {
+        return nullptr;
+    }
+    auto* xDisplay = static_cast<Display*>(x11Display);
+    if (type == DeviceType::kReference) {
+        xDisplay = SoftwareConnection(xDisplay);
+    }
+    XWindowAttributes windowAttributes{};
+    if (xDisplay == nullptr || XGetWindowAttributes(xDisplay, window, &windowAttributes) == 0) {
+        return nullptr;
+    }
+    auto display = EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_X11_KHR, xDisplay, nullptr),
+                                       type == DeviceType::kReference);
+    if (!display) {
+        return nullptr;
+    }
+    // The surface must use the window's own visual, or the server refuses it.
+    const auto visualId = static_cast<EGLint>(XVisualIDFromVisual(windowAttributes.visual));
+    for (EGLConfig config : ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type)) {
+        EGLint configVisual = 0;
+        eglGetConfigAttrib(display->Handle(), config, EGL_NATIVE_VISUAL_ID, &configVisual);
+        if (configVisual != visualId) {
+            continue;
+        }
+        std::unique_ptr<EglContext> result(new EglContext(display, config));
+        Window nativeWindow = window;
+        result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
+        if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
+            return result;
+        }
+    }
+    return nullptr;
+}
+
+bool EglContext::MakeCurrent() {
+    if (currentContext == this) {
+        return true;
+    }
+    if (eglMakeCurrent(display->Handle(), surface, surface, context) != EGL_TRUE) {
+        return false;
+    }
+    currentContext = this;
+    return true;
+}
+
+bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }
+
+bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {
+    EGLint w = 0, h = 0;
+    if (surface == EGL_NO_SURFACE || !eglQuerySurface(display->Handle(), surface, EGL_WIDTH, &w) ||
+        !eglQuerySurface(display->Handle(), surface, EGL_HEIGHT, &h)) {
+        return false;
+    }
+    width = static_cast<unsigned>(w);
+    height = static_cast<unsigned>(h);
+    return true;
+}
+
+}  // namespace scene::gl

@@ -1,0 +1,44 @@
+#pragma once
+// An OpenGL 3.3 core context made through EGL, either without any surface (offscreen: the
+// caller draws into its own framebuffer object, no X server needed) or on an X11 window given
+// by its Display* and Window id.
+
+#include <epoxy/egl.h>
+
+#include <memory>
+#include <string>
+
+#include "scene/device_factory.h"
+
+namespace scene::gl {
+
+class EglDisplay;
+
+class EglContext {
+public:
+    // Nothing when the kind of device asked for cannot be had here.
+    static std::unique_ptr<EglContext> CreateOffscreen(DeviceType type);
+    static std::unique_ptr<EglContext> CreateOnWindow(void* x11Display, unsigned long window, DeviceType type);
+
+    ~EglContext();
+    EglContext(const EglContext&) = delete;
+    EglContext& operator=(const EglContext&) = delete;
+
+    // Makes this context current on the calling thread; cheap when it already is.
+    bool MakeCurrent();
+    bool SwapBuffers();
+    // The window surface's size in pixels; false offscreen.
+    bool SurfaceSize(unsigned& width, unsigned& height) const;
+    bool HasWindow() const { return surface != EGL_NO_SURFACE; }
+
+private:
+    EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
+    bool CreateContext();
+
+    std::shared_ptr<EglDisplay> display;
+    EGLConfig config;
+    EGLContext context = EGL_NO_CONTEXT;
+    EGLSurface surface = EGL_NO_SURFACE;
+};
+
+}  // namespace scene::gl

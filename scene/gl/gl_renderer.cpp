@@ -1,0 +1,371 @@
+#include "scene/gl/gl_renderer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "scene/gl/gl_objects.h"
+
+namespace scene::gl {
+
+namespace {
+
+// Instances per draw: a full formation's smoke fits in a handful of draws, and the upload of
+// one draw stays around two megabytes.
+constexpr std::size_t kMaxQueuedInstances = 16384;
+
+constexpr std::array<GLenum, 11> kBlendFactors{
+    GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,         GL_ONE_MINUS_SRC_ALPHA,
+    GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA_SATURATE,
+};
+
+GLenum BlendFactor(std::uint32_t value) { return kBlendFactors.at(value - kBlendZero); }
+
+GLenum PrimitiveMode(PrimitiveType type) {
+    return type == PrimitiveType::kTriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
+}
+
+void Enable(GLenum capability, bool on) {
+    if (on) {
+        glEnable(capability);
+    } else {
+        glDisable(capability);
+    }
+}
+
+GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter) {
+    bool linear = minFilter == kTexfLinear;
+    switch (mipFilter) {
+    case kTexfPoint: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    case kTexfLinear: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    default: return linear ? GL_LINEAR : GL_NEAREST;  // no mip filter: level 0 only
+    }
+}
+
+void SetConstantInstance(const InstanceData& instance) {
+    const float* values = instance.world;
+    for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
+        glVertexAttrib4fv(kWorldRow0 + i, values + 4 * i);
+    }
+}
+
+}  // namespace
+
+GlRenderer::GlRenderer(std::unique_ptr<EglContext> owned, unsigned targetWidth, unsigned targetHeight)
+    : context(std::move(owned)), width(targetWidth), height(targetHeight) {
+    state.viewport = {0, 0, width, height, 0, 1};
+}
+
+std::shared_ptr<GlRenderer> GlRenderer::Create(std::unique_ptr<EglContext> context, unsigned width, unsigned height) {
+    if (!context || width == 0 || height == 0) {
+        return nullptr;
+    }
+    std::shared_ptr<GlRenderer> renderer(new GlRenderer(std::move(context), width, height));
+    return renderer->SetUp() ? renderer : nullptr;
+}
+
+bool GlRenderer::SetUp() {
+    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, width, height)) {
+        return false;
+    }
+    glGenRenderbuffers(1, &colourBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glGenRenderbuffers(1, &depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, static_cast<GLsizei>(width),
+                          static_cast<GLsizei>(height));
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        return false;
+    }
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    // The back buffer has no alpha of its own: alpha stays 1, so destination alpha reads as 1.
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    glFrontFace(GL_CW);
+
+    glGenVertexArrays(1, &streamArray);
+    glGenBuffers(1, &instanceBuffer);
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glBindSampler(0, sampler);
+    const std::uint8_t white[4] = {255, 255, 255, 255};
+    glGenTextures(1, &whiteTexture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, whiteTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    return glGetError() == GL_NO_ERROR;
+}
+
+GlRenderer::~GlRenderer() {
+    if (!MakeCurrent()) {
+        return;  // the context is gone; so are its objects
+    }
+    programs.Release();
+    glDeleteTextures(1, &whiteTexture);
+    glDeleteSamplers(1, &sampler);
+    glDeleteBuffers(1, &instanceBuffer);
+    glDeleteVertexArrays(1, &streamArray);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &depthBuffer);
+    glDeleteRenderbuffers(1, &colourBuffer);
+}
+
+std::string GlRenderer::RendererName() const {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return name != nullptr ? name : "";
+}
+
+void GlRenderer::SetBatching(bool enable) {
+    Flush();
+    batching = enable;
+}
+
+void GlRenderer::Finish() {
+    Flush();
+    if (MakeCurrent()) {
+        glFinish();
+    }
+}
+
+GLuint GlRenderer::TextureName(const Texture* texture) const {
+    bool ours = std::ranges::find(textures, texture) != textures.end();
+    return ours ? static_cast<const GlTexture*>(texture)->Name() : 0;
+}
+
+GLuint GlRenderer::BufferName(const VertexBuffer* buffer) const {
+    bool ours = std::ranges::find(buffers, buffer) != buffers.end();
+    return ours ? static_cast<const GlVertexBuffer*>(buffer)->Name() : 0;
+}
+
+void GlRenderer::Forget(const Texture* texture) {
+    Flush();
+    std::erase(textures, texture);
+    if (state.texture == texture) {
+        state.texture = nullptr;
+        stateDirty = true;
+    }
+}
+
+void GlRenderer::Forget(const VertexBuffer* buffer) {
+    Flush();
+    std::erase(buffers, buffer);
+    if (state.stream.buffer == buffer) {
+        state.stream = {};
+        streamDirty = true;
+    }
+}
+
+// Everything a draw reads apart from world, material and the vertex stream.
+void GlRenderer::ApplyState() {
+    if (!stateDirty) {
+        return;
+    }
+    programs.Use(state, width, height);
+    Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
+    glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
+    glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
+    Enable(GL_BLEND, state.Get(RenderState::kAlphaBlendEnable) != 0);
+    glBlendFunc(BlendFactor(state.Get(RenderState::kSrcBlend)), BlendFactor(state.Get(RenderState::kDestBlend)));
+    std::uint32_t cull = state.Get(RenderState::kCullMode);
+    Enable(GL_CULL_FACE, cull != kCullNone);
+    glCullFace(cull == kCullCw ? GL_FRONT : GL_BACK);  // front faces are clockwise
+
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                        state.Get(SamplerState::kMagFilter) == kTexfLinear ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
+                        MinFilter(state.Get(SamplerState::kMinFilter), state.Get(SamplerState::kMipFilter)));
+    GLuint texture = TextureName(state.texture);
+    glBindTexture(GL_TEXTURE_2D, texture != 0 ? texture : whiteTexture);
+    stateDirty = false;
+}
+
+void GlRenderer::BindStream() {
+    if (boundArray != streamArray) {
+        glBindVertexArray(streamArray);
+        boundArray = streamArray;
+    }
+    if (!streamDirty) {
+        return;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, BufferName(state.stream.buffer));
+    auto stride = static_cast<GLsizei>(state.stream.stride);
+    std::uintptr_t offset = state.stream.offset;
+    // Elements follow each other in the order of their format bits: position, normal, texture.
+    auto attribute = [&](GLuint location, GLint size, bool present) {
+        if (!present) {
+            glDisableVertexAttribArray(location);
+            glVertexAttrib4f(location, 0, 0, 0, 1);
+            return;
+        }
+        glEnableVertexAttribArray(location);
+        glVertexAttribPointer(location, size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+        offset += static_cast<std::uintptr_t>(size) * sizeof(float);
+    };
+    attribute(kPosition, 3, (state.fvf & kFvfXyz) != 0);
+    attribute(kNormal, 3, (state.fvf & kFvfNormal) != 0);
+    attribute(kTexCoord, 2, (state.fvf & kFvfTex1) != 0);
+    streamDirty = false;
+}
+
+void GlRenderer::UseInstanceArrays(bool instanced) {
+    if (instanced == instanceArraysOn) {
+        return;
+    }
+    for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
+        if (instanced) {
+            glEnableVertexAttribArray(kWorldRow0 + i);
+        } else {
+            glDisableVertexAttribArray(kWorldRow0 + i);
+        }
+    }
+    instanceArraysOn = instanced;
+}
+
+HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) {
+    if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0 ||
+        (state.fvf & kFvfXyz) == 0) {
+        return kFail;
+    }
+    bool sameRange = !queue.empty() && queuedRange.type == type && queuedRange.startVertex == startVertex &&
+                     queuedRange.primitiveCount == primitiveCount;
+    if (!sameRange || queue.size() >= kMaxQueuedInstances) {
+        Flush();
+    }
+    queuedRange = {type, startVertex, primitiveCount};
+    queue.push_back(MakeInstance(state.world, state.material));
+    if (!batching) {
+        Flush();
+    }
+    return kOk;
+}
+
+void GlRenderer::Flush() {
+    if (!queue.empty() && MakeCurrent()) {
+        DrawQueued();
+    }
+    queue.clear();
+}
+
+void GlRenderer::DrawQueued() {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    ApplyState();
+    BindStream();
+    GLenum mode = PrimitiveMode(queuedRange.type);
+    auto first = static_cast<GLint>(queuedRange.startVertex);
+    auto count = static_cast<GLsizei>(VertexCountOf(queuedRange.type, queuedRange.primitiveCount));
+    if (queue.size() == 1) {
+        UseInstanceArrays(false);
+        SetConstantInstance(queue.front());
+        glDrawArrays(mode, first, count);
+    } else {
+        UseInstanceArrays(true);
+        glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(queue.size() * sizeof(InstanceData)), queue.data(),
+                     GL_STREAM_DRAW);
+        for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
+            glVertexAttribPointer(kWorldRow0 + i, 4, GL_FLOAT, GL_FALSE, sizeof(InstanceData),
+                                  reinterpret_cast<const void*>(std::uintptr_t{i} * 4 * sizeof(float)));
+            glVertexAttribDivisor(kWorldRow0 + i, 1);
+        }
+        glDrawArraysInstanced(mode, first, count, static_cast<GLsizei>(queue.size()));
+    }
+    ++stats.drawCalls;
+    stats.instances += queue.size();
+}
+
+void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount) {
+    Flush();
+    if (indexCount == 0 || !MakeCurrent()) {
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    ApplyState();
+    glBindVertexArray(vertexArray);
+    boundArray = vertexArray;
+    SetConstantInstance(MakeInstance(state.world, state.material));
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(std::uintptr_t{firstIndex} * sizeof(std::uint32_t)));
+    ++stats.drawCalls;
+    ++stats.instances;
+}
+
+HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
+    Flush();
+    if (!IsClearable(flags) || !MakeCurrent()) {
+        return kFail;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    GLbitfield mask = 0;
+    if ((flags & kClearTarget) != 0) {
+        auto channel = [color](int shift) { return static_cast<float>((color >> shift) & 0xff) / 255.0f; };
+        glClearColor(channel(16), channel(8), channel(0), 1);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if ((flags & kClearZBuffer) != 0) {
+        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    // Clearing ignores the depth-write state; OpenGL's clear honours its mask.
+    glDepthMask(GL_TRUE);
+    glClear(mask);
+    stateDirty = true;
+    return kOk;
+}
+
+HResult GlRenderer::Present() {
+    Flush();
+    if (!MakeCurrent()) {
+        return kFail;
+    }
+    unsigned windowWidth = 0, windowHeight = 0;
+    if (!context->SurfaceSize(windowWidth, windowHeight)) {
+        glFlush();
+        return kOk;  // offscreen: the back buffer is the result
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
+                      static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
+                      windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
+    bool swapped = context->SwapBuffers();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    return swapped ? kOk : kFail;
+}
+
+bool GlRenderer::ReadBack(gfx::Image& image) {
+    Flush();
+    if (!MakeCurrent()) {
+        return false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    std::vector<std::uint8_t> rows(std::size_t{width} * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA, GL_UNSIGNED_BYTE,
+                 rows.data());
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    // OpenGL reads from the bottom row up; images run from the top.
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(rows.size());
+    std::size_t rowBytes = std::size_t{width} * 4;
+    for (unsigned y = 0; y < height; ++y) {
+        std::memcpy(&image.pixels[y * rowBytes], &rows[(height - 1 - y) * rowBytes], rowBytes);
+    }
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        image.pixels[i] = 255;
+    }
+    return true;
+}
+
+}  // namespace scene::gl

@@ -1,0 +1,96 @@
+#pragma once
+// What the OpenGL device's objects share: the context, the back buffer (a framebuffer object
+// that Present scales onto the window), the device state and the queue of instanced puffs.
+// The device and every texture, buffer and mesh it made hold it, so the context outlives all
+// of them and an object released after its device still cleans up in the right context.
+
+#include <epoxy/gl.h>
+
+#include <memory>
+#include <vector>
+
+#include "gfx/image.h"
+#include "scene/device_factory.h"
+#include "scene/device_state.h"
+#include "scene/gl/egl_context.h"
+#include "scene/gl/fixed_function_program.h"
+
+namespace scene::gl {
+
+class GlRenderer {
+public:
+    // Nothing when the context lacks what the device needs.
+    static std::shared_ptr<GlRenderer> Create(std::unique_ptr<EglContext> context, unsigned width, unsigned height);
+    ~GlRenderer();
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    bool MakeCurrent() { return context->MakeCurrent(); }
+
+    // Marks state for upload before the next draw; the device flushes first.
+    void StateChanged() { stateDirty = true; }
+    void StreamChanged() { streamDirty = true; }
+    // GL objects were created or filled outside the renderer: rebind everything before drawing.
+    void BindingsChanged() {
+        stateDirty = streamDirty = true;
+        boundArray = 0;
+    }
+
+    // Draws what the queue holds as one instanced draw per vertex range.
+    void Flush();
+    HResult DrawPrimitive(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount);
+    // An indexed triangle list from a mesh's own vertex array, with the device's state.
+    void DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount);
+
+    HResult Clear(std::uint32_t flags, std::uint32_t color, float z);
+    HResult Present();
+    bool ReadBack(gfx::Image& image);
+
+    void SetBatching(bool enable);
+    void Finish();
+    const DeviceStats& Stats() const { return stats; }
+    void ResetStats() { stats = {}; }
+    std::string RendererName() const;
+
+    // The GL name of a texture or buffer object made for this renderer; 0 for anything else.
+    GLuint TextureName(const Texture* texture) const;
+    GLuint BufferName(const VertexBuffer* buffer) const;
+    // A texture or buffer is going away: nothing queued may use it, and no state may name it.
+    void Forget(const Texture* texture);
+    void Forget(const VertexBuffer* buffer);
+
+    DeviceState state;
+    // The objects made on this renderer, for telling them from objects of other devices.
+    std::vector<const Texture*> textures;
+    std::vector<const VertexBuffer*> buffers;
+
+private:
+    GlRenderer(std::unique_ptr<EglContext> owned, unsigned width, unsigned height);
+    bool SetUp();
+    void ApplyState();
+    void BindStream();
+    void UseInstanceArrays(bool instanced);
+    void DrawQueued();
+
+    struct QueuedRange {
+        PrimitiveType type;
+        std::uint32_t startVertex;
+        std::uint32_t primitiveCount;
+    };
+
+    std::unique_ptr<EglContext> context;
+    unsigned width, height;
+    FixedFunctionPrograms programs;
+    GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
+    GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
+    bool stateDirty = true, streamDirty = true;
+    bool instanceArraysOn = false;
+    GLuint boundArray = 0;
+
+    bool batching = true;
+    QueuedRange queuedRange{};
+    std::vector<InstanceData> queue;
+    DeviceStats stats;
+};
+
+}  // namespace scene::gl

@@ -1,0 +1,20 @@
+#pragma once
+// A virtual display for tests that need one: Xvfb on a display number it picks itself,
+// started at the first call, stopped when the test program ends. $DISPLAY then names it.
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The display name, or empty with the reason in `whyNot` (Xvfb not installed, or it did not
+// start). Tests skip with that reason.
+std::string StartVirtualDisplay(std::string& whyNot);
+
+// Full path of `program` found on $PATH, or empty.
+std::string FindProgram(const std::string& program);
+
+// Runs `argv` with stdout captured; its exit status in `status` (-1 when it could not run).
+std::string RunAndCapture(const std::vector<std::string>& argv, int& status);
+
+}  // namespace testsupport
