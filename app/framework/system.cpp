@@ -49,6 +49,11 @@ bool Matches(::Display* display, ::Window window, const char* className, const c
 
 bool DisplayAvailable() { return X11Session::Get() != nullptr; }
 
+void* NativeDisplay() {
+    X11Session* session = X11Session::Get();
+    return session ? session->display : nullptr;
+}
+
 int GetSystemMetrics(int index) {
     switch (index) {
         case SM_CXEDGE:

@@ -102,6 +102,31 @@ TEST(WaveFile, RefusesBrokenContainersInParserAndPlayer) {
     platform::CloseSoundOutput();
 }
 
+TEST(WaveFile, EveryCutAndHeaderCorruptionIsRefusedOrStaysInsideTheBytes) {
+    const Bytes good = sound_test::ToneWave("tone1000");
+    const auto check = [](const Bytes& bytes) {
+        Mp3Wave wave;
+        if (ParseMp3Wave(bytes, wave) != WaveError::kNone) return;
+        EXPECT_FALSE(wave.data.empty());
+        EXPECT_GE(wave.data.data(), bytes.data());
+        EXPECT_LE(wave.data.data() + wave.data.size(), bytes.data() + bytes.size());
+    };
+    for (std::size_t size = 0; size < good.size(); ++size) {
+        const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        Mp3Wave wave;
+        ASSERT_NE(ParseMp3Wave(cut, wave), WaveError::kNone) << "cut to " << size << " bytes";
+    }
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 20000; ++round) {
+        Bytes bytes = good;
+        for (int flips = 1 + static_cast<int>(next() % 4); flips > 0; --flips) {
+            bytes[next() % 80] = static_cast<std::uint8_t>(next() >> 24);  // the headers live here
+        }
+        check(bytes);
+    }
+}
+
 TEST(WaveFile, PlayerSurvivesGarbageInsideAGoodContainer) {
     // The stream starts well and turns into garbage halfway: the decoder gives up or makes
     // noise of it, and the recording still ends (the sanitizer build watches the reads).

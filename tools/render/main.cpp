@@ -1,26 +1,80 @@
-// vantaro-render: draws programmes offscreen on a virtual clock and writes PNG frames.
+// vantaro-render: draws offscreen, without any X server, and writes PNG pictures.
 
 #include <cstdio>
-#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/device_factory.h"
+#include "tools/render/png_file.h"
+#include "tools/render/render_options.h"
+#include "tools/render/studio.h"
+#include "tools/render/test_mesh.h"
 
 namespace {
 
-void PrintUsage(std::FILE* out) {
-    std::fputs("usage: vantaro-render --size WxH --out FILE.png\n"
-               "       vantaro-render --programme N --progress T [--size WxH] [--smoke 1|2|3] [--fps F] --out FILE.png\n"
-               "       vantaro-render --programme N --sheet RxC --out FILE.png\n"
-               "       vantaro-render --list | --dump-track N | --dump-pose N T\n"
-               "Offscreen drawing is not built yet; this build only prints this text.\n",
-               out);
+constexpr int kExitBadArguments = 2;
+constexpr int kExitFailed = 1;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "vantaro-render: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The subject the options ask for; an error message when it cannot be loaded.
+std::string LoadSubject(const tools::RenderOptions& options, tools::Subject& subject) {
+    if (options.meshFile.empty()) {
+        subject = {tools::MakeTestMesh(), tools::MakeTestTexture()};
+        return {};
+    }
+    gfx::MeshFileResult file = gfx::LoadMeshFile(ReadFile(options.meshFile));
+    if (!file) {
+        return options.meshFile + ":" + std::to_string(file.line) + ": " + gfx::Describe(file.error);
+    }
+    subject.mesh = std::move(file.mesh);
+    if (!options.textureFile.empty()) {
+        subject.texture = gfx::DecodeImage(ReadFile(options.textureFile));
+        if (!subject.texture) {
+            return options.textureFile + ": not a JPEG or Targa image this program reads";
+        }
+    }
+    return {};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        PrintUsage(stdout);
+    tools::RenderOptions options;
+    if (auto error = tools::ParseRenderOptions(argc, argv, options)) {
+        std::fprintf(stderr, "vantaro-render: %s\n%s", error->c_str(), tools::RenderUsage().c_str());
+        return kExitBadArguments;
+    }
+    if (options.help) {
+        std::fputs(tools::RenderUsage().c_str(), stdout);
         return 0;
     }
-    PrintUsage(stderr);
-    return 2;
+    tools::Subject subject;
+    if (std::string error = LoadSubject(options, subject); !error.empty()) {
+        return Fail(error);
+    }
+    auto device = scene::CreateDeviceWithFallback(
+        [&](scene::DeviceType type) { return scene::CreateOffscreenDevice(options.width, options.height, type); });
+    if (!device) {
+        return Fail("no OpenGL 3.3 device could be made (hardware, software or reference)");
+    }
+    gfx::Image picture;
+    if (!tools::DrawSubject(*device, subject, options.yaw, options.pitch) || !device->ReadBackBuffer(picture)) {
+        return Fail("drawing failed");
+    }
+    if (!tools::WritePng(options.out, picture)) {
+        return Fail("cannot write " + options.out);
+    }
+    return 0;
 }

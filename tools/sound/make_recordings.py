@@ -17,6 +17,7 @@ import argparse
 import array
 import math
 import os
+import random
 import re
 import subprocess
 import sys
@@ -32,6 +33,10 @@ STEP = RATE / CONTROL_RATE
 SPEED_OF_SOUND = 34.0               # world units per second (a unit is about 10 m)
 DOPPLER_SCALE = 0.5                 # half the true shift: the whine bends, it does not yodel
 ANNOUNCE_AT = 0.3                   # seconds
+APPLAUSE_LEAD = 4.0                 # seconds of clapping before the figure ends
+APPLAUSE_TAIL = 3.0                 # and after it
+CLAPS_PER_SECOND = 90.0             # at the height of it
+APPLAUSE_LEVEL = 0.35
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DEFAULT_OUT = os.path.join(ROOT, "resources", "sound")
 
@@ -78,6 +83,20 @@ def interpolate(keys, t):
     return keys[-1][1:]
 
 
+def along_path(path, t):
+    """Position on a group's path: a Catmull-Rom curve through its points, so that the
+    distance and its rate of change (the Doppler shift) have no corners; continued straight
+    beyond the last point."""
+    if t >= path[-1][0] or len(path) < 3:
+        return interpolate(path, t)
+    t = max(t, path[0][0])
+    i = next(k for k in range(1, len(path)) if t <= path[k][0])
+    p0, p1, p2, p3 = (path[max(i - 2, 0)], path[i - 1], path[i], path[min(i + 1, len(path) - 1)])
+    s = (t - p1[0]) / (p2[0] - p1[0])
+    return tuple(0.5 * (2 * b + (c - a) * s + (2 * a - 5 * b + 4 * c - d) * s * s + (3 * b - a - 3 * c + d) * s ** 3)
+                 for a, b, c, d in zip(p0[1:], p1[1:], p2[1:], p3[1:]))
+
+
 def held(keys, t):
     """Like interpolate, but held at the ends."""
     return interpolate(keys, min(max(t, keys[0][0]), keys[-1][0]))
@@ -99,7 +118,7 @@ def group_controls(group, figure_s, steps):
     distance, power = [], []
     for i in range(steps):
         t = i / CONTROL_RATE / figure_s
-        x, y, z = interpolate(group.path, t)
+        x, y, z = along_path(group.path, t)
         distance.append(math.dist((x, y, z), EYE))
         power.append(held(group.power, t)[0])
     distance = smoothed(distance, 0.6)
@@ -133,6 +152,38 @@ def engine_controls(rec, steps):
     return gains, voices
 
 
+def clap_grains(rng, count=8):
+    """Short band-limited noise bursts: one hand clap each, a few variants."""
+    grains = []
+    for _ in range(count):
+        low = high = 0.0
+        grain = []
+        for k in range(int(0.014 * RATE)):
+            before = low
+            low += 0.55 * (rng.uniform(-1.0, 1.0) - low)  # lowpass near 1.5 kHz
+            high = 0.85 * (high + low - before)           # then take the lows off
+            grain.append(2.0 * high * math.exp(-k / (0.0035 * RATE)))
+        grains.append(grain)
+    return grains
+
+
+def add_applause(out, rec, rng):
+    """The crowd claps as the figure ends: swelling over its last seconds and dying away
+    after it (cut off by the next recording unless this one runs on)."""
+    figure_s = rec.duration_ms / 1000.0
+    begin, peak, end = figure_s - APPLAUSE_LEAD, figure_s - 1.0, figure_s + APPLAUSE_TAIL
+    grains = clap_grains(rng)
+    t = begin
+    while t < min(end, rec.seconds):
+        swell = (t - begin) / (peak - begin) if t < peak else max(0.0, (end - t) / (end - peak))
+        t += rng.expovariate(CLAPS_PER_SECOND * max(swell, 0.05))
+        at = int(t * RATE)
+        grain = grains[rng.randrange(len(grains))]
+        gain = APPLAUSE_LEVEL * swell * rng.uniform(0.3, 1.0)
+        for k, g in enumerate(grain[:max(0, len(out) - at)]):
+            out[at + k] += gain * g
+
+
 def render(rec, beds, speech):
     n = round(rec.seconds * RATE)
     steps = int(n / STEP) + 2
@@ -161,6 +212,7 @@ def render(rec, beds, speech):
                 phase += 2 * math.pi * f / RATE
                 sub += math.pi * f / RATE
                 out[j] += (a0 + da * (j - lo)) * (math.sin(phase) + 0.6 * math.sin(sub) * (1 + 0.3 * math.sin(j * 0.0011)))
+    add_applause(out, rec, random.Random(rec.wave))
     # The announcement over the top, the engines ducked under it.
     start = int(ANNOUNCE_AT * RATE)
     duck_end = start + len(speech) + RATE // 4

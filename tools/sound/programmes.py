@@ -10,6 +10,7 @@ they are only fine enough for the ear: distance gives loudness and brightness, t
 which the distance changes gives the Doppler shift of the turbine whine.
 """
 
+import math
 from dataclasses import dataclass, field
 
 EYE = (60.0, 0.2, -27.0)  # the ground camera, where the listener stands
@@ -43,6 +44,22 @@ def straight(aircraft, start, end, power=0.7):
 
 CUPID_POWER = [(0, .9), (.2, .6), (.45, .55), (.61, .8), (1, .7)]
 CUPID_ARROW_POWER = [(0, .7), (.39, .95), (1, .95)]
+
+def star_and_cross():
+    """Five aircraft climb together, split into the five points of a star drawn in the plane
+    x = -113 facing the camera, and cross the figure on level legs."""
+    groups = []
+    for k in range(5):
+        angle = math.radians(90 + 72 * k)
+        point = (-113, 205 + 54 * math.sin(angle), -51 + 90 * math.cos(angle))
+        leg = 60 * (k - 2)
+        groups.append(Group(1, [(0, -113, 150, -51), (.2, -113, 215, -51), (.45, *point),
+                                (.67, -113, 151, -51 + leg), (.96, -113, 151, -51 - leg), (1, -113, 151, -51 - leg * 1.1)],
+                            [(0, .95), (.2, .6), (.5, .5), (.67, .75), (1, .75)]))
+    return groups
+
+
+STAR_AND_CROSS = star_and_cross()
 
 RECORDINGS = [
     Recording(193, (1,), 68000, "ダーティー ターン", [
@@ -154,12 +171,7 @@ RECORDINGS = [
               [(0, .75), (.06, .95), (.31, .55), (.36, .9), (.5, .55), (.65, .5), (.7, .6),
                (.9, .8), (1, .75)])],
         [(.06, .9)]),
-    Recording(217, (24,), 83000, "スター アンド クロス", [
-        Group(5, [(0, -113, 150, -51), (.1, -113, 215, -51), (.2, -113, 250, -51), (.3, -60, 240, -80),
-                  (.45, -40, 190, -120), (.67, -60, 151, -100), (.8, -113, 151, -51),
-                  (.96, -170, 151, 10), (1, -180, 151, 20)],
-              [(0, .95), (.2, .6), (.5, .5), (.67, .75), (1, .75)])],
-        [(.04, .22), (.67, .96)]),
+    Recording(217, (24,), 83000, "スター アンド クロス", STAR_AND_CROSS, [(.04, .22), (.67, .96)]),
     # The recording of programme 25 runs on for 7.9 s after the figure; the pair flies away.
     Recording(218, (25,), 58000, "タック クロス ワン", [
         Group(1, [(0, -185, 12, -26), (.15, -65, 12, -26), (.25, -25, 12, -66), (.33, -25, 50, -100),

@@ -1,0 +1,78 @@
+#pragma once
+// One aircraft of a formation: its own copy of its flight track, turned into a pose every
+// frame; its model with materials and textures; and its smoke trail, fed once per pose while
+// the current segment of the track has smoke on.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "aircraft/keyframe.h"
+#include "aircraft/smoke_trail.h"
+#include "gfx/math.h"
+#include "scene/device.h"
+
+namespace aircraft {
+
+// positionMode values: straight lines between samples, or Catmull-Rom splines through them.
+inline constexpr int kLinearPositions = 1;
+inline constexpr int kSplinePositions = 2;
+
+// Where a track puts an aircraft at one progress value.
+struct Pose {
+    gfx::Matrix world;    // rotation, then translation to `position`
+    gfx::Vec3 position;
+    bool smoke = false;   // the smoke flag of the sample that starts the current segment
+};
+
+// The pose at progress t. Positions are linear between samples with positionMode 1 and
+// Catmull-Rom otherwise; orientations are spherically interpolated along the shorter arc. At
+// or before progress 0 the pose is that of the second sample; progress outside the track
+// is clamped to it.
+Pose PoseAt(std::span<const Keyframe> keys, float t, int positionMode);
+
+class Aircraft {
+public:
+    Aircraft();
+    ~Aircraft();
+    Aircraft(const Aircraft&) = delete;
+    Aircraft& operator=(const Aircraft&) = delete;
+
+    // Copies the track, then loads the gear-down or clean model with its textures (the livery
+    // texture is that of `aircraftNumber`, 1 to 6) and makes the smoke trail ready. kFail when
+    // the model cannot be loaded; the track is kept and the aircraft still flies, unseen.
+    scene::HResult Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount, const Keyframe* track);
+
+    // Places the aircraft at progress t, sets the device's world transform and emits this
+    // frame's smoke. positionMode 1 moves in straight lines between samples, anything else on
+    // Catmull-Rom splines. Returns the position.
+    gfx::Vec3 UpdatePose(scene::Device& device, float t, int positionMode);
+
+    // Draws the model under the world transform the last UpdatePose set.
+    void Draw(scene::Device& device);
+
+    // Draws this aircraft's own smoke, farthest puff first.
+    void DrawSmoke(scene::Device& device);
+
+    SmokeTrail& Smoke() { return smokeTrail; }
+    const SmokeTrail& Smoke() const { return smokeTrail; }
+    std::span<const Keyframe> Keys() const { return keys; }
+    std::uint32_t MaterialCount() const { return static_cast<std::uint32_t>(materials.size()); }
+
+    // Smoke nozzle in model coordinates: near the tail, a little below and off to one side.
+    static constexpr gfx::Vec3 kNozzleOffset{-0.046f, -0.028f, 0.425f};
+
+private:
+    scene::HResult LoadModel(scene::Device& device, int aircraftNumber, bool gearDown);
+
+    // Declared in reverse order of release: materials, textures, mesh, track, smoke trail.
+    SmokeTrail smokeTrail;
+    std::vector<Keyframe> keys;
+    std::unique_ptr<scene::Mesh> mesh;
+    std::vector<std::unique_ptr<scene::Texture>> textures;  // one per material; null where untextured
+    std::vector<scene::Material> materials;                 // one per subset of `mesh`
+    gfx::Vec3 lastEmitPoint = kNoEmitPoint;
+};
+
+}  // namespace aircraft

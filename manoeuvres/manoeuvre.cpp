@@ -1,0 +1,183 @@
+#include "manoeuvres/manoeuvre.h"
+
+#include "platform/clock.h"
+#include "platform/sound.h"
+
+namespace manoeuvres {
+namespace {
+
+constexpr gfx::Vec3 kCameraUp{0.0f, 1.0f, 0.0f};
+
+// Merged smoke refers to a puff by slot and pool index packed into one number.
+constexpr std::uint32_t kSlotStride = ::aircraft::SmokeTrail::kCapacity;
+
+gfx::Vec3 PositionOf(const Keyframe& key) { return {key.x, key.y, key.z}; }
+
+gfx::Vec3 Lerp(const gfx::Vec3& a, const gfx::Vec3& b, float s) {
+    return {a.x + s * (b.x - a.x), a.y + s * (b.y - a.y), a.z + s * (b.z - a.z)};
+}
+
+// The smallest index whose key time is at or after t; keys.size() when there is none.
+std::size_t SegmentIndex(std::span<const Keyframe> keys, float t) {
+    std::size_t i = 0;
+    while (i < keys.size() && t > keys[i].time) ++i;
+    return i;
+}
+
+struct ScreenPoint {
+    float x, y;
+};
+
+// Where a world point lands in the viewport: the projection of the drawing pipeline, with the
+// world transform the identity and view and projection multiplied once per frame.
+ScreenPoint Project(const gfx::Vec3& p, const gfx::Matrix& viewProjection, const gfx::Viewport& viewport) {
+    const gfx::Vec4 clip = gfx::Vec3Transform(p, viewProjection);
+    const float x = clip.x / clip.w;
+    const float y = clip.y / clip.w;
+    return {static_cast<float>(viewport.x) + (1.0f + x) * static_cast<float>(viewport.width) * 0.5f,
+            static_cast<float>(viewport.y) + (1.0f - y) * static_cast<float>(viewport.height) * 0.5f};
+}
+
+void SetSmokeStates(scene::Device& device) {
+    device.SetRenderState(scene::RenderState::kZFunc, scene::kCmpLessEqual);
+    device.SetTextureStageState(0, scene::TextureStageState::kAlphaOp, scene::kTopModulate);
+    device.SetTextureStageState(0, scene::TextureStageState::kAlphaArg1, scene::kTaTexture);
+    device.SetTextureStageState(0, scene::TextureStageState::kAlphaArg2, scene::kTaCurrent);
+}
+
+}  // namespace
+
+Manoeuvre::Manoeuvre(const Programme& info, const FlightData& flightData)
+    : programme(info),
+      routine(info.Routine()),
+      data(flightData),
+      aircraft(std::make_unique<Aircraft[]>(static_cast<std::size_t>(info.aircraftCount))) {}
+
+Manoeuvre::~Manoeuvre() = default;
+
+scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound) {
+    Start(device, eyeX, eyeY, eyeZ, sound);
+    return platform::kOk;
+}
+
+scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int clientWidth,
+                               int clientHeight, int sound) {
+    Start(device, eyeX, eyeY, eyeZ, 0);
+    if (programme.clientSize) {
+        cullRect = CullRect{-kCullMargin, static_cast<float>(clientWidth) + kCullMargin, -kCullMargin,
+                            static_cast<float>(clientHeight) + kCullMargin};
+    }
+    if (sound != 0) platform::PlayWaveResource(programme.waveId);
+    return platform::kOk;
+}
+
+// Loads the formation, copies the camera track and starts the clock. The clock starts after
+// the models are loaded, so loading does not eat into the programme.
+void Manoeuvre::Start(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound) {
+    duration = programme.duration;
+    for (int slot = 0; slot < programme.aircraftCount; ++slot) {
+        const auto track = data.tracks[static_cast<std::size_t>(slot)];
+        aircraft[static_cast<std::size_t>(slot)].Init(device, programme.aircraftNumbers[static_cast<std::size_t>(slot)],
+                                                      programme.gearDown, static_cast<int>(track.size()), track.data());
+    }
+    const auto camera = data.camera.empty() ? data.tracks[0] : data.camera;
+    cameraKeys.assign(camera.begin(), camera.end());
+    eye = {eyeX, eyeY, eyeZ};
+    if (routine.smoke == SmokeDrawing::kMerged || routine.smoke == SmokeDrawing::kMergedCulled) {
+        gathered.reserve(static_cast<std::size_t>(programme.aircraftCount) * kSlotStride);
+        sortScratch.reserve(gathered.capacity());
+    }
+    startTime = platform::timeGetTime();
+    if (sound != 0) platform::PlayWaveResource(programme.waveId);
+}
+
+Manoeuvre::Aim Manoeuvre::AimAt(float t) const {
+    const int startMode = static_cast<int>(PositionModeFor(routine.modeRule, 1));
+    if (routine.fixedTarget || cameraKeys.size() < 2) return {routine.target, startMode};
+
+    const std::span<const Keyframe> keys = cameraKeys;
+    std::size_t i = SegmentIndex(keys, t);
+    if (i <= 1) return {PositionOf(keys[1]), startMode};
+    i = std::min(i, keys.size() - 1);  // progress beyond the track holds at its last key
+
+    const int mode = static_cast<int>(PositionModeFor(routine.modeRule, static_cast<int>(i)));
+    const float s = (t - keys[i - 1].time) / (keys[i].time - keys[i - 1].time);
+    if (mode == static_cast<int>(PositionMode::kLinear)) {
+        return {Lerp(PositionOf(keys[i - 1]), PositionOf(keys[i]), s), mode};
+    }
+    const std::size_t next = std::min(i + 1, keys.size() - 1);
+    return {gfx::Vec3CatmullRom(PositionOf(keys[i - 2]), PositionOf(keys[i - 1]), PositionOf(keys[i]),
+                                PositionOf(keys[next]), s),
+            mode};
+}
+
+void Manoeuvre::SetCamera(scene::Device& device, const gfx::Vec3& target, gfx::Matrix& view,
+                          gfx::Matrix& projection, gfx::Viewport& viewport) const {
+    view = gfx::MatrixLookAtLH(eye, target, kCameraUp);
+    device.SetTransform(scene::TransformType::kView, view);
+    device.GetViewport(viewport);
+    const float aspect = viewport.height == 0 ? 1.0f
+                                              : static_cast<float>(viewport.width) / static_cast<float>(viewport.height);
+    projection = gfx::MatrixPerspectiveFovLH(routine.fovY, aspect, kNearPlane, kFarPlane);
+    device.SetTransform(scene::TransformType::kProjection, projection);
+}
+
+bool Manoeuvre::Update(scene::Device& device) {
+    const std::uint32_t now = platform::timeGetTime();
+    const std::uint32_t elapsed = platform::ElapsedMs(now, startTime);
+    if (elapsed > duration) return false;
+    const float t = duration == 0 ? 1.0f : static_cast<float>(static_cast<double>(elapsed) / duration);
+
+    const Aim aim = AimAt(t);
+    gfx::Matrix view, projection;
+    gfx::Viewport viewport;
+    SetCamera(device, aim.target, view, projection, viewport);
+
+    for (Aircraft& plane : Formation()) {
+        plane.UpdatePose(device, t, aim.positionMode);
+        plane.Draw(device);
+    }
+
+    if (routine.smoke == SmokeDrawing::kNone) return true;
+    SetSmokeStates(device);
+    if (routine.smoke == SmokeDrawing::kPerAircraft) {
+        aircraft[0].DrawSmoke(device);
+    } else {
+        DrawMergedSmoke(device, now, view, projection, viewport);
+    }
+    return true;
+}
+
+// Every aircraft's live puffs, culled to the widened client area where the routine culls,
+// sorted together farthest first and drawn one by one.
+void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const gfx::Matrix& view,
+                                const gfx::Matrix& projection, const gfx::Viewport& viewport) {
+    const bool cull = routine.smoke == SmokeDrawing::kMergedCulled && cullRect.has_value();
+    const gfx::Matrix viewProjection = gfx::MatrixMultiply(view, projection);
+    gathered.clear();
+    for (std::uint32_t slot = 0; slot < static_cast<std::uint32_t>(programme.aircraftCount); ++slot) {
+        const auto puffs = aircraft[slot].Smoke().Particles();
+        for (std::uint32_t j = 0; j < puffs.size(); ++j) {
+            const auto& puff = puffs[j];
+            if (!::aircraft::IsAlive(puff, now)) continue;
+            if (cull) {
+                const ScreenPoint at = Project(puff.position, viewProjection, viewport);
+                if (!InsideCullRect(*cullRect, at.x, at.y)) continue;
+            }
+            gathered.push_back({::aircraft::ViewDepth(puff.position, view), slot * kSlotStride + j});
+        }
+    }
+    ::aircraft::SortFarthestFirst(gathered, sortScratch);
+    for (const DepthKey& key : gathered) {
+        aircraft[key.index / kSlotStride].Smoke().DrawParticle(device, key.index % kSlotStride, now, view);
+    }
+}
+
+std::unique_ptr<Manoeuvre> CreateManoeuvre(int number) {
+    const Programme* programme = FindProgramme(number);
+    const FlightData* data = FindFlightData(number);
+    if (!programme || !data) return nullptr;
+    return std::make_unique<Manoeuvre>(*programme, *data);
+}
+
+}  // namespace manoeuvres

@@ -1,0 +1,132 @@
+// The device on a real X11 window, on an Xvfb server of the test's own.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "gl_test_support.h"
+
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace scene {
+namespace {
+
+// An Xvfb on the first free display number from 140 up, ended with the test.
+class XvfbServer {
+public:
+    XvfbServer() {
+        for (int number = 140; number < 200 && display == nullptr; ++number) {
+            if (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+                continue;
+            }
+            std::string name = ":" + std::to_string(number);
+            pid = fork();
+            if (pid == 0) {
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "320x240x24", "-nolisten", "tcp", nullptr);
+                _exit(127);
+            }
+            display = WaitForServer(name);
+        }
+    }
+    ~XvfbServer() {
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    Display* display = nullptr;
+
+private:
+    Display* WaitForServer(const std::string& name) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (Display* opened = XOpenDisplay(name.c_str())) {
+                return opened;
+            }
+            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+                pid = -1;  // it gave up, perhaps on a number taken meanwhile
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return nullptr;
+    }
+
+    pid_t pid = -1;
+};
+
+unsigned long PixelOf(Display* display, Window window, int x, int y) {
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    unsigned long pixel = image != nullptr ? XGetPixel(image, 0, 0) : 0;
+    if (image != nullptr) {
+        XDestroyImage(image);
+    }
+    return pixel & 0xffffff;
+}
+
+TEST(GlWindowDevice, PresentsItsBackBufferScaledToTheWindow) {
+    XvfbServer server;
+    ASSERT_NE(server.display, nullptr) << "could not start Xvfb";
+    Display* display = server.display;
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 150, 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+
+    {
+        // A back buffer half the window's size, as full screen draws at the chosen resolution.
+        auto device = CreateWindowDevice({display, window, 100, 75}, DeviceType::kHardware);
+        ASSERT_NE(device, nullptr);
+        gfx::Viewport viewport;
+        device->GetViewport(viewport);
+        EXPECT_EQ(viewport.width, 100u);
+        device->Clear(kClearTarget | kClearZBuffer, 0xff000028, 1, 0);
+        device->SetMaterial(testing::FlatMaterial(1, 0, 0));
+        auto quad = testing::UploadVertices(*device, testing::Quad(-1, -1, 0, 1, 0.5f));  // left half
+        device->BeginScene();
+        device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
+        device->EndScene();
+        ASSERT_EQ(device->Present(), kOk);
+        XSync(display, False);
+        EXPECT_EQ(PixelOf(display, window, 40, 75), 0xff0000u);
+        EXPECT_EQ(PixelOf(display, window, 160, 75), 0x000028u);
+        EXPECT_EQ(PixelOf(display, window, 199, 149), 0x000028u);
+    }
+
+    // Without a size the back buffer is the window's.
+    auto windowed = CreateWindowDevice({display, window, 0, 0}, DeviceType::kSoftwareVertexProcessing);
+    ASSERT_NE(windowed, nullptr);
+    gfx::Viewport viewport;
+    windowed->GetViewport(viewport);
+    EXPECT_EQ(viewport.width, 200u);
+    EXPECT_EQ(viewport.height, 150u);
+    windowed.reset();
+
+    // The reference device draws with the software rasteriser on the same window.
+    auto reference = CreateWindowDevice({display, window, 0, 0}, DeviceType::kReference);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_NE(reference->RendererName().find("llvmpipe"), std::string::npos);
+    reference->Clear(kClearTarget, 0xff00ff00, 1, 0);
+    ASSERT_EQ(reference->Present(), kOk);
+    XSync(display, False);
+    EXPECT_EQ(PixelOf(display, window, 100, 75), 0x00ff00u);
+    reference.reset();
+
+    EXPECT_EQ(CreateWindowDevice({display, 0, 0, 0}, DeviceType::kHardware), nullptr);
+    XDestroyWindow(display, window);
+}
+
+}  // namespace
+}  // namespace scene
