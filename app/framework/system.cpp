@@ -101,9 +101,4 @@ bool GetWindowClientRect(WindowHandle window, Rect& rect) {
     return true;
 }
 
-void* NativeDisplay() {
-    X11Session* session = X11Session::Get();
-    return session ? session->display : nullptr;
-}
-
 }  // namespace framework

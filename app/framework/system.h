@@ -30,8 +30,4 @@ WindowHandle FindWindow(const char* className, const char* windowName = nullptr)
 // pane), origin at its top-left corner; false when there is no such window.
 bool GetWindowClientRect(WindowHandle window, Rect& rect);
 
-// The display connection as an opaque pointer, for the graphics device to draw into this
-// program's windows; nullptr without a display.
-void* NativeDisplay();
-
 }  // namespace framework
