@@ -32,6 +32,8 @@ public:
     // On by default: runs of draws that differ only in world transform and material are
     // drawn as one instanced draw. Off, every draw is issued as it comes.
     virtual void SetBatching(bool enable) = 0;
+    // Waits until everything drawn so far is in the back buffer, for timing.
+    virtual void Finish() = 0;
     virtual DeviceStats Stats() const = 0;
     virtual void ResetStats() = 0;
     virtual std::string RendererName() const = 0;  // as the driver names itself

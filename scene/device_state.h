@@ -18,6 +18,9 @@ struct StreamSource {
     std::uint32_t stride = 0;
 };
 
+// The back buffer's depth buffer has no stencil bits, so a clear of the stencil is refused.
+constexpr bool IsClearable(std::uint32_t flags) { return (flags & kClearStencil) == 0; }
+
 // Vertices read by `primitiveCount` primitives of `type`; 0 for an unknown type.
 std::uint64_t VertexCountOf(PrimitiveType type, std::uint32_t primitiveCount);
 

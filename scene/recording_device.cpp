@@ -217,7 +217,7 @@ HResult RecordingDevice::Clear(std::uint32_t flags, std::uint32_t color, float z
     call.color = color;
     call.z = z;
     call.stencil = stencil;
-    return journal->Record(call, [] { return kOk; });
+    return journal->Record(call, [flags] { return IsClearable(flags) ? kOk : kFail; });
 }
 
 HResult RecordingDevice::BeginScene() {

@@ -68,7 +68,7 @@ struct RecordedCall {
     RenderState renderState = RenderState::kZEnable;
     TextureStageState stageState = TextureStageState::kColorOp;
     SamplerState samplerState = SamplerState::kMagFilter;
-    std::uint32_t stage = 0;  // also the sampler number and the texture stage
+    std::uint32_t stage = 0;  // the texture stage, sampler or stream number
     std::uint32_t value = 0;
     // SetTexture, CreateTexture (the texture made); for draws, the texture in force
     const Texture* texture = nullptr;

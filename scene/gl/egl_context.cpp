@@ -64,7 +64,9 @@ thread_local EglContext* currentContext = nullptr;
 }  // namespace
 
 // One initialised EGL display. EGL hands out one display per platform and native display, and
-// terminating it ends every context on it, so contexts share it and the last one terminates it.
+// terminating it would end every context on it; it would also unload the driver, which frees
+// less than it allocated and must be loaded again for the next device. So a display, once set
+// up, stays set up for the life of the process, shared by every context made on it.
 class EglDisplay {
 public:
     // `forceSoftware` asks Mesa for its software rasteriser when the display is first set up.
@@ -74,9 +76,7 @@ public:
         }
         auto& live = Registry();
         if (auto found = live.find(handle); found != live.end()) {
-            if (auto shared = found->second.lock()) {
-                return shared;
-            }
+            return found->second;
         }
         EGLint major = 0, minor = 0;
         bool initialised = false;
@@ -88,22 +88,12 @@ public:
             initialised = eglInitialize(handle, &major, &minor) == EGL_TRUE;
         }
         if (!initialised || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
-            if (initialised) {
-                eglTerminate(handle);
-            }
             return nullptr;
         }
         auto shared = std::shared_ptr<EglDisplay>(new EglDisplay(handle));
         live[handle] = shared;
         return shared;
     }
-
-    ~EglDisplay() {
-        Registry().erase(handle);
-        eglTerminate(handle);
-    }
-    EglDisplay(const EglDisplay&) = delete;
-    EglDisplay& operator=(const EglDisplay&) = delete;
 
     EGLDisplay Handle() const { return handle; }
     bool Supports(std::string_view extension) const {
@@ -112,9 +102,10 @@ public:
 
 private:
     explicit EglDisplay(EGLDisplay display) : handle(display) {}
-    static std::map<EGLDisplay, std::weak_ptr<EglDisplay>>& Registry() {
-        static std::map<EGLDisplay, std::weak_ptr<EglDisplay>> registry;
-        return registry;
+    // Never destroyed: see above.
+    static std::map<EGLDisplay, std::shared_ptr<EglDisplay>>& Registry() {
+        static auto* registry = new std::map<EGLDisplay, std::shared_ptr<EglDisplay>>;
+        return *registry;
     }
 
     EGLDisplay handle;
@@ -150,6 +141,20 @@ std::shared_ptr<EglDisplay> OffscreenDisplay(DeviceType type) {
     }
     return EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr),
                                false);
+}
+
+// EGL sets a display up once, with whatever driver the first try chose. The reference device
+// therefore talks to the X server over a connection of its own, whose display it sets up with
+// the software rasteriser; windows belong to the server, so the saver's window serves both.
+// The connection lives as long as its EGL display, that is as long as the process.
+Display* SoftwareConnection(Display* shared) {
+    static auto* connections = new std::map<std::string, Display*>;
+    std::string name = DisplayString(shared);
+    auto [found, added] = connections->try_emplace(name, nullptr);
+    if (added) {
+        found->second = XOpenDisplay(name.c_str());
+    }
+    return found->second;
 }
 
 std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
@@ -212,8 +217,11 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
         return nullptr;
     }
     auto* xDisplay = static_cast<Display*>(x11Display);
+    if (type == DeviceType::kReference) {
+        xDisplay = SoftwareConnection(xDisplay);
+    }
     XWindowAttributes windowAttributes{};
-    if (XGetWindowAttributes(xDisplay, window, &windowAttributes) == 0) {
+    if (xDisplay == nullptr || XGetWindowAttributes(xDisplay, window, &windowAttributes) == 0) {
         return nullptr;
     }
     auto display = EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_X11_KHR, xDisplay, nullptr),

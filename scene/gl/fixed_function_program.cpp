@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace scene::gl {
@@ -11,7 +12,7 @@ namespace {
 
 // Matrices arrive as the row-major floats of row-vector maths; read column-major they are the
 // transposes that GLSL's column vectors need, so `m * v` here is `v * M` there.
-constexpr const char* kVertexShader = R"(#version 330 core
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 texCoord;
@@ -40,8 +41,8 @@ struct Light {
 uniform mat4 view;
 uniform mat4 projection;
 uniform vec2 pixelOffset;  // moves pixel centres to whole coordinates, as the device defines them
-uniform bool lighting;
-uniform bool specularEnable;
+const bool lighting = LIGHTING != 0;
+const bool specularEnable = SPECULAR != 0;
 uniform vec3 globalAmbient;
 uniform int lightCount;
 uniform Light lights[kMaxLights];
@@ -86,8 +87,11 @@ void main() {
         specularColour = vec3(0.0);
         return;
     }
-    // Normals go through the inverse transpose of world x view and are not renormalised.
-    vec3 n = transpose(inverse(mat3(worldView))) * normal;
+    // Normals go through the inverse transpose of world x view and are not renormalised. For a
+    // 3 x 3 matrix that is its cofactor matrix over its determinant: three cross products.
+    mat3 a = mat3(worldView);
+    mat3 cofactors = mat3(cross(a[1], a[2]), cross(a[2], a[0]), cross(a[0], a[1]));
+    vec3 n = cofactors * normal / dot(a[0], cofactors[0]);
     vec3 toEye = normalize(-viewPosition.xyz);
     vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);
     for (int i = 0; i < lightCount; ++i) {
@@ -117,7 +121,7 @@ void main() {
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 330 core
+constexpr const char* kFragmentShader = R"(
 const int kDisable = 1;
 const int kSelectArg1 = 2;
 const int kSelectArg2 = 3;
@@ -125,9 +129,9 @@ const int kDiffuse = 0;
 const int kTexture = 2;
 
 uniform sampler2D stageTexture;  // a white texel when no texture is set
-uniform int colourOp, colourArg1, colourArg2;
-uniform int alphaOp, alphaArg1, alphaArg2;
-uniform bool specularEnable;
+const int colourOp = COLOUR_OP, colourArg1 = COLOUR_ARG1, colourArg2 = COLOUR_ARG2;
+const int alphaOp = ALPHA_OP, alphaArg1 = ALPHA_ARG1, alphaArg2 = ALPHA_ARG2;
+const bool specularEnable = SPECULAR != 0;
 
 in vec4 diffuseColour;
 in vec3 specularColour;
@@ -165,9 +169,11 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum kind, const char* source) {
+GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
+    const std::string source = "#version 330 core\n" + defines + body;
+    const char* text = source.c_str();
     GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -176,6 +182,60 @@ GLuint Compile(GLenum kind, const char* source) {
         return 0;
     }
     return shader;
+}
+
+// The states that choose a program, one per four bits.
+struct Variant {
+    const char* define;
+    std::uint32_t (*value)(const DeviceState& state);
+};
+
+constexpr Variant kVariants[] = {
+    {"LIGHTING", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kLighting) != 0}; }},
+    {"SPECULAR", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kSpecularEnable) != 0}; }},
+    {"COLOUR_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kColorOp); }},
+    {"COLOUR_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg1); }},
+    {"COLOUR_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg2); }},
+    {"ALPHA_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaOp); }},
+    {"ALPHA_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg1); }},
+    {"ALPHA_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg2); }},
+};
+
+std::uint32_t VariantKey(const DeviceState& state) {
+    std::uint32_t key = 0;
+    for (const Variant& variant : kVariants) {
+        key = (key << 4) | (variant.value(state) & 0xf);
+    }
+    return key;
+}
+
+GLuint Link(const DeviceState& state) {
+    std::string defines;
+    for (const Variant& variant : kVariants) {
+        defines += std::string("#define ") + variant.define + " " + std::to_string(variant.value(state)) + "\n";
+    }
+    GLuint vertex = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader);
+    GLuint program = 0;
+    if (vertex != 0 && fragment != 0) {
+        program = glCreateProgram();
+        glAttachShader(program, vertex);
+        glAttachShader(program, fragment);
+        glLinkProgram(program);
+    }
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    if (program != 0) {
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    }
+    if (linked != GL_TRUE) {
+        glDeleteProgram(program);
+        return 0;
+    }
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "stageTexture"), 0);
+    return program;
 }
 
 void Copy(float (&target)[4], const gfx::ColorValue& colour) {
@@ -229,44 +289,33 @@ InstanceData MakeInstance(const gfx::Matrix& world, const Material& material) {
     return data;
 }
 
-FixedFunctionProgram::~FixedFunctionProgram() {
-    if (program != 0) {
-        glDeleteProgram(program);
+void FixedFunctionPrograms::Release() {
+    for (const auto& [key, built] : programs) {
+        glDeleteProgram(built);
     }
+    programs.clear();
+    program = 0;
 }
 
-bool FixedFunctionProgram::Build() {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (vertex != 0 && fragment != 0) {
-        program = glCreateProgram();
-        glAttachShader(program, vertex);
-        glAttachShader(program, fragment);
-        glLinkProgram(program);
+bool FixedFunctionPrograms::Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) {
+    auto [found, added] = programs.try_emplace(VariantKey(state), 0);
+    if (added) {
+        found->second = Link(state);
     }
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint linked = GL_FALSE;
-    if (program != 0) {
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    }
-    if (linked != GL_TRUE) {
-        glDeleteProgram(program);
-        program = 0;
+    program = found->second;
+    if (program == 0) {
         return false;
     }
     glUseProgram(program);
-    glUniform1i(Location("stageTexture"), 0);
+    Upload(state, targetWidth, targetHeight);
     return true;
 }
 
-void FixedFunctionProgram::Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const {
+void FixedFunctionPrograms::Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const {
     glUniformMatrix4fv(Location("view"), 1, GL_FALSE, &state.view.m[0][0]);
     glUniformMatrix4fv(Location("projection"), 1, GL_FALSE, &state.projection.m[0][0]);
     glUniform2f(Location("pixelOffset"), 1.0f / static_cast<float>(targetWidth),
                 -1.0f / static_cast<float>(targetHeight));
-    glUniform1i(Location("lighting"), state.Get(RenderState::kLighting) != 0);
-    glUniform1i(Location("specularEnable"), state.Get(RenderState::kSpecularEnable) != 0);
     std::uint32_t ambient = state.Get(RenderState::kAmbient);
     auto channel = [&](int shift) { return static_cast<float>((ambient >> shift) & 0xff) / 255.0f; };
     glUniform3f(Location("globalAmbient"), channel(16), channel(8), channel(0));
@@ -277,16 +326,6 @@ void FixedFunctionProgram::Upload(const DeviceState& state, unsigned targetWidth
     for (std::uint32_t i = 0; i < count; ++i) {
         UploadLight(program, static_cast<int>(i), *active[i], state.view);
     }
-
-    auto stage = [&](const char* name, TextureStageState type) {
-        glUniform1i(Location(name), static_cast<GLint>(state.Get(type)));
-    };
-    stage("colourOp", TextureStageState::kColorOp);
-    stage("colourArg1", TextureStageState::kColorArg1);
-    stage("colourArg2", TextureStageState::kColorArg2);
-    stage("alphaOp", TextureStageState::kAlphaOp);
-    stage("alphaArg1", TextureStageState::kAlphaArg1);
-    stage("alphaArg2", TextureStageState::kAlphaArg2);
 }
 
 }  // namespace scene::gl

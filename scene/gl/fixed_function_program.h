@@ -1,11 +1,14 @@
 #pragma once
-// The one shader program of the device: per-vertex lighting (emissive, ambient, diffuse and
+// The shader programs of the device: per-vertex lighting (emissive, ambient, diffuse and
 // local-viewer specular from up to eight lights), texture stage 0 with its colour and alpha
 // operations, specular added after texturing, and the device's pixel-centre and depth-range
 // conventions. World transform and material are vertex attributes, so a draw takes them as
 // constants and an instanced draw as one set per instance, through the same code.
 
 #include <epoxy/gl.h>
+
+#include <cstdint>
+#include <map>
 
 #include "scene/device_state.h"
 
@@ -33,22 +36,26 @@ static_assert(sizeof(InstanceData) == 32 * sizeof(float));
 
 InstanceData MakeInstance(const gfx::Matrix& world, const Material& material);
 
-class FixedFunctionProgram {
+// One program for each combination of lighting, specular light and stage 0 set-up that has
+// been drawn with, built on first use, so that each draws with only the work it needs.
+class FixedFunctionPrograms {
 public:
-    FixedFunctionProgram() = default;
-    ~FixedFunctionProgram();
-    FixedFunctionProgram(const FixedFunctionProgram&) = delete;
-    FixedFunctionProgram& operator=(const FixedFunctionProgram&) = delete;
+    FixedFunctionPrograms() = default;
+    FixedFunctionPrograms(const FixedFunctionPrograms&) = delete;
+    FixedFunctionPrograms& operator=(const FixedFunctionPrograms&) = delete;
 
-    // Compiles and links; false (with nothing left behind) on failure.
-    bool Build();
-    void Use() const { glUseProgram(program); }
-    // Uploads everything the state sets apart from world and material.
-    void Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const;
+    // Makes the program for `state` current and uploads the rest of the state (transforms
+    // apart from world, lights, ambient); false when the program cannot be built.
+    bool Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight);
+    // Deletes the programs; their context must be current. Its owner calls this, because only
+    // it knows whether the context is still there.
+    void Release();
 
 private:
+    void Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const;
     GLint Location(const char* name) const { return glGetUniformLocation(program, name); }
 
+    std::map<std::uint32_t, GLuint> programs;
     GLuint program = 0;
 };
 

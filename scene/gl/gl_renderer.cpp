@@ -65,7 +65,7 @@ std::shared_ptr<GlRenderer> GlRenderer::Create(std::unique_ptr<EglContext> conte
 }
 
 bool GlRenderer::SetUp() {
-    if (!MakeCurrent() || epoxy_gl_version() < 33 || !program.Build()) {
+    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, width, height)) {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
@@ -109,6 +109,7 @@ GlRenderer::~GlRenderer() {
     if (!MakeCurrent()) {
         return;  // the context is gone; so are its objects
     }
+    programs.Release();
     glDeleteTextures(1, &whiteTexture);
     glDeleteSamplers(1, &sampler);
     glDeleteBuffers(1, &instanceBuffer);
@@ -126,6 +127,13 @@ std::string GlRenderer::RendererName() const {
 void GlRenderer::SetBatching(bool enable) {
     Flush();
     batching = enable;
+}
+
+void GlRenderer::Finish() {
+    Flush();
+    if (MakeCurrent()) {
+        glFinish();
+    }
 }
 
 GLuint GlRenderer::TextureName(const Texture* texture) const {
@@ -161,8 +169,7 @@ void GlRenderer::ApplyState() {
     if (!stateDirty) {
         return;
     }
-    program.Use();
-    program.Upload(state, width, height);
+    programs.Use(state, width, height);
     Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
     glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
@@ -293,8 +300,8 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
 
 HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
     Flush();
-    if ((flags & kClearStencil) != 0 || !MakeCurrent()) {
-        return kFail;  // the depth buffer has no stencil bits
+    if (!IsClearable(flags) || !MakeCurrent()) {
+        return kFail;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     GLbitfield mask = 0;

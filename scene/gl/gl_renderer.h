@@ -47,6 +47,7 @@ public:
     bool ReadBack(gfx::Image& image);
 
     void SetBatching(bool enable);
+    void Finish();
     const DeviceStats& Stats() const { return stats; }
     void ResetStats() { stats = {}; }
     std::string RendererName() const;
@@ -79,7 +80,7 @@ private:
 
     std::unique_ptr<EglContext> context;
     unsigned width, height;
-    FixedFunctionProgram program;
+    FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
     bool stateDirty = true, streamDirty = true;

@@ -109,6 +109,21 @@ TEST_F(GlDeviceTest, LitTriangleFollowsTheLightingEquation) {
     gfx::Vec3 flat = LitColour(material, light, ambient, {0, 0, -1}, {0, 0, 0.5f}, false);
     ExpectNear(Centre(), flat.x, flat.y, flat.z);
 
+    // Normals turn with the world transform, through its inverse transpose and without being
+    // made unit length again: stretching z by 2 halves a normal along z.
+    device->SetTransform(TransformType::kWorld, gfx::MatrixRotationYawPitchRoll(0, 0.5f, 0));
+    device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+    FullScreenQuad(material);
+    gfx::Vec4 turned = gfx::Vec3Transform({0, 0, -1}, gfx::MatrixRotationYawPitchRoll(0, 0.5f, 0));
+    gfx::Vec3 tilted = LitColour(material, light, ambient, {turned.x, turned.y, turned.z}, {0, 0, 0.5f}, false);
+    ExpectNear(Centre(), tilted.x, tilted.y, tilted.z);
+    device->SetTransform(TransformType::kWorld, gfx::MatrixScaling(1, 1, 2));
+    device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+    FullScreenQuad(material, 0.2f);
+    gfx::Vec3 stretched = LitColour(material, light, ambient, {0, 0, -0.5f}, {0, 0, 0.4f}, false);
+    ExpectNear(Centre(), stretched.x, stretched.y, stretched.z);
+    device->SetTransform(TransformType::kWorld, gfx::MatrixIdentity());
+
     // A light from behind the surface leaves emissive and ambient only.
     light.direction = {0, 0, -1};
     device->SetLight(0, light);

@@ -114,6 +114,16 @@ TEST(GlWindowDevice, PresentsItsBackBufferScaledToTheWindow) {
     EXPECT_EQ(viewport.height, 150u);
     windowed.reset();
 
+    // The reference device draws with the software rasteriser on the same window.
+    auto reference = CreateWindowDevice({display, window, 0, 0}, DeviceType::kReference);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_NE(reference->RendererName().find("llvmpipe"), std::string::npos);
+    reference->Clear(kClearTarget, 0xff00ff00, 1, 0);
+    ASSERT_EQ(reference->Present(), kOk);
+    XSync(display, False);
+    EXPECT_EQ(PixelOf(display, window, 100, 75), 0x00ff00u);
+    reference.reset();
+
     EXPECT_EQ(CreateWindowDevice({display, 0, 0, 0}, DeviceType::kHardware), nullptr);
     XDestroyWindow(display, window);
 }

@@ -132,6 +132,8 @@ TEST(RecordingDevice, VertexBuffersHoldWhatWasWrittenAndAreCountedUntilReleased)
     EXPECT_EQ(device.Count(CallKind::kUnlock), 1u);
 
     auto texture = device.MakeTexture(2, 2);
+    device.SetStreamSource(0, buffer.get(), 0, 32);
+    device.SetTexture(0, texture.get());
     EXPECT_EQ(device.LiveVertexBuffers(), 1u);
     EXPECT_EQ(device.LiveTextures(), 1u);
     buffer.reset();
@@ -139,6 +141,10 @@ TEST(RecordingDevice, VertexBuffersHoldWhatWasWrittenAndAreCountedUntilReleased)
     EXPECT_EQ(device.LiveVertexBuffers(), 0u);
     EXPECT_EQ(device.LiveTextures(), 0u);
     EXPECT_TRUE(device.Contents(nullptr).empty());
+    // Released while bound, they leave no binding behind for a later draw to follow.
+    EXPECT_EQ(device.State().stream.buffer, nullptr);
+    EXPECT_EQ(device.State().texture, nullptr);
+    EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2), kFail);
 }
 
 TEST(RecordingDevice, RefusesDrawsThatReadPastTheStreamAndNestedScenes) {

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# The configuration mode of the built saver on a virtual display of its own, clicked through
+# as a user would.
+#   config_dialog_e2e.sh SCENARIO PATH/TO/vantaro PATH/TO/dialog_layout
+set -u
+scenario=$1
+saver=$2
+layout_tool=$3
+
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
+command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy
+export NO_AT_BRIDGE=1
+settings=$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+start_display() {
+  exec {fd}<> <(:)
+  Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  local number
+  read -r -t 20 -u "$fd" number || fail "Xvfb did not start"
+  export DISPLAY=":$number"
+}
+
+# Starts `vantaro -c` and waits for its dialog; sets $dialog_pid, $origin_x and $origin_y.
+open_dialog() {
+  "$saver" -c >"$work/out" 2>"$work/err" &
+  dialog_pid=$!
+  pids+=("$dialog_pid")
+  local window=""
+  for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    kill -0 "$dialog_pid" 2>/dev/null || fail "vantaro -c ended before its dialog appeared: $(cat "$work/err")"
+    sleep 0.05
+  done
+  [ -n "$window" ] || fail "no dialog appeared"
+  sleep 0.3
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  origin_x=$X
+  origin_y=$Y
+  "$layout_tool" 130 >"$work/layout" || fail "no layout of dialog 130"
+  item=$(awk '$1 == "item" {print $2}' "$work/layout")
+}
+
+click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.1; }
+
+# The middle of control $1.
+click_control() {
+  read -r x y w h < <(awk -v id="$1" '$1 == id {print $2, $3, $4, $5}' "$work/layout")
+  click_at $((origin_x + x + w / 2)) $((origin_y + y + h / 2))
+}
+
+# Item $2 of list box $1, counted from the top.
+click_item() {
+  read -r x y w _ < <(awk -v id="$1" '$1 == id {print $2, $3, $4, $5}' "$work/layout")
+  click_at $((origin_x + x + w / 3)) $((origin_y + y + 2 + $2 * item + item / 2))
+}
+
+# Succeeds when the dialog's process ends within $1 seconds with status 0.
+ends_with_success_within() {
+  for _ in $(seq $(($1 * 20))); do
+    if ! kill -0 "$dialog_pid" 2>/dev/null; then
+      wait "$dialog_pid"
+      return $?
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+OK=1 CANCEL=2 SOUND=1002 AVAILABLE=1005 PLAY=1006 ADD=1007 REMOVE=1009 UP=1010 PLAY_ALL=1014
+
+start_display
+case "$scenario" in
+  ok_stores_the_choices)
+    open_dialog
+    click_item $AVAILABLE 1      # programme 6
+    click_item $AVAILABLE 0      # programme 5
+    click_control $ADD           # 1 2 3 4 16 24 27 5 6
+    click_item $PLAY 0
+    click_control $REMOVE        # 2 3 4 16 24 27 5 6
+    click_item $PLAY 7
+    click_control $UP
+    click_control $UP            # 2 3 4 16 24 6 27 5
+    click_control $SOUND
+    click_control $OK
+    ends_with_success_within 5 || fail "OK did not end the program with status 0"
+    expected='Program=\x02\x03\x04\x10\x18\x06\x1B\x05
+Sound=0
+Width=800
+Height=600
+Volume=65535
+Smoke=2'
+    got=$(grep -v '^\[Option\]$' "$settings" | grep -v '^$')
+    [ "$got" = "$expected" ] || fail "the settings file holds: $(cat "$settings")"
+    ;;
+  cancel_keeps_the_file)
+    mkdir -p "$(dirname "$settings")"
+    printf '[Option]\nProgram=\\x05\\x07\nSound=1\nWidth=1920\nHeight=1080\nVolume=1234\nSmoke=3\n' >"$settings"
+    cp "$settings" "$work/before"
+    touch -d '2001-01-01' "$settings"
+    open_dialog
+    click_control $PLAY_ALL
+    click_control $REMOVE
+    click_item $AVAILABLE 3
+    click_control $ADD
+    click_control $SOUND
+    click_control $CANCEL
+    ends_with_success_within 5 || fail "Cancel did not end the program with status 0"
+    cmp -s "$settings" "$work/before" || fail "the settings file changed: $(cat "$settings")"
+    [ "$(stat -c %Y "$settings")" = "$(date -d '2001-01-01' +%s)" ] || fail "the settings file was rewritten"
+    ;;
+  second_instance_exits)
+    open_dialog
+    for switches in "-c" "-w" "" "-a"; do
+      start=$(date +%s%N)
+      # shellcheck disable=SC2086
+      timeout 5 "$saver" $switches >/dev/null 2>&1
+      status=$?
+      elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+      [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
+      [ "$elapsed" -lt 2000 ] || fail "second instance '$switches' took $elapsed ms"
+    done
+    [ "$(xdotool search --onlyvisible --class ssKZClass | wc -l)" -eq 1 ] || fail "a second window appeared"
+    kill -0 "$dialog_pid" || fail "the dialog ended"
+    click_control $CANCEL
+    ends_with_success_within 5 || fail "Cancel did not end the program"
+    [ ! -e "$settings" ] || fail "settings were written"
+    ;;
+  *)
+    fail "unknown scenario $scenario"
+    ;;
+esac
+echo "PASS: $scenario"
