@@ -86,7 +86,8 @@ bool CSaverApp::InitInstance() {
     switch (command.mode) {
         case RunMode::kExit: return false;
         case RunMode::kConfigure:
-            RunConfigDialog(*this);  // saves the settings when it ends with OK
+            // Saves the settings when it ends with OK; a dialog that cannot be shown fails the run.
+            if (RunConfigDialog(*this) < 0) exitStatus = 1;
             return false;
         case RunMode::kPreview: previewParent = command.previewParent; break;
         default: break;

@@ -86,12 +86,14 @@ GdkPixbuf* LoadIcon(int id) {
 void LoadDialogFonts() {
     static const bool loaded = [] {
         const auto bytes = platform::FindResource(platform::ResourceType::kRCDATA, kDialogFontsResourceId);
-        if (!bytes) return false;
-        const std::string xml(bytes->begin(), bytes->end());
-        return FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(xml.c_str()),
-                                              FcTrue) == FcTrue;
+        const std::string xml = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+        const bool parsed = bytes && FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
+                                                                    reinterpret_cast<const FcChar8*>(xml.c_str()),
+                                                                    FcTrue) == FcTrue;
+        if (!parsed) std::fprintf(stderr, "Vantaro: the dialog fonts could not be set up\n");
+        return parsed;
     }();
-    if (!loaded) std::fprintf(stderr, "Vantaro: the dialog fonts could not be set up\n");
+    (void)loaded;
 }
 
 std::optional<BaseUnits> MeasureBaseUnits(std::string_view face, int points) {

@@ -140,6 +140,13 @@ Smoke=2'
     ends_with_success_within 5 || fail "Cancel did not end the program"
     [ ! -e "$settings" ] || fail "settings were written"
     ;;
+  no_display_fails)
+    DISPLAY= timeout 10 "$saver" -c >/dev/null 2>"$work/err"
+    status=$?
+    [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "-c without a display ended with status $status"
+    grep -q 'no display' "$work/err" || fail "-c without a display said: $(cat "$work/err")"
+    [ ! -e "$settings" ] || fail "settings were written"
+    ;;
   *)
     fail "unknown scenario $scenario"
     ;;
