@@ -175,7 +175,7 @@ case "$scenario" in
     ;;
   settings_untouched)
     mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
-    printf '[Option]\nProgram=\\003\\024\nSound=0\nWidth=640\nHeight=480\nVolume=1234\nSmoke=3\n' \
+    printf '[Option]\nProgram=\\x03\\x18\nSound=0\nWidth=640\nHeight=480\nVolume=1234\nSmoke=3\n' \
       >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
     before=$(md5sum <"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini")
     start_saver -w
