@@ -36,9 +36,8 @@ public:
     // to EndDialog), or -1 when the dialog cannot be shown: no display, or no usable template.
     int DoModal();
 
-    // For tests and tools: the template, and each control's rectangle in pixels inside the
-    // dialog's client area; available once the dialog has been shown (from OnInitDialog on).
-    // Rectangles are in screen pixels.
+    // For tests and tools: the template (from OnInitDialog on), and where the client area and
+    // each control stand on the screen, in pixels (once the dialog is on screen).
     const DialogTemplate* Template() const;
     std::optional<DialogRect> ClientRect() const;
     std::optional<DialogRect> ControlRect(int id) const;
