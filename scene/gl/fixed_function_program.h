@@ -55,7 +55,7 @@ private:
     void Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const;
     GLint Location(const char* name) const { return glGetUniformLocation(program, name); }
 
-    std::map<std::uint32_t, GLuint> programs;
+    std::map<std::uint64_t, GLuint> programs;
     GLuint program = 0;
 };
 
