@@ -186,50 +186,63 @@ GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
     return shader;
 }
 
-// The states that choose a program, four bits each.
-struct Variant {
-    const char* define;
-    std::uint32_t (*value)(const DeviceState& state);
+// What chooses a program: the state, and whether anything drawn has a specular colour (when
+// nothing has, adding specular light adds zero, and the program without it is cheaper).
+struct Choice {
+    const DeviceState& state;
+    bool specular;
 };
 
-std::uint32_t ActiveLightCount(const DeviceState& state) {
+// The inputs that choose a program, four bits each.
+struct Variant {
+    const char* define;
+    std::uint32_t (*value)(const Choice& choice);
+};
+
+std::uint32_t ActiveLightCount(const Choice& choice) {
     std::uint32_t count = 0;
-    state.ActiveLights(count);
+    choice.state.ActiveLights(count);
     return count;
 }
 
-std::uint32_t HasPositionalLight(const DeviceState& state) {
+std::uint32_t HasPositionalLight(const Choice& choice) {
     std::uint32_t count = 0;
-    auto active = state.ActiveLights(count);
+    auto active = choice.state.ActiveLights(count);
     return std::any_of(active.begin(), active.begin() + count,
                        [](const Light* light) { return light->type != LightType::kDirectional; });
 }
 
+template <auto kState>
+std::uint32_t StateValue(const Choice& choice) {
+    return choice.state.Get(kState);
+}
+
 constexpr Variant kVariants[] = {
-    {"LIGHTING", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kLighting) != 0}; }},
+    {"LIGHTING", [](const Choice& c) { return std::uint32_t{c.state.Get(RenderState::kLighting) != 0}; }},
     {"LIGHT_COUNT", ActiveLightCount},
     {"POSITIONAL", HasPositionalLight},
-    {"SPECULAR", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kSpecularEnable) != 0}; }},
-    {"COLOUR_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kColorOp); }},
-    {"COLOUR_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg1); }},
-    {"COLOUR_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg2); }},
-    {"ALPHA_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaOp); }},
-    {"ALPHA_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg1); }},
-    {"ALPHA_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg2); }},
+    {"SPECULAR",
+     [](const Choice& c) { return std::uint32_t{c.specular && c.state.Get(RenderState::kSpecularEnable) != 0}; }},
+    {"COLOUR_OP", StateValue<TextureStageState::kColorOp>},
+    {"COLOUR_ARG1", StateValue<TextureStageState::kColorArg1>},
+    {"COLOUR_ARG2", StateValue<TextureStageState::kColorArg2>},
+    {"ALPHA_OP", StateValue<TextureStageState::kAlphaOp>},
+    {"ALPHA_ARG1", StateValue<TextureStageState::kAlphaArg1>},
+    {"ALPHA_ARG2", StateValue<TextureStageState::kAlphaArg2>},
 };
 
-std::uint64_t VariantKey(const DeviceState& state) {
+std::uint64_t VariantKey(const Choice& choice) {
     std::uint64_t key = 0;
     for (const Variant& variant : kVariants) {
-        key = (key << 4) | (variant.value(state) & 0xf);
+        key = (key << 4) | (variant.value(choice) & 0xf);
     }
     return key;
 }
 
-GLuint Link(const DeviceState& state) {
+GLuint Link(const Choice& choice) {
     std::string defines;
     for (const Variant& variant : kVariants) {
-        defines += std::string("#define ") + variant.define + " " + std::to_string(variant.value(state)) + "\n";
+        defines += std::string("#define ") + variant.define + " " + std::to_string(variant.value(choice)) + "\n";
     }
     GLuint vertex = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
     GLuint fragment = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader);
@@ -314,10 +327,12 @@ void FixedFunctionPrograms::Release() {
     program = 0;
 }
 
-bool FixedFunctionPrograms::Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) {
-    auto [found, added] = programs.try_emplace(VariantKey(state), 0);
+bool FixedFunctionPrograms::Use(const DeviceState& state, bool specular, unsigned targetWidth,
+                                unsigned targetHeight) {
+    const Choice choice{state, specular};
+    auto [found, added] = programs.try_emplace(VariantKey(choice), 0);
     if (added) {
-        found->second = Link(state);
+        found->second = Link(choice);
     }
     program = found->second;
     if (program == 0) {
