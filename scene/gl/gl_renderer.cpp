@@ -239,8 +239,7 @@ void GlRenderer::UseInstanceArrays(bool instanced) {
 }
 
 HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) {
-    if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0 ||
-        (state.fvf & kFvfXyz) == 0) {
+    if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0) {
         return kFail;
     }
     bool sameRange = !queue.empty() && queuedRange.type == type && queuedRange.startVertex == startVertex &&
