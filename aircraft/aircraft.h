@@ -42,7 +42,7 @@ public:
     // Copies the track, then loads the gear-down or clean model with its textures (the livery
     // texture is that of `aircraftNumber`, 1 to 6) and makes the smoke trail ready. kFail when
     // the model cannot be loaded; the track is kept and the aircraft still flies, unseen.
-    scene::HResult Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount, const Keyframe* keys);
+    scene::HResult Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount, const Keyframe* track);
 
     // Places the aircraft at progress t, sets the device's world transform and emits this
     // frame's smoke. positionMode 1 moves in straight lines between samples, anything else on

@@ -22,8 +22,8 @@ struct DepthKey {
     std::uint32_t index;
 };
 
-// Farthest first. A strict weak ordering: keys of equal depth are equivalent, never "before"
-// each other, which is what std::sort and qsort require of a comparison.
+// Farthest first. A strict weak ordering over depths that are numbers: keys of equal depth are
+// equivalent, never "before" each other, which is what std::sort and qsort require.
 struct DepthOrder {
     bool operator()(const DepthKey& a, const DepthKey& b) const { return a.depth > b.depth; }
     // The same rule as a three-way comparison, for qsort-style callers.

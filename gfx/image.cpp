@@ -34,7 +34,7 @@ public:
     TargaPixels(ByteSpan pixelData, unsigned pixelBytes) : data(pixelData), bytesPerPixel(pixelBytes) {}
 
     bool Uncompressed(size_t count, std::uint8_t* out) {
-        if (data.size() / bytesPerPixel < count) return false;
+        if (count > MaxPixels(false)) return false;
         for (size_t i = 0; i < count; ++i) Copy(&data[i * bytesPerPixel], out + i * 4);
         return true;
     }
@@ -56,8 +56,10 @@ public:
         return true;
     }
 
-    // The most pixels the data could describe, so a header cannot make us allocate more.
-    size_t MaxRunLengthPixels() const { return data.size() / (1 + bytesPerPixel) * kMaxRunLength; }
+    // The most pixels the data could describe, so that a header cannot make us allocate more.
+    size_t MaxPixels(bool runLength) const {
+        return runLength ? data.size() / (1 + bytesPerPixel) * kMaxRunLength : data.size() / bytesPerPixel;
+    }
 
 private:
     void Copy(const std::uint8_t* in, std::uint8_t* out) const {
@@ -106,12 +108,14 @@ std::vector<Tap> TentTaps(unsigned from, unsigned to) {
         const int lo = std::max(0, int(std::ceil(centre - radius)));
         const int hi = std::min(int(from) - 1, int(std::floor(centre + radius)));
         Tap& tap = taps[i];
-        double sum = 0;
-        for (int s = lo; s <= hi; ++s) sum += std::max(0.0, 1 - std::fabs(s - centre) / radius);
         tap.first = unsigned(lo);
+        double sum = 0;
         for (int s = lo; s <= hi; ++s) {
-            tap.weights.push_back(sum > 0 ? float(std::max(0.0, 1 - std::fabs(s - centre) / radius) / sum) : 1.0f);
+            const double weight = std::max(0.0, 1 - std::fabs(s - centre) / radius);
+            tap.weights.push_back(float(weight));
+            sum += weight;
         }
+        for (float& weight : tap.weights) weight = sum > 0 ? float(weight / sum) : 1.0f;
         if (tap.weights.empty()) tap = {unsigned(std::clamp(int(std::lround(centre)), 0, int(from) - 1)), {1.0f}};
     }
     return taps;
@@ -140,10 +144,10 @@ std::optional<Image> DecodeTarga(ByteSpan bytes) {
     if (skip > bytes.size()) return std::nullopt;
     TargaPixels pixels(bytes.subspan(skip), bits / 8);
     const size_t count = size_t{image.width} * image.height;
-    if (type == kTargaRunLengthTrueColour && count > pixels.MaxRunLengthPixels()) return std::nullopt;
+    const bool runLength = type == kTargaRunLengthTrueColour;
+    if (count > pixels.MaxPixels(runLength)) return std::nullopt;
     image.pixels.resize(count * 4);
-    const bool ok = type == kTargaTrueColour ? pixels.Uncompressed(count, image.pixels.data())
-                                             : pixels.RunLength(count, image.pixels.data());
+    const bool ok = runLength ? pixels.RunLength(count, image.pixels.data()) : pixels.Uncompressed(count, image.pixels.data());
     if (!ok) return std::nullopt;
     const std::uint8_t descriptor = bytes[kDescriptor];
     Reorient(image, (descriptor & kDescriptorTopToBottom) != 0, (descriptor & kDescriptorRightToLeft) != 0);

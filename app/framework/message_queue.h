@@ -2,6 +2,9 @@
 // The thread's message queue: messages posted to windows and the quit message first, then the
 // display's events, as the message loop takes them.
 
+#include <csignal>
+#include <iterator>
+
 #include "app/framework/types.h"
 
 namespace framework {
@@ -19,5 +22,19 @@ void PostWindowMessage(WindowHandle window, unsigned message);
 
 // Queues the quit message that ends the message loop.
 void AfxPostQuitMessage(int exitCode);
+
+// While alive, SIGTERM, SIGINT and SIGHUP close the main window on the loop's next turn (so
+// that it is destroyed with all its handling) instead of killing the process.
+class TerminationSignals {
+public:
+    TerminationSignals();
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    struct sigaction previous[std::size(kSignals)];
+};
 
 }  // namespace framework

@@ -49,6 +49,11 @@ bool Matches(::Display* display, ::Window window, const char* className, const c
 
 bool DisplayAvailable() { return X11Session::Get() != nullptr; }
 
+void* NativeDisplay() {
+    X11Session* session = X11Session::Get();
+    return session ? session->display : nullptr;
+}
+
 int GetSystemMetrics(int index) {
     switch (index) {
         case SM_CXEDGE:
@@ -83,6 +88,17 @@ WindowHandle FindWindow(const char* className, const char* windowName) {
     // Windows of other programs may go while they are looked at.
     X11ErrorTrap trap(session->display);
     return Search(session->display, session->root, className, windowName);
+}
+
+bool GetWindowClientRect(WindowHandle window, Rect& rect) {
+    X11Session* session = X11Session::Get();
+    if (!session || window == 0) return false;
+    X11ErrorTrap trap(session->display);
+    XWindowAttributes attributes{};
+    const bool known = XGetWindowAttributes(session->display, static_cast<::Window>(window), &attributes) != 0;
+    if (trap.Failed() || !known) return false;
+    rect = {0, 0, attributes.width, attributes.height};
+    return true;
 }
 
 }  // namespace framework

@@ -9,6 +9,10 @@ namespace framework {
 // Whether a display can be opened ($DISPLAY); the framework connects to it at the first use.
 bool DisplayAvailable();
 
+// The display connection as a native handle (an Xlib Display*), for the graphics device to
+// draw into the framework's windows; nullptr without a display.
+void* NativeDisplay();
+
 // SM_CXSCREEN and SM_CYSCREEN: the screen's size in pixels (0 without a display). SM_CXEDGE,
 // SM_CYEDGE and SM_CYCAPTION: the frame that captioned windows are measured with. SM_CXICON,
 // SM_CYICON: the standard icon size. 0 for any other index.
@@ -21,5 +25,9 @@ bool GetCursorPos(Point& point);
 // WM_CLASS) is `className` and, unless `windowName` is null, whose title is `windowName`;
 // 0 when there is none.
 WindowHandle FindWindow(const char* className, const char* windowName = nullptr);
+
+// The client area of any window on the display, this program's or another's (a host's preview
+// pane), origin at its top-left corner; false when there is no such window.
+bool GetWindowClientRect(WindowHandle window, Rect& rect);
 
 }  // namespace framework

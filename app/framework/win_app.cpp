@@ -38,6 +38,7 @@ bool CWinApp::OnIdle(long count) { return count < 1; }
 int CWinApp::ExitInstance() { return quitCode; }
 
 int CWinApp::Run() {
+    const TerminationSignals closeOnTermination;
     for (;;) {
         long idleCount = 0;
         while (!MessagesPending()) {

@@ -29,7 +29,8 @@ public:
     virtual bool OnIdle(long count);
     // The program's exit status; by default the quit message's code.
     virtual int ExitInstance();
-    // The message loop; returns ExitInstance's result.
+    // The message loop; returns ExitInstance's result. While it runs, a termination signal
+    // closes the main window as a user would.
     virtual int Run();
 
     const std::string& AppName() const { return appName; }

@@ -210,6 +210,8 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
             WindowMessages::Pointer(session, wnd, event.xmotion.x_root, event.xmotion.y_root, event.xmotion.state);
             break;
         case EnterNotify:
+            // Crossings caused by grabs (a button held down) are no pointer movement.
+            if (event.xcrossing.mode != NotifyNormal) break;
             WindowMessages::Pointer(session, wnd, event.xcrossing.x_root, event.xcrossing.y_root, event.xcrossing.state);
             break;
         case Expose:

@@ -2,20 +2,37 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
-#include <glib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include "app/framework/message_queue.h"
+#include "app/framework/win_app.h"
+#include "app/framework/wnd.h"
 
 namespace framework {
 namespace {
 
 unsigned long errorCount = 0;
 int trapDepth = 0;
+::Display* ourDisplay = nullptr;
+XErrorHandler othersHandler = nullptr;
 
+// Errors of other connections in the process (the toolkit's) go to the handler that was
+// there before ours.
 int CountError(::Display* display, XErrorEvent* error) {
+    static bool forwarding = false;  // a handler that hands back to us must not loop
+    if (display != ourDisplay && othersHandler && !forwarding) {
+        forwarding = true;
+        const int result = othersHandler(display, error);
+        forwarding = false;
+        return result;
+    }
     ++errorCount;
     if (trapDepth == 0) {
         char text[128];
@@ -23,6 +40,49 @@ int CountError(::Display* display, XErrorEvent* error) {
         std::fprintf(stderr, "Vantaro: X request %d failed: %s\n", error->request_code, text);
     }
     return 0;
+}
+
+// A termination signal is turned into a message: the handler only notes it and wakes the
+// loop through a pipe; the loop then closes the main window as a user would.
+volatile std::sig_atomic_t terminationRequested = 0;
+int wakePipe[2] = {-1, -1};
+
+void NoteTermination(int) {
+    terminationRequested = 1;
+    const int saved = errno;
+    const char byte = 0;
+    if (wakePipe[1] >= 0 && write(wakePipe[1], &byte, 1) < 0) {
+        // The pipe is full: the loop is woken already.
+    }
+    errno = saved;
+}
+
+void DrainWakePipe() {
+    char buffer[64];
+    while (wakePipe[0] >= 0 && read(wakePipe[0], buffer, sizeof buffer) > 0) {
+    }
+}
+
+// Delivers the termination as a close request to the main window, or ends the loop when
+// there is none.
+void HandleTermination() {
+    terminationRequested = 0;
+    DrainWakePipe();
+    CWinApp* app = AfxGetApp();
+    CWnd* main = app ? app->GetMainWnd() : nullptr;
+    if (main && main->GetSafeHwnd()) {
+        PostWindowMessage(main->GetSafeHwnd(), WM_CLOSE);
+    } else {
+        AfxPostQuitMessage(0);
+    }
+}
+
+// Waits until the display has an event or a termination signal came.
+void WaitForInput(::Display* display) {
+    pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    while (!terminationRequested && XPending(display) == 0) {
+        if (poll(fds, wakePipe[0] >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) return;
+    }
 }
 
 std::unique_ptr<X11Session>& Instance() {
@@ -47,7 +107,8 @@ std::deque<PostedMessage>& X11Session::Posted() {
 
 X11Session::X11Session(::Display* display_)
     : display(display_), screen(DefaultScreen(display_)), root(RootWindow(display_, screen)) {
-    XSetErrorHandler(CountError);
+    ourDisplay = display;
+    othersHandler = XSetErrorHandler(CountError);
     // Held keys then repeat as presses alone, so a repeat is told from a new press.
     XkbSetDetectableAutoRepeat(display, True, nullptr);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_ICON", "_NET_WM_NAME",
@@ -81,6 +142,9 @@ X11Session::~X11Session() {
 
 X11ErrorTrap::X11ErrorTrap(::Display* display_) : display(display_) {
     XSync(display, False);
+    // The toolkit installs its own handler when it starts; ours is put back for the trap.
+    previousHandler = XSetErrorHandler(CountError);
+    if (previousHandler == CountError) previousHandler = nullptr;
     errorsBefore = errorCount;
     ++trapDepth;
 }
@@ -88,6 +152,7 @@ X11ErrorTrap::X11ErrorTrap(::Display* display_) : display(display_) {
 X11ErrorTrap::~X11ErrorTrap() {
     XSync(display, False);
     --trapDepth;
+    if (previousHandler) XSetErrorHandler(previousHandler);
 }
 
 bool X11ErrorTrap::Failed() {
@@ -96,12 +161,13 @@ bool X11ErrorTrap::Failed() {
 }
 
 bool MessagesPending() {
-    if (!X11Session::Posted().empty()) return true;
+    if (!X11Session::Posted().empty() || terminationRequested) return true;
     X11Session* session = X11Session::Get();
     return session && XPending(session->display) > 0;
 }
 
 bool PumpMessage(int& exitCode) {
+    if (terminationRequested) HandleTermination();
     auto& posted = X11Session::Posted();
     if (!posted.empty()) {
         const PostedMessage message = posted.front();
@@ -118,9 +184,12 @@ bool PumpMessage(int& exitCode) {
         exitCode = 0;
         return false;
     }
-    XEvent event;
-    XNextEvent(session->display, &event);
-    DispatchEvent(*session, event);
+    WaitForInput(session->display);
+    if (XPending(session->display) > 0) {
+        XEvent event;
+        XNextEvent(session->display, &event);
+        DispatchEvent(*session, event);
+    }
     return true;
 }
 
@@ -129,5 +198,18 @@ void PostWindowMessage(WindowHandle window, unsigned message) {
 }
 
 void AfxPostQuitMessage(int exitCode) { X11Session::Posted().push_back({0, 0, exitCode}); }
+
+TerminationSignals::TerminationSignals() {
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe[0] = wakePipe[1] = -1;
+    struct sigaction action {};
+    action.sa_handler = NoteTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous[i]);
+}
+
+TerminationSignals::~TerminationSignals() {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous[i], nullptr);
+}
 
 }  // namespace framework

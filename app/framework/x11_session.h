@@ -67,6 +67,7 @@ public:
 private:
     ::Display* display;
     unsigned long errorsBefore;
+    XErrorHandler previousHandler;
 };
 
 // Delivers one event to the window it belongs to (in wnd.cpp).

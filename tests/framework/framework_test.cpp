@@ -1,5 +1,6 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -19,6 +20,11 @@
 #include "app/framework/wnd.h"
 #include "platform/resources.h"
 #include "tests/support/xvfb.h"
+
+#if VANTARO_HAVE_XFIXES
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#endif
 
 extern char** environ;
 
@@ -256,6 +262,56 @@ TEST_F(OnDisplay, AChildEndsTheLoopWhenAnotherProgramDestroysItsParent) {
     EXPECT_LE(idles, 2) << "the loop kept calling idle processing that had finished";
 }
 
+TEST_F(OnDisplay, ATerminationSignalClosesTheMainWindowLikeAUser) {
+    TestApp app;
+    auto* frame = new RecordingFrame(journal);
+    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 100, 100}));
+    app.SetMainWnd(frame);
+    std::thread host;
+    app.idle = [&](long count) {
+        // The signal comes while the loop sleeps, from elsewhere.
+        if (!host.joinable()) host = std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            kill(getpid(), SIGTERM);
+        });
+        return app.CWinApp::OnIdle(count);
+    };
+    EXPECT_EQ(app.Run(), 0);
+    host.join();
+    EXPECT_TRUE(journal.Saw("close"));
+    EXPECT_TRUE(journal.deleted);
+}
+
+TEST_F(OnDisplay, AToolkitDialogRunsModallyInsideTheLoop) {
+    setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a test display
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    TestApp app;
+    auto* frame = new RecordingFrame(journal);
+    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 100, 100}));
+    app.SetMainWnd(frame);
+    int response = 0;
+    int paintsAfterDialog = -1;
+    app.idle = [&](long) {
+        if (response == 0) {
+            GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "modal");
+            g_timeout_add(200, [](gpointer d) -> gboolean {
+                gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_OK);
+                return G_SOURCE_REMOVE;
+            }, dialog);
+            response = gtk_dialog_run(GTK_DIALOG(dialog));
+            gtk_widget_destroy(dialog);
+            paintsAfterDialog = journal.paints;
+            frame->Invalidate();
+        } else if (journal.paints > paintsAfterDialog) {
+            frame->PostMessage(WM_CLOSE);  // our own window still answers after the dialog
+        }
+        return true;
+    };
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(response, GTK_RESPONSE_OK);
+    EXPECT_TRUE(journal.deleted);
+}
+
 TEST_F(OnDisplay, FindsAWindowOfAClassMadeByAnotherProcess) {
     EXPECT_EQ(FindWindow("ssKZClass"), 0u);
     OtherProcess other("ssKZClass");
@@ -353,14 +409,54 @@ TEST_F(OnDisplay, KeysAndPointerReachTheWindowInScreenCoordinates) {
     EXPECT_EQ(journal.keys, std::vector<unsigned>{'a'});
     EXPECT_FALSE(journal.Saw("close"));
 
+    // A click is no movement.
+    const std::size_t moves = journal.moves.size();
+    testsupport::RunAndCapture({"xdotool", "click", "1"}, status);
+    testsupport::RunAndCapture({"xdotool", "key", "b"}, status);  // a marker after the click
+    ASSERT_TRUE(PumpUntil([&] { return journal.keys.size() == 2; }));
+    EXPECT_EQ(journal.moves.size(), moves);
+
     // Keys with Alt are system keys; Alt+F4 closes the window.
     testsupport::RunAndCapture({"xdotool", "key", "alt+x"}, status);
     ASSERT_TRUE(PumpUntil([&] { return journal.systemKeys.size() >= 2; }));
-    EXPECT_EQ(journal.keys.size(), 1u);
+    EXPECT_EQ(journal.keys.size(), 2u);
     testsupport::RunAndCapture({"xdotool", "key", "alt+F4"}, status);
     ASSERT_TRUE(PumpUntil([&] { return journal.deleted; }));
     EXPECT_TRUE(journal.Saw("close"));
 }
+
+#if VANTARO_HAVE_XFIXES
+// Whether the pointer's current image has any visible pixel, as the display shows it.
+bool PointerVisible() {
+    Display* display = XOpenDisplay(nullptr);
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool visible = false;
+    for (int i = 0; image && i < image->width * image->height; ++i) visible = visible || (image->pixels[i] >> 24) != 0;
+    if (image) XFree(image);
+    XCloseDisplay(display);
+    return visible;
+}
+
+TEST_F(OnDisplay, ThePointerIsInvisibleOverAWindowThatHidesIt) {
+    if (testsupport::FindProgram("xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    int status = 0;
+    testsupport::RunAndCapture({"xdotool", "mousemove", "900", "700"}, status);
+    EXPECT_TRUE(PointerVisible());
+    for (const bool hide : {true, false}) {
+        Journal seen;
+        auto* frame = new RecordingFrame(seen);
+        frame->hideCursor = hide;
+        ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 1024, 768}));
+        // The pointer stands still: coming into the window alone asks for the cursor.
+        ASSERT_TRUE(PumpUntil([&] { return seen.Saw("cursor"); }));
+        EXPECT_EQ(PointerVisible(), !hide);
+        EXPECT_EQ(seen.moves.size(), 1u);
+        EXPECT_EQ(seen.moves.front().x, 900);
+        frame->DestroyWindow();
+    }
+    EXPECT_TRUE(PointerVisible());
+}
+#endif
 
 // A 64 by 64 PNG: the left half opaque red, the right half half-transparent green.
 std::vector<std::uint8_t> TestIconPng() {
