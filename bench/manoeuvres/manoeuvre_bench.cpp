@@ -63,6 +63,11 @@ struct FullTrails {
     manoeuvres::FlightData data;
 };
 
+std::unique_ptr<scene::RenderDevice> OffscreenDevice() {
+    return scene::CreateDeviceWithFallback(
+        [](scene::DeviceType type) { return scene::CreateOffscreenDevice(800, 600, type); });
+}
+
 struct Camera {
     gfx::Matrix view, projection;
     gfx::Viewport viewport{0, 0, 800, 600, 0.0f, 1.0f};
@@ -131,8 +136,7 @@ BENCHMARK(BM_GatherAndSortLiteral)->Unit(benchmark::kMillisecond);
 // 77,976 puffs.
 void BM_WholeFrameOffscreen(benchmark::State& state) {
     platform::MessageCapture messages;
-    auto device = scene::CreateDeviceWithFallback(
-        [](scene::DeviceType type) { return scene::CreateOffscreenDevice(800, 600, type); });
+    auto device = OffscreenDevice();
     if (!device) {
         state.SkipWithError("no OpenGL device");
         return;
@@ -159,8 +163,7 @@ BENCHMARK(BM_WholeFrameOffscreen)->Unit(benchmark::kMillisecond)->UseRealTime()-
 // Starting a six-aircraft programme: six models and thirty textures loaded afresh.
 void BM_SixAircraftStart(benchmark::State& state) {
     platform::MessageCapture messages;
-    auto device = scene::CreateDeviceWithFallback(
-        [](scene::DeviceType type) { return scene::CreateOffscreenDevice(800, 600, type); });
+    auto device = OffscreenDevice();
     if (!device) {
         state.SkipWithError("no OpenGL device");
         return;
