@@ -10,6 +10,9 @@ layout_tool=$3
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
 command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
 
+# Time limits are multiplied by this (the sanitizer build is slower).
+scale=${E2E_TIME_SCALE:-1}
+
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
@@ -40,14 +43,14 @@ open_dialog() {
   dialog_pid=$!
   pids+=("$dialog_pid")
   local window=""
-  for _ in $(seq 200); do
+  for _ in $(seq $((200 * scale))); do
     window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
     [ -n "$window" ] && break
     kill -0 "$dialog_pid" 2>/dev/null || fail "vantaro -c ended before its dialog appeared: $(cat "$work/err")"
     sleep 0.05
   done
   [ -n "$window" ] || fail "no dialog appeared"
-  sleep 0.3
+  sleep "$(awk -v s="$scale" 'BEGIN { print 0.3 * s }')"
   eval "$(xdotool getwindowgeometry --shell "$window")"
   origin_x=$X
   origin_y=$Y
@@ -55,7 +58,8 @@ open_dialog() {
   item=$(awk '$1 == "item" {print $2}' "$work/layout")
 }
 
-click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.1; }
+pause=$(awk -v s="$scale" 'BEGIN { print 0.1 * s }')
+click_at() { xdotool mousemove "$1" "$2" click 1; sleep "$pause"; }
 
 # The middle of control $1.
 click_control() {
@@ -71,7 +75,7 @@ click_item() {
 
 # Succeeds when the dialog's process ends within $1 seconds with status 0.
 ends_with_success_within() {
-  for _ in $(seq $(($1 * 20))); do
+  for _ in $(seq $(($1 * 20 * scale))); do
     if ! kill -0 "$dialog_pid" 2>/dev/null; then
       wait "$dialog_pid"
       return $?
@@ -132,7 +136,7 @@ Smoke=2'
       status=$?
       elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
       [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
-      [ "$elapsed" -lt 2000 ] || fail "second instance '$switches' took $elapsed ms"
+      [ "$elapsed" -lt $((2000 * scale)) ] || fail "second instance '$switches' took $elapsed ms"
     done
     [ "$(xdotool search --onlyvisible --class ssKZClass | wc -l)" -eq 1 ] || fail "a second window appeared"
     kill -0 "$dialog_pid" || fail "the dialog ended"
@@ -141,7 +145,7 @@ Smoke=2'
     [ ! -e "$settings" ] || fail "settings were written"
     ;;
   no_display_fails)
-    DISPLAY= timeout 10 "$saver" -c >/dev/null 2>"$work/err"
+    DISPLAY= timeout $((10 * scale)) "$saver" -c >/dev/null 2>"$work/err"
     status=$?
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "-c without a display ended with status $status"
     grep -q 'no display' "$work/err" || fail "-c without a display said: $(cat "$work/err")"
