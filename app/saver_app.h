@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "app/command_line.h"
 #include "app/framework/win_app.h"
 
 inline constexpr std::size_t kPlayListLength = 40;
@@ -19,9 +20,19 @@ struct Settings {
     int smoke = 2;  // 1 to 3, from least to most smoke
 };
 
+class CMainFrame;
+
 class CSaverApp : public framework::CWinApp {
 public:
     CSaverApp() = default;
+
+    // Starts the saver as its command line asks: false (ending the program) for a second
+    // instance, the exit and configuration modes, or a window that could not be made.
+    bool InitInstance() override;
+    // Draws one frame whenever the message loop is idle, except in preview.
+    bool OnIdle(long count) override;
+    // 0, or 1 when the window could not be made.
+    int ExitInstance() override;
 
     // Reads the settings from the profile's "Option" section; what is absent or unreadable
     // keeps its default, and the start-up volume is the default of the volume.
@@ -32,4 +43,12 @@ public:
     Settings settings;
     // The output's left-channel level when the saver started.
     int startupVolume = 0;
+    // The host's window in preview mode, 0 otherwise.
+    framework::WindowHandle previewParent = 0;
+
+private:
+    bool CreateMainWindow(RunMode mode);
+
+    CMainFrame* frame = nullptr;  // deletes itself once its window is gone
+    int exitStatus = 0;
 };

@@ -90,4 +90,15 @@ WindowHandle FindWindow(const char* className, const char* windowName) {
     return Search(session->display, session->root, className, windowName);
 }
 
+bool GetWindowClientRect(WindowHandle window, Rect& rect) {
+    X11Session* session = X11Session::Get();
+    if (!session || window == 0) return false;
+    X11ErrorTrap trap(session->display);
+    XWindowAttributes attributes{};
+    const bool known = XGetWindowAttributes(session->display, static_cast<::Window>(window), &attributes) != 0;
+    if (trap.Failed() || !known) return false;
+    rect = {0, 0, attributes.width, attributes.height};
+    return true;
+}
+
 }  // namespace framework

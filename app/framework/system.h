@@ -26,4 +26,8 @@ bool GetCursorPos(Point& point);
 // 0 when there is none.
 WindowHandle FindWindow(const char* className, const char* windowName = nullptr);
 
+// The client area of any window on the display, this program's or another's (a host's preview
+// pane), origin at its top-left corner; false when there is no such window.
+bool GetWindowClientRect(WindowHandle window, Rect& rect);
+
 }  // namespace framework

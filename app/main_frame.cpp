@@ -1,0 +1,116 @@
+#include "app/main_frame.h"
+
+#include <cstdlib>
+
+#include "app/framework/system.h"
+#include "app/framework/window_class.h"
+#include "platform/sound.h"
+#include "show/frame.h"
+
+namespace {
+
+// Pointer movement up to this many pixels from where it stood at start keeps the saver running.
+constexpr int kMouseSlack = 5;
+constexpr int kIconResource = 128;
+constexpr int kIconHalf = 16;
+
+// The volume setting's low 16 bits in both channels.
+std::uint32_t BothChannels(int volume) {
+    const auto level = static_cast<std::uint32_t>(volume) & 0xFFFFu;
+    return level | (level << 16);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(const Settings& settings_, int startupVolume_, framework::WindowHandle previewParent_)
+    : settings(settings_), startupVolume(startupVolume_), previewParent(previewParent_) {}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
+    if (!CFrameWnd::PreCreateWindow(cs)) return false;
+    cs.exStyle &= ~framework::WS_EX_CLIENTEDGE;
+    if (!windowed) cs.exStyle &= ~framework::WS_EX_WINDOWEDGE;
+    return true;
+}
+
+int CMainFrame::OnCreate(const framework::CreateStruct& cs) {
+    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    if (!Preview() && !InitDevice()) return -1;
+    platform::SetWaveOutVolume(BothChannels(settings.volume));
+    return 0;
+}
+
+// The device, with the hardware first, then software vertex processing, then the reference
+// rasteriser; then the states of the whole run, the light, the sky and the ground.
+bool CMainFrame::InitDevice() {
+    const framework::Rect client = GetClientRect();
+    clientWidth = client.Width();
+    clientHeight = client.Height();
+    scene::WindowTarget target;
+    target.display = framework::NativeDisplay();
+    target.window = GetSafeHwnd();
+    if (FullScreen()) {
+        // The window covers the screen; the picture is drawn at the chosen resolution and
+        // scaled to it, as a full-screen mode change would show it.
+        clientWidth = settings.width;
+        clientHeight = settings.height;
+        target.width = static_cast<unsigned>(settings.width);
+        target.height = static_cast<unsigned>(settings.height);
+    }
+    device = scene::CreateDeviceWithFallback(
+        [&target](scene::DeviceType type) { return scene::CreateWindowDevice(target, type); });
+    if (!device) {
+        creationFailure = "no OpenGL device could be made for the window";
+        return false;
+    }
+    if (!show::PrepareScene(*device, scenery)) {
+        creationFailure = "the scene light could not be set";
+        device.reset();
+        return false;
+    }
+    show::StartParameters start;
+    start.eye = eye;
+    start.clientWidth = clientWidth;
+    start.clientHeight = clientHeight;
+    start.sound = settings.sound;
+    sequencer.emplace(settings.program, start);
+    return true;
+}
+
+void CMainFrame::RenderFrame() {
+    if (device && sequencer) show::RenderFrame(*device, scenery, *sequencer);
+}
+
+void CMainFrame::OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) {
+    if (!Preview()) PostMessage(framework::WM_CLOSE);
+    CFrameWnd::OnKeyDown(key, repeatCount, flags);
+}
+
+void CMainFrame::OnMouseMove(unsigned flags, framework::Point point) {
+    if (!Preview() && (std::abs(point.x - startCursor.x) > kMouseSlack || std::abs(point.y - startCursor.y) > kMouseSlack)) {
+        PostMessage(framework::WM_CLOSE);
+    }
+    CFrameWnd::OnMouseMove(flags, point);
+}
+
+bool CMainFrame::OnSetCursor() {
+    if (windowed) return CFrameWnd::OnSetCursor();
+    SetCursor(framework::CursorKind::kNone);
+    return true;
+}
+
+void CMainFrame::OnPaint() {
+    framework::CPaintDC dc(this);
+    if (!Preview()) return;
+    const std::shared_ptr<const framework::Icon> icon = framework::LoadIcon(kIconResource);
+    if (!icon) return;
+    const framework::Rect client = GetClientRect();
+    dc.DrawIcon(client.Width() / 2 - kIconHalf, client.Height() / 2 - kIconHalf, *icon);
+}
+
+void CMainFrame::OnDestroy() {
+    CFrameWnd::OnDestroy();
+    if (settings.sound != 0) platform::StopAllSound();
+    platform::SetWaveOutVolume(BothChannels(startupVolume));
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The saver's one window: full screen, the test window, or a host's preview pane. It makes the
+// graphics device and the scene, draws a frame whenever the message loop is idle, closes on a
+// key or a mouse move, and sets the output volume for the run and puts it back at the end.
+
+#include <memory>
+#include <optional>
+
+#include "app/framework/wnd.h"
+#include "app/saver_app.h"
+#include "scene/device_factory.h"
+#include "scene/scenery.h"
+#include "show/sequencer.h"
+
+class CMainFrame : public framework::CFrameWnd {
+public:
+    // `settings` and the start-up volume belong to the application object and outlive the frame.
+    CMainFrame(const Settings& settings, int startupVolume, framework::WindowHandle previewParent);
+    ~CMainFrame() override;
+
+    // Draws one frame: the programme change, the scenery, the running programme.
+    void RenderFrame();
+
+    bool windowed = false;
+    framework::Point startCursor;
+
+    // Why the last creation failed, for the one line the program prints before it ends.
+    const char* CreationFailure() const { return creationFailure; }
+
+protected:
+    bool PreCreateWindow(framework::CreateStruct& cs) override;
+    int OnCreate(const framework::CreateStruct& cs) override;
+    void OnDestroy() override;
+    void OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) override;
+    void OnMouseMove(unsigned flags, framework::Point point) override;
+    void OnPaint() override;
+    bool OnSetCursor() override;
+
+private:
+    bool InitDevice();
+    bool Preview() const { return previewParent != 0; }
+    bool FullScreen() const { return !windowed && !Preview(); }
+
+    const Settings& settings;
+    const int startupVolume;
+    const framework::WindowHandle previewParent;
+    const char* creationFailure = nullptr;
+
+    // Released in reverse: the running programme, the scenery, then the device.
+    std::unique_ptr<scene::RenderDevice> device;
+    scene::Scenery scenery;
+    std::optional<show::Sequencer> sequencer;
+    gfx::Vec3 eye{60.0f, 0.2f, -27.0f};
+    int clientWidth = 0;
+    int clientHeight = 0;
+};

@@ -1,0 +1,211 @@
+#!/usr/bin/env bash
+# End-to-end checks of the saver on a virtual display of its own.
+#   saver_e2e.sh SCENARIO PATH/TO/vantaro PATH/TO/x_helper
+set -u
+scenario=$1
+saver=$2
+helper=$3
+
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config
+export SDL_AUDIODRIVER=dummy
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+pointer() { "$helper" move "$1" "$2" || fail "cannot move the pointer"; }
+
+start_display() {
+  for n in $(seq 200 299); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
+    fail "Xvfb did not start on :$n"
+  done
+  fail "no free display number"
+}
+
+# Starts the saver in the background with the given switches; sets $saver_pid.
+start_saver() {
+  "$saver" "$@" >"$work/saver.out" 2>"$work/saver.err" &
+  saver_pid=$!
+  pids+=("$saver_pid")
+}
+
+wait_for_window() {
+  for _ in $(seq 200); do
+    window=$(xdotool search --class ssKZClass 2>/dev/null | head -n 1)
+    [ -n "$window" ] && return 0
+    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
+    sleep 0.05
+  done
+  fail "no window of class ssKZClass"
+}
+
+# Succeeds when the saver process ends within $1 seconds.
+ends_within() {
+  local limit=$1 steps
+  steps=$(awk "BEGIN { print int($1 * 20) }")
+  for _ in $(seq "$steps"); do
+    kill -0 "$saver_pid" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# Lets the saver draw for a while (its first programme loads its models first).
+let_it_draw() { sleep "${1:-4}"; }
+
+# Distinct colours in the window's picture: sky, ground and aircraft give many; a cleared
+# frame gives one.
+colours_in_window() {
+  import -window "$1" "$work/shot.png" 2>/dev/null || return 1
+  convert "$work/shot.png" -format '%k' info:
+}
+
+window_geometry() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+
+start_display
+pointer 400 300
+sleep 0.2
+
+case "$scenario" in
+  windowed_draws)
+    start_saver -w
+    wait_for_window
+    [ "$(window_geometry "$window")" = "640x480" ] || fail "client area $(window_geometry "$window"), not 640x480"
+    let_it_draw 6
+    colours=$(colours_in_window "$window")
+    echo "colours in the test window: $colours"
+    [ "${colours:-0}" -gt 50 ] || fail "the window shows $colours colours: no sky and ground"
+    ;;
+  key_closes)
+    start_saver -w
+    wait_for_window
+    let_it_draw 2
+    xdotool key --window "$window" a
+    ends_within 1 || fail "still running a second after a key"
+    ;;
+  mouse_six_pixels_closes)
+    start_saver -w
+    wait_for_window
+    let_it_draw 2
+    pointer 406 300
+    ends_within 1 || fail "still running a second after a 6-pixel move"
+    ;;
+  mouse_five_pixels_stays)
+    start_saver -w
+    wait_for_window
+    let_it_draw 2
+    pointer 405 300; sleep 0.1; pointer 405 305; sleep 0.1; pointer 395 295
+    ! ends_within 2 || fail "a move of 5 pixels closed the saver"
+    ;;
+  click_stays)
+    start_saver -w
+    wait_for_window
+    let_it_draw 2
+    xdotool click 1
+    ! ends_within 2 || fail "a click without movement closed the saver"
+    ;;
+  second_instance_exits)
+    start_saver -w
+    wait_for_window
+    first=$saver_pid
+    for switches in "-w" "" "-s" "-c" "-a" "-p 12345"; do
+      start=$(date +%s%N)
+      # shellcheck disable=SC2086
+      timeout 5 "$saver" $switches >/dev/null 2>&1
+      status=$?
+      elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+      [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
+      [ "$elapsed" -lt 2000 ] || fail "second instance '$switches' took $elapsed ms"
+    done
+    kill -0 "$first" || fail "the first instance ended"
+    ;;
+  exit_switch)
+    for switches in "-a" "/A" "-a:1234"; do
+      timeout 5 "$saver" "$switches" >/dev/null 2>&1 || fail "'$switches' did not end at once with status 0"
+    done
+    [ -z "$(xdotool search --class ssKZClass 2>/dev/null)" ] || fail "a window appeared"
+    [ ! -e "$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini" ] || fail "the settings were written"
+    ;;
+  preview_child)
+    "$helper" host 320 240 >"$work/host.id" &
+    host_pid=$!
+    pids+=("$host_pid")
+    for _ in $(seq 100); do [ -s "$work/host.id" ] && break; sleep 0.05; done
+    parent=$(cat "$work/host.id")
+    start_saver -p "$parent"
+    wait_for_window
+    tree_parent=$(xwininfo -children -id "$window" | awk '/Parent window id:/ {print $4}')
+    [ "$((tree_parent))" -eq "$parent" ] || fail "the preview's parent is $tree_parent, not $parent"
+    [ "$(window_geometry "$window")" = "320x240" ] || fail "the preview is $(window_geometry "$window")"
+    sleep 1
+    import -window "$window" "$work/preview.png"
+    centre=$(convert "$work/preview.png" -crop 32x32+144+104 -format '%k' info:)
+    corner=$(convert "$work/preview.png" -crop 32x32+0+0 -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    [ "$centre" -gt 4 ] || fail "no icon in the centre of the preview ($centre colours)"
+    [ "$corner" = "0" ] || fail "the preview is not black around the icon"
+    xdotool key --window "$window" a
+    pointer 600 500
+    ! ends_within 1 || fail "the preview ended on input"
+    kill "$host_pid"
+    ends_within 3 || fail "the preview outlived its parent window"
+    ;;
+  full_screen_covers)
+    start_saver
+    wait_for_window
+    [ "$(window_geometry "$window")" = "1024x768" ] || fail "full screen is $(window_geometry "$window")"
+    let_it_draw 6
+    colours=$(colours_in_window root)
+    echo "colours on the screen: $colours"
+    [ "${colours:-0}" -gt 50 ] || fail "the screen shows $colours colours"
+    xdotool key a
+    ends_within 1 || fail "full screen did not end on a key"
+    ;;
+  settings_untouched)
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    printf '[Option]\nProgram=\\003\\024\nSound=0\nWidth=640\nHeight=480\nVolume=1234\nSmoke=3\n' \
+      >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    before=$(md5sum <"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini")
+    start_saver -w
+    wait_for_window
+    let_it_draw 3
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    start_saver
+    wait_for_window
+    let_it_draw 2
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    after=$(md5sum <"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini")
+    [ "$before" = "$after" ] || fail "the settings file changed"
+    ;;
+  unusable_resolution)
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    for size in "Width=0" "Width=-640" "Height=99999999"; do
+      printf '[Option]\n%s\n' "$size" >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+      timeout 10 "$saver" >"$work/out" 2>"$work/err"
+      status=$?
+      [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "$size: exit status $status"
+      [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$size: expected one line on stderr, got: $(cat "$work/err")"
+    done
+    ;;
+  configure_until_dialog)
+    timeout 10 "$saver" -c >/dev/null 2>"$work/err" || fail "-c did not end with status 0"
+    ;;
+  *)
+    fail "unknown scenario $scenario"
+    ;;
+esac
+echo "PASS: $scenario"
