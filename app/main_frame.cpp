@@ -1,9 +1,11 @@
 #include "app/main_frame.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/framework/system.h"
 #include "app/framework/window_class.h"
+#include "platform/clock.h"
 #include "platform/sound.h"
 #include "show/frame.h"
 
@@ -79,7 +81,17 @@ bool CMainFrame::InitDevice() {
 }
 
 void CMainFrame::RenderFrame() {
-    if (device && sequencer) show::RenderFrame(*device, scenery, *sequencer);
+    if (!device || !sequencer) return;
+    if (framesDrawn++ == 0) firstFrameTime = platform::timeGetTime();
+    show::RenderFrame(*device, scenery, *sequencer);
+}
+
+// With VANTARO_FRAME_STATS set, one line on stderr at the end: how many frames, how fast.
+void CMainFrame::ReportFrameRate() const {
+    if (!std::getenv("VANTARO_FRAME_STATS") || framesDrawn < 2) return;
+    const double seconds = platform::ElapsedMs(platform::timeGetTime(), firstFrameTime) / 1000.0;
+    std::fprintf(stderr, "vantaro: %llu frames in %.1f s, %.1f frames per second\n",
+                 static_cast<unsigned long long>(framesDrawn), seconds, seconds > 0 ? framesDrawn / seconds : 0.0);
 }
 
 void CMainFrame::OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) {
@@ -111,6 +123,7 @@ void CMainFrame::OnPaint() {
 
 void CMainFrame::OnDestroy() {
     CFrameWnd::OnDestroy();
+    ReportFrameRate();
     if (settings.sound != 0) platform::StopAllSound();
     platform::SetWaveOutVolume(BothChannels(startupVolume));
 }

@@ -3,6 +3,7 @@
 // graphics device and the scene, draws a frame whenever the message loop is idle, closes on a
 // key or a mouse move, and sets the output volume for the run and puts it back at the end.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -38,6 +39,7 @@ protected:
 
 private:
     bool InitDevice();
+    void ReportFrameRate() const;
     bool Preview() const { return previewParent != 0; }
     bool FullScreen() const { return !windowed && !Preview(); }
 
@@ -53,4 +55,8 @@ private:
     gfx::Vec3 eye{60.0f, 0.2f, -27.0f};
     int clientWidth = 0;
     int clientHeight = 0;
+
+    // Frames drawn and when the first was, for the rate reported on request at the end.
+    std::uint64_t framesDrawn = 0;
+    std::uint32_t firstFrameTime = 0;
 };

@@ -14,6 +14,14 @@ export SDL_AUDIODRIVER=dummy
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  # A process that does not end on SIGTERM within five seconds is killed outright.
+  for _ in $(seq 100); do
+    alive=0
+    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
+    [ "$alive" -eq 0 ] && break
+    sleep 0.05
+  done
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$work"
 }
@@ -175,7 +183,7 @@ case "$scenario" in
     ;;
   settings_untouched)
     mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
-    printf '[Option]\nProgram=\\003\\024\nSound=0\nWidth=640\nHeight=480\nVolume=1234\nSmoke=3\n' \
+    printf '[Option]\nProgram=\\x03\\x18\nSound=0\nWidth=640\nHeight=480\nVolume=1234\nSmoke=3\n' \
       >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
     before=$(md5sum <"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini")
     start_saver -w

@@ -9,6 +9,7 @@
 
 #include "scene/device_factory.h"
 #include "tools/render/png_file.h"
+#include "tools/render/programme_tasks.h"
 #include "tools/render/render_options.h"
 #include "tools/render/studio.h"
 #include "tools/render/test_mesh.h"
@@ -53,12 +54,20 @@ std::string LoadSubject(const tools::RenderOptions& options, tools::Subject& sub
 int main(int argc, char** argv) {
     tools::RenderOptions options;
     if (auto error = tools::ParseRenderOptions(argc, argv, options)) {
-        std::fprintf(stderr, "vantaro-render: %s\n%s", error->c_str(), tools::RenderUsage().c_str());
+        std::fprintf(stderr, "vantaro-render: %s (--help lists the options)\n", error->c_str());
         return kExitBadArguments;
     }
     if (options.help) {
         std::fputs(tools::RenderUsage().c_str(), stdout);
         return 0;
+    }
+    switch (options.task) {
+        case tools::RenderTask::kFrame: return tools::RenderProgrammeFrame(options);
+        case tools::RenderTask::kSheet: return tools::RenderContactSheet(options);
+        case tools::RenderTask::kList: return tools::ListProgrammes(stdout);
+        case tools::RenderTask::kDumpTrack: return tools::DumpTrack(options, stdout);
+        case tools::RenderTask::kDumpPose: return tools::DumpPose(options, stdout);
+        case tools::RenderTask::kSubject: break;
     }
     tools::Subject subject;
     if (std::string error = LoadSubject(options, subject); !error.empty()) {

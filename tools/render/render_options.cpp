@@ -1,5 +1,6 @@
 #include "tools/render/render_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -23,6 +24,33 @@ bool ParseSize(std::string_view text, RenderOptions& options) {
 bool ParseAngle(std::string_view text, float& angle) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), angle);
     return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseInt(std::string_view text, int& value, int low, int high) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
+bool ParseFraction(std::string_view text, float& value) {
+    return ParseAngle(text, value) && value >= 0.0f && value <= 1.0f;
+}
+
+bool ParseProgramme(std::string_view text, RenderOptions& options) {
+    return ParseInt(text, options.programme, 1, 40);
+}
+
+// RxC: rows by columns, each 1 to 16.
+bool ParseSheet(std::string_view text, RenderOptions& options) {
+    const auto cross = text.find('x');
+    int rows = 0, columns = 0;
+    if (cross == std::string_view::npos || !ParseInt(text.substr(0, cross), rows, 1, 16) ||
+        !ParseInt(text.substr(cross + 1), columns, 1, 16)) {
+        return false;
+    }
+    options.rows = static_cast<unsigned>(rows);
+    options.columns = static_cast<unsigned>(columns);
+    options.task = RenderTask::kSheet;
+    return true;
 }
 
 struct Option {
@@ -53,12 +81,59 @@ constexpr Option kOptions[] = {
      [](std::string_view value, RenderOptions& options) { return ParseAngle(value, options.yaw); }},
     {"--pitch", "DEGREES", "camera elevation above the subject (default 25)",
      [](std::string_view value, RenderOptions& options) { return ParseAngle(value, options.pitch); }},
+    {"--programme", "N", "draw programme N (1 to 40) instead of the test mesh", ParseProgramme},
+    {"--progress", "T", "the programme's progress to draw, 0 to 1",
+     [](std::string_view value, RenderOptions& options) {
+         options.task = RenderTask::kFrame;
+         return ParseFraction(value, options.progress);
+     }},
+    {"--sheet", "RxC", "a contact sheet of R rows by C columns at even progress from 0 to 1", ParseSheet},
+    {"--smoke", "1|2|3", "smoke amount (default 2)",
+     [](std::string_view value, RenderOptions& options) { return ParseInt(value, options.smoke, 1, 3); }},
+    {"--fps", "F", "frames per second of the virtual clock (default 60)",
+     [](std::string_view value, RenderOptions& options) {
+         return ParseAngle(value, options.fps) && options.fps >= 1.0f && options.fps <= 1000.0f;
+     }},
+    {"--list", nullptr, "list the programmes: number, name, aircraft, keys, duration, routine, flyable",
+     [](std::string_view, RenderOptions& options) {
+         options.task = RenderTask::kList;
+         return true;
+     }},
+    {"--dump-track", "N", "programme N's tracks as CSV",
+     [](std::string_view value, RenderOptions& options) {
+         options.task = RenderTask::kDumpTrack;
+         return ParseProgramme(value, options);
+     }},
+    {"--dump-pose", "N T", "camera and aircraft of programme N at progress T as JSON lines",
+     [](std::string_view value, RenderOptions& options) {
+         options.task = RenderTask::kDumpPose;
+         return ParseProgramme(value, options);
+     }},
     {"--help", nullptr, "show this text",
      [](std::string_view, RenderOptions& options) {
          options.help = true;
          return true;
      }},
 };
+
+// The combinations that make sense: pictures need a file, programme pictures a programme.
+std::optional<std::string> CheckTask(const RenderOptions& options) {
+    if (options.help) return std::nullopt;
+    switch (options.task) {
+        case RenderTask::kList:
+        case RenderTask::kDumpTrack:
+        case RenderTask::kDumpPose: return std::nullopt;
+        case RenderTask::kFrame:
+        case RenderTask::kSheet:
+            if (options.programme == 0) return std::string("--progress and --sheet need --programme N");
+            break;
+        case RenderTask::kSubject:
+            if (options.programme != 0) return std::string("--programme needs --progress T or --sheet RxC");
+            break;
+    }
+    if (options.out.empty()) return std::string("--out FILE.png is required");
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -80,16 +155,23 @@ std::optional<std::string> ParseRenderOptions(int argc, char** argv, RenderOptio
         if (!option->apply(value, options)) {
             return std::string("bad value '") + std::string(value) + "' for " + option->name;
         }
+        if (options.task == RenderTask::kDumpPose && std::strcmp(option->name, "--dump-pose") == 0) {
+            if (i + 1 >= argc || !ParseFraction(argv[i + 1], options.progress)) {
+                return std::string("--dump-pose needs N T, T a progress from 0 to 1");
+            }
+            ++i;
+        }
     }
-    if (!options.help && options.out.empty()) {
-        return std::string("--out FILE.png is required");
-    }
-    return std::nullopt;
+    return CheckTask(options);
 }
 
 std::string RenderUsage() {
-    std::string text = "usage: vantaro-render --size WxH --out FILE.png [options]\n"
-                       "Draws offscreen (no X server needed) and writes a PNG.\n";
+    std::string text =
+        "usage: vantaro-render --size WxH --out FILE.png [options]\n"
+        "       vantaro-render --programme N --progress T [--size WxH] [--smoke 1|2|3] [--fps F] --out FILE.png\n"
+        "       vantaro-render --programme N --sheet RxC [--size WxH] --out FILE.png\n"
+        "       vantaro-render --list | --dump-track N | --dump-pose N T\n"
+        "Draws offscreen (no X server needed) on a virtual clock and writes a PNG.\n";
     for (const Option& option : kOptions) {
         std::string left = std::string("  ") + option.name + (option.value ? std::string(" ") + option.value : "");
         left.resize(std::max<std::size_t>(left.size() + 1, 26), ' ');
