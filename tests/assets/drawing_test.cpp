@@ -7,6 +7,7 @@
 
 #include "gfx/mesh_file.h"
 #include "platform/resources.h"
+#include "show/frame.h"
 #include "tools/assets/asset_view.h"
 
 namespace {
@@ -37,7 +38,10 @@ TEST(AssetLoading, OurLoaderReadsEveryModelWithOneSubsetPerMaterial) {
     }
 }
 
-bool IsClearColour(const std::uint8_t* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0x20; }
+bool IsClearColour(const std::uint8_t* p) {
+    return p[0] == ((show::kClearColor >> 16) & 0xff) && p[1] == ((show::kClearColor >> 8) & 0xff) &&
+           p[2] == (show::kClearColor & 0xff);
+}
 
 TEST(AssetDrawing, SkyAndGroundCoverTheSpectatorsViewWithSkyAboveAndGrassBelow) {
     assets::AssetScene s;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "show/frame.h"
+
 namespace assets {
 
 using namespace scene;
@@ -13,16 +15,6 @@ constexpr float kRadians = 0.017453292f;
 constexpr float kSpeed = 15.0f;        // units a second, while trailing smoke
 constexpr int kTrailSteps = 90;        // poses flown, one frame apart
 constexpr std::uint32_t kFrameMs = 16;
-
-// The render states the saver's window sets on its device.
-void SetUpDevice(Device& device) {
-    device.SetRenderState(RenderState::kZEnable, 1);
-    device.SetRenderState(RenderState::kAmbient, 0x00505050);
-    device.SetRenderState(RenderState::kSpecularEnable, 1);
-    device.SetRenderState(RenderState::kAlphaBlendEnable, 1);
-    device.SetRenderState(RenderState::kSrcBlend, kBlendSrcAlpha);
-    device.SetRenderState(RenderState::kDestBlend, kBlendInvSrcAlpha);
-}
 
 aircraft::Keyframe Key(float time, const gfx::Vec3& p, const Placement& a) {
     return {time, p.x, p.y, p.z, a.yaw, a.pitch, a.roll, static_cast<std::uint8_t>(a.smoke ? 1 : 0)};
@@ -36,9 +28,7 @@ bool MakeAssetScene(unsigned width, unsigned height, AssetScene& s) {
         std::fputs("no offscreen device\n", stderr);
         return false;
     }
-    SetUpDevice(*s.device);
-    return Succeeded(s.scenery.SetUpLight(*s.device)) && Succeeded(s.scenery.LoadSky(*s.device)) &&
-           Succeeded(s.scenery.LoadGround(*s.device));
+    return show::PrepareScene(*s.device, s.scenery) && s.scenery.Sky().mesh && s.scenery.Ground().mesh;
 }
 
 bool PosedTeam::Init(AssetScene& s, const std::vector<Placement>& placements) {
@@ -81,7 +71,7 @@ gfx::Image DrawFrame(AssetScene& s, PosedTeam* team, gfx::Vec3 eye, gfx::Vec3 at
     d.SetTransform(TransformType::kView, gfx::MatrixLookAtLH(eye, at, {0, 1, 0}));
     d.SetTransform(TransformType::kProjection, gfx::MatrixPerspectiveFovLH(fovDegrees * kRadians,
                    static_cast<float>(viewport.width) / viewport.height, 0.05f, 2000.0f));
-    d.Clear(kClearTarget | kClearZBuffer, ColorArgb(0, 0, 0, 0x20), 1.0f, 0);
+    d.Clear(kClearTarget | kClearZBuffer, show::kClearColor, 1.0f, 0);
     d.BeginScene();
     s.scenery.Draw(d);
     if (team) team->Draw(s);

@@ -17,7 +17,8 @@ namespace assets {
 
 inline const gfx::Vec3 kSpectators = {60.0f, 0.2f, -27.0f};
 
-// An offscreen device with the scenery, on a clock of its own for the smoke.
+// An offscreen device prepared as the saver prepares its own, with the scenery, on a clock of
+// its own for the smoke.
 struct AssetScene {
     platform::TestClock clock{100000};
     std::unique_ptr<scene::RenderDevice> device;
