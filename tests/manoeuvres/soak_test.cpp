@@ -22,7 +22,9 @@
 #define VANTARO_ASAN 1
 #endif
 #ifdef VANTARO_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count of the bytes in use (its header does not ship with every
+// compiler).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
