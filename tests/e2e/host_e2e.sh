@@ -7,43 +7,14 @@ set -u
 scenario=$1
 build=$2
 
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
-
-work=$(mktemp -d)
+# shellcheck source=tests/e2e/virtual_display.sh
+source "$(dirname "$0")/virtual_display.sh"
 chmod 755 "$work"
 prefix=$work/prefix
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for _ in $(seq 100); do
-    alive=0
-    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
-    [ "$alive" -eq 0 ] && break
-    sleep 0.05
-  done
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 install_into() {
   DESTDIR=${2:-} cmake --install "$build" --prefix "$1" >"$work/install.log" 2>&1 ||
     fail "cmake --install failed: $(cat "$work/install.log")"
-}
-
-start_display() {
-  for n in $(seq 300 399); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
-    fail "Xvfb did not start on :$n"
-  done
-  fail "no free display number"
 }
 
 # Our installed saver's processes, whoever started them.
@@ -86,7 +57,7 @@ case "$scenario" in
     for tool in xscreensaver xscreensaver-command setpriv; do
       command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
     done
-    start_display
+    start_display 300 399
     install_into "$prefix"
     home=$work/home
     mkdir -p "$home"

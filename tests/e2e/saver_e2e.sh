@@ -6,42 +6,12 @@ scenario=$1
 saver=$2
 helper=$3
 
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
-
-work=$(mktemp -d)
+# shellcheck source=tests/e2e/virtual_display.sh
+source "$(dirname "$0")/virtual_display.sh"
 export XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  # A process that does not end on SIGTERM within five seconds is killed outright.
-  for _ in $(seq 100); do
-    alive=0
-    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
-    [ "$alive" -eq 0 ] && break
-    sleep 0.05
-  done
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 pointer() { "$helper" move "$1" "$2" || fail "cannot move the pointer"; }
-
-start_display() {
-  for n in $(seq 200 299); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
-    fail "Xvfb did not start on :$n"
-  done
-  fail "no free display number"
-}
 
 # Starts the saver in the background with the given switches; sets $saver_pid.
 start_saver() {
@@ -100,7 +70,7 @@ saver_windows_in() {
   done
 }
 
-start_display
+start_display 200 299
 pointer 400 300
 sleep 0.2
 
