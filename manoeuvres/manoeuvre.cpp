@@ -148,10 +148,8 @@ bool Manoeuvre::Update(scene::Device& device) {
     return true;
 }
 
-// Every aircraft's live puffs, culled to the widened client area where the routine culls,
-// sorted together farthest first and drawn one by one.
-void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const gfx::Matrix& view,
-                                const gfx::Matrix& projection, const gfx::Viewport& viewport) {
+std::span<const DepthKey> Manoeuvre::GatherSmoke(std::uint32_t now, const gfx::Matrix& view,
+                                                  const gfx::Matrix& projection, const gfx::Viewport& viewport) {
     const bool cull = routine.smoke == SmokeDrawing::kMergedCulled && cullRect.has_value();
     const gfx::Matrix viewProjection = gfx::MatrixMultiply(view, projection);
     gathered.clear();
@@ -168,7 +166,13 @@ void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const 
         }
     }
     ::aircraft::SortFarthestFirst(gathered, sortScratch);
-    for (const DepthKey& key : gathered) {
+    return gathered;
+}
+
+// Every aircraft's live puffs sorted together farthest first and drawn one by one.
+void Manoeuvre::DrawMergedSmoke(scene::Device& device, std::uint32_t now, const gfx::Matrix& view,
+                                const gfx::Matrix& projection, const gfx::Viewport& viewport) {
+    for (const DepthKey& key : GatherSmoke(now, view, projection, viewport)) {
         aircraft[key.index / kSlotStride].Smoke().DrawParticle(device, key.index % kSlotStride, now, view);
     }
 }

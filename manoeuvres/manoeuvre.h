@@ -67,6 +67,12 @@ public:
     };
     Aim AimAt(float t) const;
 
+    // The merged smoke's first half: every aircraft's live puffs (culled to cullRect where the
+    // routine culls) with their view depths, farthest first. Each key's index is
+    // slot * SmokeTrail::kCapacity + puff.
+    std::span<const DepthKey> GatherSmoke(std::uint32_t now, const gfx::Matrix& view, const gfx::Matrix& projection,
+                                          const gfx::Viewport& viewport);
+
 private:
     void Start(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound);
     void SetCamera(scene::Device& device, const gfx::Vec3& target, gfx::Matrix& view, gfx::Matrix& projection,

@@ -193,7 +193,8 @@ bool IsUsableImage(const gfx::Image& image) {
 
 HResult DeviceState::CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const {
     std::uint64_t count = VertexCountOf(type, primitiveCount);
-    if (stream.buffer == nullptr || stream.stride == 0 || count == 0) {
+    if (stream.buffer == nullptr || stream.stride == 0 || count == 0 || (fvf & kFvfXyz) == 0 ||
+        (fvf & ~kDrawableFvf) != 0) {
         return kFail;
     }
     std::uint64_t end = stream.offset + (std::uint64_t{startVertex} + count) * stream.stride;

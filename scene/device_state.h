@@ -21,6 +21,10 @@ struct StreamSource {
 // The back buffer's depth buffer has no stencil bits, so a clear of the stencil is refused.
 constexpr bool IsClearable(std::uint32_t flags) { return (flags & kClearStencil) == 0; }
 
+// The vertex elements a draw may have: a position, then perhaps a normal and one texture
+// coordinate pair, in that order.
+inline constexpr std::uint32_t kDrawableFvf = kFvfXyz | kFvfNormal | kFvfTex1;
+
 // Vertices read by `primitiveCount` primitives of `type`; 0 for an unknown type.
 std::uint64_t VertexCountOf(PrimitiveType type, std::uint32_t primitiveCount);
 
@@ -55,7 +59,8 @@ public:
     bool Holds(TextureStageState type, std::uint32_t value) const { return Holds(stageStates, type, value); }
     bool Holds(SamplerState type, std::uint32_t value) const { return Holds(samplerStates, type, value); }
 
-    // kOk when stream 0 holds every vertex the draw reads; kFail otherwise (nothing may be drawn).
+    // kOk when stream 0 holds every vertex the draw reads and the vertex format is one the
+    // device draws; kFail otherwise (nothing may be drawn).
     HResult CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
 
     // Lights that are both set and enabled, in index order; at most kMaxActiveLights.

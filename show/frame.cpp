@@ -2,7 +2,7 @@
 
 namespace show {
 
-bool PrepareScene(scene::Device& device, scene::Scenery& scenery) {
+void SetRunStates(scene::Device& device) {
     using scene::RenderState;
     device.SetRenderState(RenderState::kZEnable, 1);
     device.SetRenderState(RenderState::kAmbient, kAmbientLight);
@@ -10,6 +10,10 @@ bool PrepareScene(scene::Device& device, scene::Scenery& scenery) {
     device.SetRenderState(RenderState::kAlphaBlendEnable, 1);
     device.SetRenderState(RenderState::kSrcBlend, scene::kBlendSrcAlpha);
     device.SetRenderState(RenderState::kDestBlend, scene::kBlendInvSrcAlpha);
+}
+
+bool PrepareScene(scene::Device& device, scene::Scenery& scenery) {
+    SetRunStates(device);
     if (platform::Failed(scenery.SetUpLight(device))) return false;
     scenery.LoadSky(device);
     scenery.LoadGround(device);

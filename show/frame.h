@@ -15,6 +15,10 @@ namespace show {
 inline constexpr std::uint32_t kClearColor = 0xff000028;
 inline constexpr std::uint32_t kAmbientLight = 0x00505050;
 
+// The render states the whole run keeps: depth test, the ambient light, specular lighting and
+// alpha blending.
+void SetRunStates(scene::Device& device);
+
 // The device states the whole run keeps, the light, the sky and the ground. Fails only when
 // the light cannot be set; a missing sky or ground is reported and left out.
 bool PrepareScene(scene::Device& device, scene::Scenery& scenery);

@@ -1,5 +1,6 @@
 #include "scene/gl/fixed_function_program.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -44,7 +45,8 @@ uniform vec2 pixelOffset;  // moves pixel centres to whole coordinates, as the d
 const bool lighting = LIGHTING != 0;
 const bool specularEnable = SPECULAR != 0;
 uniform vec3 globalAmbient;
-uniform int lightCount;
+const int lightCount = LIGHT_COUNT;
+const bool positional = POSITIONAL != 0;  // some light is a point or a spot
 uniform Light lights[kMaxLights];
 
 out vec4 diffuseColour;
@@ -98,12 +100,12 @@ void main() {
         Light light = lights[i];
         vec3 toLight = light.toLight;
         float distance = 0.0;
-        if (light.type == kPoint || light.type == kSpot) {
+        if (positional && (light.type == kPoint || light.type == kSpot)) {
             vec3 offset = light.position - viewPosition.xyz;
             distance = length(offset);
             toLight = offset / max(distance, 1e-6);
         }
-        float reach = Reach(light, toLight, distance);
+        float reach = positional ? Reach(light, toLight, distance) : 1.0;
         ambientSum += reach * light.ambient;
         float nDotL = dot(n, toLight);
         if (nDotL > 0.0) {
@@ -184,35 +186,63 @@ GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
     return shader;
 }
 
-// The states that choose a program, one per four bits.
+// What chooses a program: the state, and whether anything drawn has a specular colour (when
+// nothing has, adding specular light adds zero, and the program without it is cheaper).
+struct Choice {
+    const DeviceState& state;
+    bool specular;
+};
+
+// The inputs that choose a program, four bits each.
 struct Variant {
     const char* define;
-    std::uint32_t (*value)(const DeviceState& state);
+    std::uint32_t (*value)(const Choice& choice);
 };
+
+std::uint32_t ActiveLightCount(const Choice& choice) {
+    std::uint32_t count = 0;
+    choice.state.ActiveLights(count);
+    return count;
+}
+
+std::uint32_t HasPositionalLight(const Choice& choice) {
+    std::uint32_t count = 0;
+    auto active = choice.state.ActiveLights(count);
+    return std::any_of(active.begin(), active.begin() + count,
+                       [](const Light* light) { return light->type != LightType::kDirectional; });
+}
+
+template <auto kState>
+std::uint32_t StateValue(const Choice& choice) {
+    return choice.state.Get(kState);
+}
 
 constexpr Variant kVariants[] = {
-    {"LIGHTING", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kLighting) != 0}; }},
-    {"SPECULAR", [](const DeviceState& s) { return std::uint32_t{s.Get(RenderState::kSpecularEnable) != 0}; }},
-    {"COLOUR_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kColorOp); }},
-    {"COLOUR_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg1); }},
-    {"COLOUR_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kColorArg2); }},
-    {"ALPHA_OP", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaOp); }},
-    {"ALPHA_ARG1", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg1); }},
-    {"ALPHA_ARG2", [](const DeviceState& s) { return s.Get(TextureStageState::kAlphaArg2); }},
+    {"LIGHTING", [](const Choice& c) { return std::uint32_t{c.state.Get(RenderState::kLighting) != 0}; }},
+    {"LIGHT_COUNT", ActiveLightCount},
+    {"POSITIONAL", HasPositionalLight},
+    {"SPECULAR",
+     [](const Choice& c) { return std::uint32_t{c.specular && c.state.Get(RenderState::kSpecularEnable) != 0}; }},
+    {"COLOUR_OP", StateValue<TextureStageState::kColorOp>},
+    {"COLOUR_ARG1", StateValue<TextureStageState::kColorArg1>},
+    {"COLOUR_ARG2", StateValue<TextureStageState::kColorArg2>},
+    {"ALPHA_OP", StateValue<TextureStageState::kAlphaOp>},
+    {"ALPHA_ARG1", StateValue<TextureStageState::kAlphaArg1>},
+    {"ALPHA_ARG2", StateValue<TextureStageState::kAlphaArg2>},
 };
 
-std::uint32_t VariantKey(const DeviceState& state) {
-    std::uint32_t key = 0;
+std::uint64_t VariantKey(const Choice& choice) {
+    std::uint64_t key = 0;
     for (const Variant& variant : kVariants) {
-        key = (key << 4) | (variant.value(state) & 0xf);
+        key = (key << 4) | (variant.value(choice) & 0xf);
     }
     return key;
 }
 
-GLuint Link(const DeviceState& state) {
+GLuint Link(const Choice& choice) {
     std::string defines;
     for (const Variant& variant : kVariants) {
-        defines += std::string("#define ") + variant.define + " " + std::to_string(variant.value(state)) + "\n";
+        defines += std::string("#define ") + variant.define + " " + std::to_string(variant.value(choice)) + "\n";
     }
     GLuint vertex = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
     GLuint fragment = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader);
@@ -297,10 +327,12 @@ void FixedFunctionPrograms::Release() {
     program = 0;
 }
 
-bool FixedFunctionPrograms::Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) {
-    auto [found, added] = programs.try_emplace(VariantKey(state), 0);
+bool FixedFunctionPrograms::Use(const DeviceState& state, bool specular, unsigned targetWidth,
+                                unsigned targetHeight) {
+    const Choice choice{state, specular};
+    auto [found, added] = programs.try_emplace(VariantKey(choice), 0);
     if (added) {
-        found->second = Link(state);
+        found->second = Link(choice);
     }
     program = found->second;
     if (program == 0) {
@@ -322,7 +354,6 @@ void FixedFunctionPrograms::Upload(const DeviceState& state, unsigned targetWidt
 
     std::uint32_t count = 0;
     auto active = state.ActiveLights(count);
-    glUniform1i(Location("lightCount"), static_cast<GLint>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
         UploadLight(program, static_cast<int>(i), *active[i], state.view);
     }

@@ -45,8 +45,9 @@ public:
     FixedFunctionPrograms& operator=(const FixedFunctionPrograms&) = delete;
 
     // Makes the program for `state` current and uploads the rest of the state (transforms
-    // apart from world, lights, ambient); false when the program cannot be built.
-    bool Use(const DeviceState& state, unsigned targetWidth, unsigned targetHeight);
+    // apart from world, lights, ambient); false when the program cannot be built. `specular`
+    // false says that no material drawn with it has a specular colour.
+    bool Use(const DeviceState& state, bool specular, unsigned targetWidth, unsigned targetHeight);
     // Deletes the programs; their context must be current. Its owner calls this, because only
     // it knows whether the context is still there.
     void Release();
@@ -55,7 +56,7 @@ private:
     void Upload(const DeviceState& state, unsigned targetWidth, unsigned targetHeight) const;
     GLint Location(const char* name) const { return glGetUniformLocation(program, name); }
 
-    std::map<std::uint32_t, GLuint> programs;
+    std::map<std::uint64_t, GLuint> programs;
     GLuint program = 0;
 };
 

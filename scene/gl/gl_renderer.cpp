@@ -42,6 +42,11 @@ GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter) {
     }
 }
 
+// Without a specular colour, specular light adds exactly nothing.
+bool HasSpecularColour(const Material& material) {
+    return material.specular.r != 0 || material.specular.g != 0 || material.specular.b != 0;
+}
+
 void SetConstantInstance(const InstanceData& instance) {
     const float* values = instance.world;
     for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
@@ -65,7 +70,7 @@ std::shared_ptr<GlRenderer> GlRenderer::Create(std::unique_ptr<EglContext> conte
 }
 
 bool GlRenderer::SetUp() {
-    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, width, height)) {
+    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, true, width, height)) {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
@@ -165,11 +170,14 @@ void GlRenderer::Forget(const VertexBuffer* buffer) {
 }
 
 // Everything a draw reads apart from world, material and the vertex stream.
-void GlRenderer::ApplyState() {
+void GlRenderer::ApplyState(bool specular) {
+    if (stateDirty || specular != programSpecular) {
+        programs.Use(state, specular, width, height);
+        programSpecular = specular;
+    }
     if (!stateDirty) {
         return;
     }
-    programs.Use(state, width, height);
     Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
     glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
@@ -231,8 +239,7 @@ void GlRenderer::UseInstanceArrays(bool instanced) {
 }
 
 HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) {
-    if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0 ||
-        (state.fvf & kFvfXyz) == 0) {
+    if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0) {
         return kFail;
     }
     bool sameRange = !queue.empty() && queuedRange.type == type && queuedRange.startVertex == startVertex &&
@@ -242,6 +249,7 @@ HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
     }
     queuedRange = {type, startVertex, primitiveCount};
     queue.push_back(MakeInstance(state.world, state.material));
+    queuedSpecular = queuedSpecular || HasSpecularColour(state.material);
     if (!batching) {
         Flush();
     }
@@ -253,11 +261,12 @@ void GlRenderer::Flush() {
         DrawQueued();
     }
     queue.clear();
+    queuedSpecular = false;
 }
 
 void GlRenderer::DrawQueued() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    ApplyState();
+    ApplyState(queuedSpecular);
     BindStream();
     GLenum mode = PrimitiveMode(queuedRange.type);
     auto first = static_cast<GLint>(queuedRange.startVertex);
@@ -288,7 +297,7 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
         return;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    ApplyState();
+    ApplyState(HasSpecularColour(state.material));
     glBindVertexArray(vertexArray);
     boundArray = vertexArray;
     SetConstantInstance(MakeInstance(state.world, state.material));

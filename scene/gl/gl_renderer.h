@@ -67,7 +67,7 @@ public:
 private:
     GlRenderer(std::unique_ptr<EglContext> owned, unsigned width, unsigned height);
     bool SetUp();
-    void ApplyState();
+    void ApplyState(bool specular);
     void BindStream();
     void UseInstanceArrays(bool instanced);
     void DrawQueued();
@@ -85,11 +85,13 @@ private:
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;
+    bool programSpecular = true;  // whether the current program adds specular light
     GLuint boundArray = 0;
 
     bool batching = true;
     QueuedRange queuedRange{};
     std::vector<InstanceData> queue;
+    bool queuedSpecular = false;  // some queued material has a specular colour
     DeviceStats stats;
 };
 

@@ -7,6 +7,7 @@
 
 #include "gfx/mesh_file.h"
 #include "platform/resources.h"
+#include "show/frame.h"
 #include "tools/assets/asset_view.h"
 
 namespace {
@@ -37,7 +38,10 @@ TEST(AssetLoading, OurLoaderReadsEveryModelWithOneSubsetPerMaterial) {
     }
 }
 
-bool IsClearColour(const std::uint8_t* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0x20; }
+bool IsClearColour(const std::uint8_t* p) {
+    return p[0] == ((show::kClearColor >> 16) & 0xff) && p[1] == ((show::kClearColor >> 8) & 0xff) &&
+           p[2] == (show::kClearColor & 0xff);
+}
 
 TEST(AssetDrawing, SkyAndGroundCoverTheSpectatorsViewWithSkyAboveAndGrassBelow) {
     assets::AssetScene s;
@@ -48,7 +52,7 @@ TEST(AssetDrawing, SkyAndGroundCoverTheSpectatorsViewWithSkyAboveAndGrassBelow) 
         float fov;
     } views[] = {{{0, 12, 0}, 60}, {{-40, 8, 60}, 20}, {{0, 1.5f, -120}, 4}, {{50, 80, -20}, 60}};
     for (const auto& v : views) {
-        gfx::Image image = assets::DrawFrame(s, {}, assets::kSpectators, v.at, v.fov);
+        gfx::Image image = assets::DrawFrame(s, nullptr, assets::kSpectators, v.at, v.fov);
         ASSERT_EQ(image.width, 160u);
         int holes = 0;
         for (unsigned y = 0; y < image.height; ++y) {
@@ -68,19 +72,18 @@ TEST(AssetDrawing, EachAircraftShowsFromEveryAngle) {
     assets::AssetScene s;
     ASSERT_TRUE(assets::MakeAssetScene(160, 120, s));
     const gfx::Vec3 centre = {0, 20, 0};
-    const gfx::Matrix place = gfx::MatrixTranslation(centre.x, centre.y, centre.z);
-    for (int id : {164, 162}) {
-        assets::Model aircraft;
-        ASSERT_TRUE(assets::LoadModel(*s.device, id, 3, aircraft));
+    for (bool gearDown : {false, true}) {
+        assets::PosedTeam one;
+        ASSERT_TRUE(one.Init(s, {{3, gearDown, centre}}));
         for (float yaw : {0.0f, 60.0f, 120.0f, 180.0f, 240.0f, 300.0f}) {
             float r = yaw * 0.017453292f;
             gfx::Vec3 eye = centre + gfx::Vec3{std::sin(r) * 2.7f, 0.8f, -std::cos(r) * 2.7f};
-            gfx::Image empty = assets::DrawFrame(s, {}, eye, centre, 30);
-            gfx::Image drawn = assets::DrawFrame(s, {{&aircraft, place}}, eye, centre, 30);
+            gfx::Image empty = assets::DrawFrame(s, nullptr, eye, centre, 30);
+            gfx::Image drawn = assets::DrawFrame(s, &one, eye, centre, 30);
             int changed = 0;
             for (size_t i = 0; i < drawn.pixels.size(); i += 4) changed += drawn.pixels[i] != empty.pixels[i] ? 1 : 0;
             // Seen from any side the aircraft covers a good part of the picture, not a sliver.
-            EXPECT_GT(changed, 160 * 120 / 40) << id << " from yaw " << yaw;
+            EXPECT_GT(changed, 160 * 120 / 40) << (gearDown ? "gear down" : "clean") << " from yaw " << yaw;
         }
     }
 }

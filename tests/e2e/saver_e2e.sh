@@ -21,7 +21,7 @@ start_saver() {
 }
 
 wait_for_window() {
-  for _ in $(seq 200); do
+  for _ in $(seq $((200 * scale))); do
     window=$(xdotool search --class ssKZClass 2>/dev/null | head -n 1)
     [ -n "$window" ] && return 0
     kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
@@ -30,10 +30,13 @@ wait_for_window() {
   fail "no window of class ssKZClass"
 }
 
+# Time limits are multiplied by this (the sanitizer build is slower).
+scale=${E2E_TIME_SCALE:-1}
+
 # Succeeds when the saver process ends within $1 seconds.
 ends_within() {
-  local limit=$1 steps
-  steps=$(awk "BEGIN { print int($1 * 20) }")
+  local steps
+  steps=$(awk "BEGIN { print int($1 * $scale * 20) }")
   for _ in $(seq "$steps"); do
     kill -0 "$saver_pid" 2>/dev/null || return 0
     sleep 0.05
@@ -42,7 +45,7 @@ ends_within() {
 }
 
 # Lets the saver draw for a while (its first programme loads its models first).
-let_it_draw() { sleep "${1:-4}"; }
+let_it_draw() { sleep "$(awk "BEGIN { print ${1:-4} * $scale }")"; }
 
 # Distinct colours in the window's picture: sky, ground and aircraft give many; a cleared
 # frame gives one.
@@ -123,7 +126,7 @@ case "$scenario" in
       status=$?
       elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
       [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
-      [ "$elapsed" -lt 2000 ] || fail "second instance '$switches' took $elapsed ms"
+      [ "$elapsed" -lt $((2000 * scale)) ] || fail "second instance '$switches' took $elapsed ms"
     done
     kill -0 "$first" || fail "the first instance ended"
     ;;
@@ -231,7 +234,7 @@ case "$scenario" in
     wait_for_window
     start_host 320 240 2; second_host=$host_window
     XSCREENSAVER_WINDOW=$(printf '0X%X' "$second_host") start_saver --root; second=$saver_pid
-    for _ in $(seq 100); do [ -n "$(saver_windows_in "$second_host")" ] && break; sleep 0.05; done
+    for _ in $(seq $((100 * scale))); do [ -n "$(saver_windows_in "$second_host")" ] && break; sleep 0.05; done
     [ -n "$(saver_windows_in "$second_host")" ] || fail "the second saver made no window: $(cat "$work/saver.err")"
     let_it_draw 3
     kill -0 "$first" && kill -0 "$second" || fail "one of the two savers ended"

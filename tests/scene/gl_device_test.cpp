@@ -145,6 +145,43 @@ TEST_F(GlDeviceTest, LitTriangleFollowsTheLightingEquation) {
     EXPECT_GT((a.x + b.x) / 2, flat.x + 0.05f) << "the case must show specular light";
 }
 
+TEST_F(GlDeviceTest, PointAndSpotLightsFadeWithDistanceRangeAndCone) {
+    Material material;
+    material.diffuse = {0.8f, 0.8f, 0.8f, 1};
+    Light lamp;
+    lamp.type = LightType::kPoint;
+    lamp.diffuse = {1, 1, 1, 0};
+    lamp.position = {0, 0, 0};  // at the eye, facing the quad
+    lamp.range = 10;
+    lamp.attenuation0 = 1;
+    lamp.attenuation1 = 2;
+    device->LightEnable(0, true);
+    auto litCentre = [&](const Light& light) {
+        device->SetLight(0, light);
+        device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+        device->SetMaterial(material);
+        DrawQuad(Quad(-0.05f, -0.05f, 0.05f, 0.05f, 0.5f));
+        return Centre();
+    };
+    // Every corner sees the lamp at the same distance and angle.
+    const float distance = std::sqrt(0.05f * 0.05f * 2 + 0.25f);
+    const float expected = 0.8f * (0.5f / distance) / (1 + 2 * distance);
+    ExpectNear(litCentre(lamp), expected, expected, expected);
+    lamp.range = 0.4f;
+    ExpectNear(litCentre(lamp), 0, 0, 0);
+
+    Light spot = lamp;
+    spot.type = LightType::kSpot;
+    spot.range = 10;
+    spot.direction = {0, 0, 1};
+    spot.theta = 0.5f;  // the corners are 8 degrees off the axis: inside the bright cone
+    spot.phi = 1.0f;
+    spot.falloff = 1;
+    ExpectNear(litCentre(spot), expected, expected, expected);
+    spot.direction = {0, 0, -1};  // turned away
+    ExpectNear(litCentre(spot), 0, 0, 0);
+}
+
 TEST_F(GlDeviceTest, CullsCounterClockwiseFacesUnlessToldOtherwise) {
     auto quad = Quad(-1, -1, 1, 1, 0.5f);
     std::vector<Vertex> mirrored = {quad[1], quad[0], quad[3], quad[2]};  // counter-clockwise on screen

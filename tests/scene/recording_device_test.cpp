@@ -34,6 +34,7 @@ TEST(RecordingDevice, DrawsCarryTheStateInForceWhenTheyWereMade) {
 
     ASSERT_EQ(device.BeginScene(), kOk);
     device.SetStreamSource(0, buffer.get(), 0, 32);
+    device.SetFVF(kFvfXyz | kFvfNormal | kFvfTex1);
     device.SetTexture(0, texture.get());
     device.SetMaterial(material);
     device.SetTransform(TransformType::kWorld, Translation(1, 2, 3));
@@ -133,6 +134,7 @@ TEST(RecordingDevice, VertexBuffersHoldWhatWasWrittenAndAreCountedUntilReleased)
 
     auto texture = device.MakeTexture(2, 2);
     device.SetStreamSource(0, buffer.get(), 0, 32);
+    device.SetFVF(kFvfXyz | kFvfNormal | kFvfTex1);
     device.SetTexture(0, texture.get());
     EXPECT_EQ(device.LiveVertexBuffers(), 1u);
     EXPECT_EQ(device.LiveTextures(), 1u);
@@ -152,6 +154,9 @@ TEST(RecordingDevice, RefusesDrawsThatReadPastTheStreamAndNestedScenes) {
     EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2), kFail);  // no stream
     auto buffer = MakeQuadBuffer(device);
     device.SetStreamSource(0, buffer.get(), 0, 32);
+    device.SetFVF(kFvfXyz | kFvfNormal | kFvfTex1 | 0x040);  // a vertex colour no device draws
+    EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2), kFail);
+    device.SetFVF(kFvfXyz | kFvfNormal | kFvfTex1);
     EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2), kOk);
     EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 1, 2), kFail);
     EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleList, 0, 2), kFail);  // six vertices

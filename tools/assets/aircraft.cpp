@@ -269,7 +269,8 @@ void AddIntakes(Mesh& mesh) {
 void AddNozzles(Mesh& mesh) {
     const double exitZ = 0.435, innerZ = 0.405;
     for (double side : {1.0, -1.0}) {
-        V3 c = {side * 0.046, -0.028, 0};
+        // The two jet pipes sit side by side, the -x one around the smoke nozzle point.
+        V3 c = {side * std::abs(kSmokeNozzlePoint.x), kSmokeNozzlePoint.y, 0};
         AddTube(mesh, kNozzle, {c.x, c.y, 0.37}, {0, 0, exitZ - 0.37}, 0.036, 0.034, 20, true);
         Surface rim;
         rim.position = [=](double a, double b) {

@@ -72,7 +72,7 @@ enum AircraftMaterial {
 
 Mesh BuildAircraft(bool gearDown);
 
-// Smoke leaves from inside the nozzle at x = -0.046.
-constexpr V3 kSmokeNozzlePoint = {-0.046, -0.028, 0.425};
+// Smoke leaves from this point inside the -x nozzle, between its turbine face and its exit.
+inline constexpr V3 kSmokeNozzlePoint = {-0.046, -0.028, 0.425};
 
 }  // namespace assets

@@ -135,10 +135,10 @@ void Rasterise(Target& target, const Corner* c[3], const Picture* texture, float
             Rgba tex = Sample(texture, interp([](const Corner& q) { return q.u; }), interp([](const Corner& q) { return q.v; }));
             Rgba lit = {interp([](const Corner& q) { return q.lit.diffuse.r; }), interp([](const Corner& q) { return q.lit.diffuse.g; }),
                         interp([](const Corner& q) { return q.lit.diffuse.b; }), 1};
-            Rgba spec = {interp([](const Corner& q) { return q.lit.specular.r; }), interp([](const Corner& q) { return q.lit.specular.g; }),
+            Rgba highlight = {interp([](const Corner& q) { return q.lit.specular.r; }), interp([](const Corner& q) { return q.lit.specular.g; }),
                          interp([](const Corner& q) { return q.lit.specular.b; }), 0};
-            Rgba out = {std::min(tex.r * lit.r + spec.r, 1.0f), std::min(tex.g * lit.g + spec.g, 1.0f),
-                        std::min(tex.b * lit.b + spec.b, 1.0f), 1};
+            Rgba out = {std::min(tex.r * lit.r + highlight.r, 1.0f), std::min(tex.g * lit.g + highlight.g, 1.0f),
+                        std::min(tex.b * lit.b + highlight.b, 1.0f), 1};
             Rgba& dst = target.colour.at(x, y);
             dst = Mix(dst, out, alpha);
         }

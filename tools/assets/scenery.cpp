@@ -34,7 +34,7 @@ double SkyZenithAngle(double radius) {
 }
 
 const Rgba kZenith{0.13f, 0.33f, 0.70f, 1};
-const Rgba kHorizon{0.70f, 0.79f, 0.88f, 1};
+const Rgba kHorizon{0.60f, 0.73f, 0.88f, 1};
 const Rgba kHaze{0.84f, 0.87f, 0.90f, 1};
 const Rgba kDistantLand{0.52f, 0.60f, 0.50f, 1};
 const V3 kSun = Normalized({0.3, 0.6, 0});  // opposite to the scene light's direction
@@ -93,7 +93,7 @@ Rgba SkyColour(const V3& d) {
         return Mix(kHaze, kDistantLand, Smoothstep(0.0f, static_cast<float>(1.2 * kDegrees), static_cast<float>(-elevation)));
     }
     Rgba sky = Mix(kZenith, kHorizon, Clamp01(std::exp(-elevation / 0.32)));
-    sky = Mix(sky, kHaze, Clamp01(std::exp(-elevation / 0.06)));
+    sky = Mix(sky, kHaze, Clamp01(std::exp(-elevation / 0.045)));
     double sun = std::max(0.0, Dot(d, kSun));
     float glow = static_cast<float>(0.18 * std::pow(sun, 24) + 0.35 * std::pow(sun, 700));
     sky = {sky.r + glow, sky.g + glow * 0.95f, sky.b + glow * 0.8f, 1};

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "gfx/math.h"
+#include "scene/scenery.h"
+#include "show/frame.h"
 
 namespace tools {
 
@@ -13,25 +15,14 @@ namespace {
 
 using namespace scene;
 
-constexpr std::uint32_t kBackground = 0xff000028;
+constexpr std::uint32_t kBackground = show::kClearColor;
 constexpr float kFieldOfView = 40 * gfx::kRadiansPerDegree;
 
 bool SetUpLikeTheSaver(Device& device) {
-    device.SetRenderState(RenderState::kZEnable, 1);
-    device.SetRenderState(RenderState::kAmbient, 0x00505050);
-    device.SetRenderState(RenderState::kSpecularEnable, 1);
-    device.SetRenderState(RenderState::kAlphaBlendEnable, 1);
-    device.SetRenderState(RenderState::kSrcBlend, kBlendSrcAlpha);
-    device.SetRenderState(RenderState::kDestBlend, kBlendInvSrcAlpha);
+    show::SetRunStates(device);
     device.SetSamplerState(0, SamplerState::kMagFilter, kTexfLinear);
     device.SetSamplerState(0, SamplerState::kMinFilter, kTexfLinear);
-    Light sun;
-    sun.type = LightType::kDirectional;
-    sun.diffuse = {1, 1, 1, 0};
-    sun.specular = {1, 1, 1, 0};
-    sun.direction = gfx::Vec3Normalize({-0.3f, -0.6f, 0});
-    sun.range = 1000;
-    return Succeeded(device.SetLight(0, sun)) && Succeeded(device.LightEnable(0, true));
+    return Succeeded(device.SetLight(0, SceneLight())) && Succeeded(device.LightEnable(0, true));
 }
 
 // Places the camera so that the mesh's bounding sphere fills most of the picture.

@@ -1,0 +1,80 @@
+// Every flyable programme started, run to its end frame by frame and destroyed, ten times
+// over: nothing may grow from one round to the next. Run in the sanitizer build, this also
+// finds leaks and invalid accesses anywhere along a programme's life.
+
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstddef>
+
+#include "manoeuvres/flight_data.h"
+#include "manoeuvres/manoeuvre.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "scene/recording_device.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VANTARO_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define VANTARO_ASAN 1
+#endif
+#ifdef VANTARO_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+std::size_t BytesInUse() {
+#ifdef VANTARO_ASAN
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+constexpr std::uint32_t kFrameMs = 50;  // 20 frames a second keeps ten rounds quick
+constexpr int kRounds = 10;
+
+void PlayToTheEnd(int number, scene::RecordingDevice& device, platform::TestClock& clock) {
+    auto programme = manoeuvres::CreateManoeuvre(number);
+    ASSERT_NE(programme, nullptr);
+    if (programme->Info().clientSize) {
+        programme->Init(device, 60.0f, 0.2f, -27.0f, 640, 480, 0);
+    } else {
+        programme->Init(device, 60.0f, 0.2f, -27.0f, 0);
+    }
+    while (programme->Update(device)) {
+        device.ForgetCalls();
+        clock.Advance(kFrameMs);
+    }
+    device.ForgetCalls();
+}
+
+TEST(Soak, EveryFlyableProgrammeTenTimesOverLeavesNothingBehind) {
+    platform::TestClock clock(0xFFFF0000u);  // the clock wraps during the first round
+    platform::MessageCapture messages;
+    std::size_t afterFirstRound = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            scene::RecordingDevice device;
+            for (int number = 1; number <= manoeuvres::kProgrammeCount; ++number) {
+                if (manoeuvres::FindFlightData(number)) PlayToTheEnd(number, device, clock);
+            }
+            EXPECT_EQ(device.LiveMeshes(), 0u);
+            EXPECT_EQ(device.LiveTextures(), 0u);
+            EXPECT_EQ(device.LiveVertexBuffers(), 0u);
+        }
+        messages.Clear();
+        const std::size_t inUse = BytesInUse();
+        if (round == 0) {
+            afterFirstRound = inUse;
+        } else {
+            EXPECT_LE(inUse, afterFirstRound) << "round " << round + 1;
+        }
+    }
+}
+
+}  // namespace
