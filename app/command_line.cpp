@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <cctype>
+#include <charconv>
 
 std::uintptr_t PreviewWindowFrom(std::string_view line) {
     const auto blank = line.rfind(' ');
@@ -22,7 +23,21 @@ std::uintptr_t PreviewWindowFrom(std::string_view line) {
     return negative ? 0 : static_cast<std::uintptr_t>(value);
 }
 
-SaverCommand ParseCommandLine(std::string_view line) {
+std::uintptr_t HostWindowFrom(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    // Unsigned from_chars takes no sign and fails beyond 32 bits; the digits must be all there is.
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return error == std::errc{} && end == text.data() + text.size() ? value : 0;
+}
+
+namespace {
+
+SaverCommand ModeFromSwitch(std::string_view line) {
     SaverCommand result;
     if (line.size() < 2 || (line[0] != '-' && line[0] != '/')) return result;
     switch (std::tolower(static_cast<unsigned char>(line[1]))) {
@@ -34,6 +49,17 @@ SaverCommand ParseCommandLine(std::string_view line) {
             if (result.previewParent != 0) result.mode = RunMode::kPreview;
             break;
         default: break;
+    }
+    return result;
+}
+
+}  // namespace
+
+SaverCommand ParseCommandLine(std::string_view line, const char* hostWindow) {
+    SaverCommand result = ModeFromSwitch(line);
+    if (result.mode == RunMode::kFullScreen && hostWindow && *hostWindow) {
+        result.mode = RunMode::kHosted;
+        result.hostWindow = HostWindowFrom(hostWindow);
     }
     return result;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The saver's one window: full screen, the test window, or a host's preview pane. It makes the
-// graphics device and the scene, draws a frame whenever the message loop is idle, closes on a
-// key or a mouse move, and sets the output volume for the run and puts it back at the end.
+// The saver's one window: full screen, the test window, a host's preview pane, or inside a
+// window a host made for it. It makes the graphics device and the scene, draws a frame whenever
+// the message loop is idle, closes on a key or a mouse move, and sets the output volume for
+// the run and puts it back at the end.
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,8 @@ public:
     void RenderFrame();
 
     bool windowed = false;
+    // Drawing in a window a screensaver host made: full screen at that window's size, no input.
+    bool hosted = false;
     framework::Point startCursor;
 
     // Why the last creation failed, for the one line the program prints before it ends.
@@ -41,7 +44,7 @@ private:
     bool InitDevice();
     void ReportFrameRate() const;
     bool Preview() const { return previewParent != 0; }
-    bool FullScreen() const { return !windowed && !Preview(); }
+    bool FullScreen() const { return !windowed && !hosted && !Preview(); }
 
     const Settings& settings;
     const int startupVolume;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -76,13 +77,15 @@ bool RegisterSaverClass() {
 
 bool CSaverApp::InitInstance() {
     previewParent = 0;
-    if (framework::FindWindow(kWindowClass)) return false;  // one saver per desktop
+    const SaverCommand command = ParseCommandLine(CommandLine(), std::getenv("XSCREENSAVER_WINDOW"));
+    // One saver per desktop, unless a host gave us a window: a host runs one saver per screen
+    // and may start the next while the last is still ending, so it decides how many run.
+    if (command.mode != RunMode::kHosted && framework::FindWindow(kWindowClass)) return false;
     startupVolume = static_cast<int>(platform::GetWaveOutVolume() & 0xFFFFu);
     SetRegistryKey("KELDRAN");
     LoadSettings();
     aircraft::SetSmokeAmount(settings.smoke);
 
-    const SaverCommand command = ParseCommandLine(CommandLine());
     switch (command.mode) {
         case RunMode::kExit: return false;
         case RunMode::kConfigure:
@@ -93,7 +96,7 @@ bool CSaverApp::InitInstance() {
         default: break;
     }
     if (!RegisterSaverClass()) return false;
-    if (!CreateMainWindow(command.mode)) {
+    if (!CreateMainWindow(command)) {
         exitStatus = 1;
         return false;
     }
@@ -101,13 +104,23 @@ bool CSaverApp::InitInstance() {
     return true;
 }
 
-bool CSaverApp::CreateMainWindow(RunMode mode) {
+bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
     using namespace framework;
+    const RunMode mode = command.mode;
     auto window = std::make_unique<CMainFrame>(settings, startupVolume, previewParent);
     window->windowed = mode == RunMode::kWindowed;
+    window->hosted = mode == RunMode::kHosted;
     bool created = false;
     const char* failure = nullptr;
-    if (mode == RunMode::kPreview) {
+    if (mode == RunMode::kHosted) {
+        // The host's window at its size; the host ends the saver, so it takes no input.
+        Rect host;
+        if (!GetWindowClientRect(command.hostWindow, host)) {
+            failure = "XSCREENSAVER_WINDOW names no window of this display";
+        } else {
+            created = window->CreateInHost(kWindowClass, command.hostWindow, WS_VISIBLE | WS_DISABLED);
+        }
+    } else if (mode == RunMode::kPreview) {
         Rect parent;
         created = GetWindowClientRect(previewParent, parent) &&
                   window->Create(kWindowClass, nullptr, WS_CHILD | WS_VISIBLE, parent, previewParent);

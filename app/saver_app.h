@@ -47,7 +47,7 @@ public:
     framework::WindowHandle previewParent = 0;
 
 private:
-    bool CreateMainWindow(RunMode mode);
+    bool CreateMainWindow(const SaverCommand& command);
 
     CMainFrame* frame = nullptr;  // deletes itself once its window is gone
     int exitStatus = 0;

@@ -29,6 +29,7 @@ inline constexpr unsigned WS_OVERLAPPED = 0x00000000;
 inline constexpr unsigned WS_POPUP = 0x80000000;
 inline constexpr unsigned WS_CHILD = 0x40000000;
 inline constexpr unsigned WS_VISIBLE = 0x10000000;
+inline constexpr unsigned WS_DISABLED = 0x08000000;  // takes no keyboard or pointer input
 inline constexpr unsigned WS_CAPTION = 0x00C00000;
 inline constexpr unsigned WS_SYSMENU = 0x00080000;
 inline constexpr unsigned WS_THICKFRAME = 0x00040000;

@@ -195,10 +195,31 @@ struct WindowMessages {
     }
 };
 
+namespace {
+
+// A host window of another program changed size: the window of ours inside it follows.
+void FollowHost(X11Session& session, const XConfigureEvent& event) {
+    const auto it = session.hosts.find(event.window);
+    if (it == session.hosts.end()) return;
+    X11ErrorTrap trap(session.display);
+    XWindowAttributes child{};
+    if (!XGetWindowAttributes(session.display, it->second, &child)) return;
+    const int width = event.width - 2 * child.x;
+    const int height = event.height - 2 * child.y;
+    if (width > 0 && height > 0 && (width != child.width || height != child.height)) {
+        XResizeWindow(session.display, it->second, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
+}
+
+}  // namespace
+
 void DispatchEvent(X11Session& session, const XEvent& event) {
     if (event.type == KeyRelease) {
         KeysDown().erase(event.xkey.keycode);
         return;
+    }
+    if (event.type == ConfigureNotify && event.xconfigure.event == event.xconfigure.window) {
+        FollowHost(session, event.xconfigure);
     }
     const ::Window window = event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window;
     const auto it = session.windows.find(window);
@@ -256,7 +277,10 @@ CWnd::~CWnd() {
 
 void CWnd::ForgetWindow() {
     X11Session* session = X11Session::Get();
-    if (session) session->windows.erase(static_cast<::Window>(handle));
+    if (session) {
+        session->windows.erase(static_cast<::Window>(handle));
+        std::erase_if(session->hosts, [this](const auto& entry) { return entry.second == handle; });
+    }
     handle = 0;
     CWinApp* app = AfxGetApp();
     // The application's main window going ends the message loop.
@@ -286,8 +310,8 @@ bool CWnd::CreateEx(CreateStruct cs) {
         attributes.background_pixel = PixelOf(DefaultVisual(display, session->screen), BrushColour(wndClass->background));
         mask |= CWBackPixel;
     }
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask | ExposureMask |
-                            StructureNotifyMask;
+    attributes.event_mask = ExposureMask | StructureNotifyMask;
+    if (!(cs.style & WS_DISABLED)) attributes.event_mask |= KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
     attributes.override_redirect = (cs.style & WS_POPUP) && !child;
     attributes.save_under = (wndClass->style & CS_SAVEBITS) != 0;
     attributes.bit_gravity = (wndClass->style & (CS_HREDRAW | CS_VREDRAW)) ? ForgetGravity : NorthWestGravity;
@@ -408,6 +432,19 @@ bool CFrameWnd::Create(const char* className, const char* windowName, unsigned s
     cs.cy = rect.Height();
     cs.parent = parent;
     return CreateEx(std::move(cs));
+}
+
+bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned style) {
+    X11Session* session = X11Session::Get();
+    Rect rect;
+    if (!session || !GetWindowClientRect(host, rect) || !Create(className, nullptr, WS_CHILD | style, rect, host)) {
+        return false;
+    }
+    // The host's own events stay the host's: this asks only for its size changes, for us.
+    X11ErrorTrap trap(session->display);
+    XSelectInput(session->display, static_cast<::Window>(host), StructureNotifyMask);
+    session->hosts[static_cast<::Window>(host)] = static_cast<::Window>(GetSafeHwnd());
+    return true;
 }
 
 bool CFrameWnd::PreCreateWindow(CreateStruct& cs) {

@@ -103,6 +103,11 @@ public:
     // of any window on the display (0: none).
     bool Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
                 WindowHandle parent = 0, const char* menuName = nullptr, unsigned exStyle = 0);
+    // Makes the frame a child window filling `host`, a window of another program (a
+    // screensaver host's), and keeps it filling the host when the host changes size. `style`
+    // is added to WS_CHILD; with WS_DISABLED the frame gets no keyboard or pointer input.
+    // False when `host` is no window of the display.
+    bool CreateInHost(const char* className, WindowHandle host, unsigned style);
 
 protected:
     // Adds the sunken client edge, as frames have.

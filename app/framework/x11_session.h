@@ -43,6 +43,8 @@ public:
     Atom netWmStateAbove;
     Atom utf8String;
     std::unordered_map<::Window, CWnd*> windows;
+    // Other programs' windows that one of ours fills, each with that window of ours.
+    std::unordered_map<::Window, ::Window> hosts;
 
     // A cursor with no visible pixel, made at the first use.
     ::Cursor InvisibleCursor();

@@ -6,42 +6,12 @@ scenario=$1
 saver=$2
 helper=$3
 
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
-
-work=$(mktemp -d)
+# shellcheck source=tests/e2e/virtual_display.sh
+source "$(dirname "$0")/virtual_display.sh"
 export XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  # A process that does not end on SIGTERM within five seconds is killed outright.
-  for _ in $(seq 100); do
-    alive=0
-    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
-    [ "$alive" -eq 0 ] && break
-    sleep 0.05
-  done
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 pointer() { "$helper" move "$1" "$2" || fail "cannot move the pointer"; }
-
-start_display() {
-  for n in $(seq 200 299); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
-    fail "Xvfb did not start on :$n"
-  done
-  fail "no free display number"
-}
 
 # Starts the saver in the background with the given switches; sets $saver_pid.
 start_saver() {
@@ -86,7 +56,24 @@ colours_in_window() {
 
 window_geometry() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
-start_display
+# Starts a stand-in for a host's window of the given size; sets $host_window (decimal).
+start_host() {
+  "$helper" host "$1" "$2" >"$work/host$3.id" &
+  host_pid=$!
+  pids+=("$host_pid")
+  for _ in $(seq 100); do [ -s "$work/host$3.id" ] && break; sleep 0.05; done
+  host_window=$(cat "$work/host$3.id")
+  [ -n "$host_window" ] || fail "the host window did not appear"
+}
+
+# The saver's windows inside window $1 (ids in hex), one a line.
+saver_windows_in() {
+  xwininfo -children -id "$1" | awk '/^ +0x/ {print $1}' | while read -r w; do
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"ssKZClass"' && echo "$w"
+  done
+}
+
+start_display 200 299
 pointer 400 300
 sleep 0.2
 
@@ -211,6 +198,64 @@ case "$scenario" in
       [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "$size: exit status $status"
       [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$size: expected one line on stderr, got: $(cat "$work/err")"
     done
+    ;;
+  hosted_draws_in_host_window)
+    start_host 480 360 ""
+    XSCREENSAVER_WINDOW=$(printf '0x%x' "$host_window") start_saver --root
+    wait_for_window
+    [ "$(saver_windows_in "$host_window" | wc -l)" -eq 1 ] || fail "no saver window inside the host's window"
+    [ "$(xdotool search --class ssKZClass | wc -l)" -eq 1 ] || fail "the saver made a window of its own besides"
+    [ "$(window_geometry "$window")" = "480x360" ] || fail "the saver draws at $(window_geometry "$window")"
+    let_it_draw 6
+    colours=$(colours_in_window "$window")
+    echo "colours in the host's window: $colours"
+    [ "${colours:-0}" -gt 50 ] || fail "the host's window shows $colours colours"
+    # Outside the host's window the screen stays as it was: nothing of ours covers it.
+    import -window root "$work/root.png"
+    outside=$(convert "$work/root.png" -crop 500x300+500+400 -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    [ "$outside" = "0" ] || fail "something was drawn outside the host's window"
+    # The host ends the saver, not the user.
+    xdotool key a
+    pointer 700 600
+    ! ends_within 2 || fail "the hosted saver ended on input"
+    kill -TERM "$saver_pid"
+    ends_within 2 || fail "the hosted saver outlived SIGTERM by 2 seconds"
+    wait "$saver_pid"; status=$?
+    [ "$status" -eq 0 ] || fail "SIGTERM ended the saver with status $status"
+    [ -z "$(saver_windows_in "$host_window")" ] || fail "the saver's window stayed in the host's window"
+    ;;
+  hosted_one_per_screen)
+    # Two hosts' windows, each with its saver, named once in decimal and once in hex.
+    start_host 320 240 1; first_host=$host_window
+    XSCREENSAVER_WINDOW=$first_host start_saver -root; first=$saver_pid
+    wait_for_window
+    start_host 320 240 2; second_host=$host_window
+    XSCREENSAVER_WINDOW=$(printf '0X%X' "$second_host") start_saver --root; second=$saver_pid
+    for _ in $(seq $((100 * scale))); do [ -n "$(saver_windows_in "$second_host")" ] && break; sleep 0.05; done
+    [ -n "$(saver_windows_in "$second_host")" ] || fail "the second saver made no window: $(cat "$work/saver.err")"
+    let_it_draw 3
+    kill -0 "$first" && kill -0 "$second" || fail "one of the two savers ended"
+    # A saver started without a host's window still keeps to the one-saver rule.
+    timeout 5 "$saver" -w >/dev/null 2>&1 || fail "a stand-alone test window beside them did not end quietly"
+    [ "$(xdotool search --class ssKZClass | wc -l)" -eq 2 ] || fail "a stand-alone saver started beside the hosted ones"
+    # The host's window going ends its saver.
+    kill "$host_pid"
+    saver_pid=$second
+    ends_within 3 || fail "the saver outlived its host's window"
+    kill -0 "$first" || fail "the other screen's saver ended too"
+    ;;
+  hosted_no_such_window)
+    for value in 0x3fffffe 12abc 0x; do
+      XSCREENSAVER_WINDOW=$value timeout 10 "$saver" --root >"$work/out" 2>"$work/err"
+      status=$?
+      [ "$status" -eq 1 ] || fail "XSCREENSAVER_WINDOW=$value: exit status $status"
+      [ "$(wc -l <"$work/err")" -eq 1 ] || fail "XSCREENSAVER_WINDOW=$value: expected one line, got: $(cat "$work/err")"
+    done
+    [ -z "$(xdotool search --class ssKZClass 2>/dev/null)" ] || fail "a window appeared"
+    # The other modes ignore the variable.
+    XSCREENSAVER_WINDOW=0x3fffffe start_saver -w
+    wait_for_window
+    [ "$(window_geometry "$window")" = "640x480" ] || fail "the test window changed"
     ;;
   *)
     fail "unknown scenario $scenario"

@@ -262,6 +262,44 @@ TEST_F(OnDisplay, AChildEndsTheLoopWhenAnotherProgramDestroysItsParent) {
     EXPECT_LE(idles, 2) << "the loop kept calling idle processing that had finished";
 }
 
+// A screensaver host's window: the frame fills it, keeps filling it when it changes size, takes
+// no input when disabled, and goes with it.
+TEST_F(OnDisplay, AFrameInAHostsWindowFillsItFollowsItsSizeAndTakesNoInputWhenDisabled) {
+    if (testsupport::FindProgram("xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    OtherProcess host(kTestClass);
+    ASSERT_NE(host.window, 0u);
+    Rect hostRect;
+    ASSERT_TRUE(GetWindowClientRect(host.window, hostRect));
+    TestApp app;
+    auto* frame = new RecordingFrame(journal);
+    frame->keepClientEdge = false;
+    EXPECT_FALSE(frame->CreateInHost(kTestClass, 0x3FFFFFF, WS_VISIBLE | WS_DISABLED));  // no such window
+    ASSERT_TRUE(frame->CreateInHost(kTestClass, host.window, WS_VISIBLE | WS_DISABLED));
+    app.SetMainWnd(frame);
+    EXPECT_EQ(frame->GetClientRect().Width(), hostRect.Width());
+    EXPECT_EQ(frame->GetClientRect().Height(), hostRect.Height());
+    ASSERT_TRUE(PumpUntil([&] { return journal.paints > 0; }));
+
+    int status = 0;
+    testsupport::RunAndCapture({"xdotool", "windowsize", std::to_string(host.window), "400", "300"}, status);
+    ASSERT_EQ(status, 0);
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetClientRect().Width() == 400; }));
+    EXPECT_EQ(frame->GetClientRect().Height(), 300);
+
+    // Over the frame, the pointer's moves and the keys pass it by.
+    testsupport::RunAndCapture({"xdotool", "mousemove", "--window", std::to_string(host.window), "100", "100"}, status);
+    testsupport::RunAndCapture({"xdotool", "mousemove", "--window", std::to_string(host.window), "200", "150"}, status);
+    testsupport::RunAndCapture({"xdotool", "key", "a"}, status);
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PumpUntil([&] { return std::chrono::steady_clock::now() > settled; });
+    EXPECT_TRUE(journal.moves.empty());
+    EXPECT_TRUE(journal.keys.empty());
+
+    host.End();
+    ASSERT_TRUE(PumpUntil([&] { return journal.deleted; }));
+    EXPECT_TRUE(journal.Saw("destroy"));
+}
+
 TEST_F(OnDisplay, ATerminationSignalClosesTheMainWindowLikeAUser) {
     TestApp app;
     auto* frame = new RecordingFrame(journal);

@@ -1,0 +1,37 @@
+# Sourced by the end-to-end scripts: a temporary folder $work, processes in $pids ended with the
+# script, and a virtual display of the script's own.
+
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  # A process that does not end on SIGTERM within five seconds is killed outright.
+  for _ in $(seq 100); do
+    alive=0
+    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
+    [ "$alive" -eq 0 ] && break
+    sleep 0.05
+  done
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Starts Xvfb on the first free display number from $1 to $2 and sets $DISPLAY. It runs with
+# -noreset: a server that resets when its last client leaves puts the pointer back.
+start_display() {
+  for n in $(seq "$1" "$2"); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
+    fail "Xvfb did not start on :$n"
+  done
+  fail "no free display number"
+}
