@@ -124,16 +124,20 @@ ProgrammeFigure RainFall() {
     constexpr double kTop = 193.09, kLevel = 12.25, kFanFrom = 0.29, kLevelAt = 0.57;
     const Vec3 start{-101.22, kTop, 0};
     const double speed = std::numbers::pi * (kTop - kLevel) / 2 / kLevelAt;
-    const auto fly = [&](const Vec3& offset, double turn) {
+    const auto fly = [&](const Vec3& offset, double turn, double endSpeed) {
         Flight f(start + offset, {kTowardsPlusX, 180, 0}, speed);  // pitched over on its back: heading -x
         f.Pitch(kFanFrom, 180 * kFanFrom / kLevelAt)
             .Fly(kLevelAt, {turn, 180 * (kLevelAt - kFanFrom) / kLevelAt, 0})
-            .Fly(1.0, {}, 492);  // the leader's pass ends at x 111.84
+            .Fly(1.0, {}, endSpeed);
         return Flown(f);
     };
     // Slots 2 and 4 start on the +z side and turn towards +z (yaw down), 3 and 5 the other way.
-    const std::vector<Path> paths = {fly({0, 0, 0}, 0), fly({1.16, 0, 0.89}, -20), fly({1.16, 0, -0.89}, 20),
-                                     fly({2.32, 0, 1.78}, -45), fly({2.32, 0, -1.78}, 45)};
+    // The leader's pass ends at x 111.84; the outer pair open the throttle to spread the fan
+    // over 430 units by the end.
+    constexpr double kLeaderEnd = 492, kOuterEnd = 627;
+    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderEnd), fly({1.16, 0, 0.89}, -20, kLeaderEnd),
+                                     fly({1.16, 0, -0.89}, 20, kLeaderEnd), fly({2.32, 0, 1.78}, -45, kOuterEnd),
+                                     fly({2.32, 0, -1.78}, 45, kOuterEnd)};
     const std::vector<SmokeInterval> smoke{{3.0 / 14, 11.0 / 14}};  // from the key at 3/14 to the one at 11/14
     return Formation(8, paths, {smoke, smoke, smoke, smoke, smoke}, paths[0]);
 }
@@ -162,10 +166,11 @@ ProgrammeFigure ChangeOverTurn() {
     constexpr double kRadius = 118, kTurnIn = 0.21, kCircled = 0.875;
     const Vec3 turnIn{0, 15, 21.5};
     const Vec3 start{0, 15, 253.61};
+    const double circleSpeed = 2 * std::numbers::pi * kRadius / (kCircled - kTurnIn);
     Flight lead(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
     lead.Straight(0.17)
-        .Fly(kTurnIn, {0, 0, 60})
-        .Fly(kCircled, {360, 0, 0}, 2 * std::numbers::pi * kRadius / (kCircled - kTurnIn))
+        .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
+        .Fly(kCircled, {360, 0, 0})
         .Fly(1.0, {24, 0, -30});  // easing the bank: a wider arc to the end
     const Path leader = Flown(lead);
     const std::vector<Vec3> stepped = {{0.91, 0.74, 0.87}, {0, -0.74, 1.26}, {1.82, 1.47, 1.74}, {0, -1.47, 2.52}};
