@@ -1,6 +1,8 @@
 #include "tools/choreography/writer.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -9,25 +11,24 @@
 namespace choreography {
 namespace {
 
-// Times exactly (nine significant digits give back the same float); everything else to the
-// hundredth it was rounded to, without trailing zeros.
-std::string Number(float value, bool exact) {
+// The shortest text that reads back as the same float: times keep their exact float value,
+// and the rest were rounded to hundredths before they became floats.
+std::string Number(float value) {
     char text[32];
-    std::snprintf(text, sizeof text, exact ? "%.9g" : "%.2f", static_cast<double>(value));
-    std::string s = text;
-    if (!exact && s.find('.') != std::string::npos) {
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value && !std::strchr(text, 'e')) break;
     }
+    const std::string s = text;
     return s == "-0" ? "0" : s;
 }
 
 void WriteTrack(std::string& out, const std::string& name, const std::vector<Keyframe>& keys) {
     out += "constexpr Keyframe " + name + "[] = {\n";
     for (const Keyframe& k : keys) {
-        out += "    {" + Number(k.time, true) + ", " + Number(k.x, false) + ", " + Number(k.y, false) + ", " +
-               Number(k.z, false) + ", " + Number(k.yaw, false) + ", " + Number(k.pitch, false) + ", " +
-               Number(k.roll, false) + ", " + std::to_string(k.smoke) + "},\n";
+        out += "    {" + Number(k.time) + ", " + Number(k.x) + ", " + Number(k.y) + ", " + Number(k.z) + ", " +
+               Number(k.yaw) + ", " + Number(k.pitch) + ", " + Number(k.roll) + ", " + std::to_string(k.smoke) +
+               "},\n";
     }
     out += "};\n";
 }
@@ -63,7 +64,7 @@ std::string GenerateSource(const std::vector<ProgrammeFigure>& figures) {
             WriteTrack(out, name + "Camera", Sample(figure.camera, figure.times, kNoSmoke));
             camera = name + "Camera";
         }
-        table += "const FlightData " + name + " = {{" + tracks + "}, " + camera + "};\n";
+        table += "const FlightData " + name + " = {\n    {" + tracks + "},\n    " + camera + "};\n";
         lookup += "        case " + std::to_string(figure.number) + ": return &" + name + ";\n";
     }
     out += "\n" + table + "\n}  // namespace\n\nconst FlightData* GeneratedFlightData(int number) {\n"
