@@ -1,5 +1,7 @@
 #include "flown_figures.h"
 
+#include <gtest/gtest.h>
+
 namespace flown {
 
 Programme::Programme(int n) : number(n), manoeuvre(manoeuvres::CreateManoeuvre(n)) {
@@ -28,6 +30,16 @@ float Distance(const gfx::Vec3& a, const gfx::Vec3& b) {
 }
 
 float Dot(const gfx::Vec3& a, const gfx::Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+void ExpectAt(const gfx::Vec3& p, const gfx::Vec3& expected, float tolerance) {
+    EXPECT_NEAR(p.x, expected.x, tolerance);
+    EXPECT_NEAR(p.y, expected.y, tolerance);
+    EXPECT_NEAR(p.z, expected.z, tolerance);
+}
+
+void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees) {
+    EXPECT_GT(Dot(v, axis), std::cos(degrees * gfx::kRadiansPerDegree)) << v.x << " " << v.y << " " << v.z;
+}
 
 int RollDirection(const Programme& programme, int slot, float from, float until) {
     constexpr int kSteps = 60;

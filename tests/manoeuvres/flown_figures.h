@@ -43,6 +43,9 @@ private:
 };
 
 float Distance(const gfx::Vec3& a, const gfx::Vec3& b);
+void ExpectAt(const gfx::Vec3& p, const gfx::Vec3& expected, float tolerance);
+// The vector points within `degrees` of the unit vector `axis`.
+void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees = 3);
 float Dot(const gfx::Vec3& a, const gfx::Vec3& b);
 
 // Whether the aircraft rolls steadily to the right (+1) or left (-1) over [from, until]: each

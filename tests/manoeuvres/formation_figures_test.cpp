@@ -11,19 +11,11 @@
 namespace {
 
 using flown::Distance;
+using flown::ExpectAlong;
+using flown::ExpectAt;
 using flown::Programme;
 
 constexpr int kLeader = 0;
-
-void ExpectAt(const gfx::Vec3& p, gfx::Vec3 expected, float tolerance) {
-    EXPECT_NEAR(p.x, expected.x, tolerance);
-    EXPECT_NEAR(p.y, expected.y, tolerance);
-    EXPECT_NEAR(p.z, expected.z, tolerance);
-}
-
-void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees) {
-    EXPECT_GT(flown::Dot(v, axis), std::cos(degrees * gfx::kRadiansPerDegree)) << v.x << " " << v.y << " " << v.z;
-}
 
 // The nose's direction in the horizontal plane, for a heading `yaw` in degrees.
 gfx::Vec3 Heading(float yaw) {

@@ -3,31 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 #include "flown_figures.h"
 
 namespace {
 
-using flown::Distance;
+using flown::ExpectAlong;
+using flown::ExpectAt;
 using flown::Programme;
 using flown::RollDirection;
 
 constexpr int kSolo = 0;
 
-void ExpectAt(const gfx::Vec3& p, gfx::Vec3 expected, float tolerance) {
-    EXPECT_NEAR(p.x, expected.x, tolerance);
-    EXPECT_NEAR(p.y, expected.y, tolerance);
-    EXPECT_NEAR(p.z, expected.z, tolerance);
-}
-
 // Unit vectors along the world axes, to compare noses and canopies with.
 constexpr gfx::Vec3 kPlusX{1, 0, 0}, kMinusX{-1, 0, 0}, kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1},
     kMinusZ{0, 0, -1};
-
-void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees = 3) {
-    EXPECT_GT(flown::Dot(v, axis), std::cos(degrees * gfx::kRadiansPerDegree)) << v.x << " " << v.y << " " << v.z;
-}
 
 float HighestPoint(const Programme& p, float from, float until, float* when = nullptr) {
     float best = -1e9f;
