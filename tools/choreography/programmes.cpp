@@ -69,6 +69,8 @@ ProgrammeFigure LowAngleCubanTakeOff() {
 // Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
 // over the top into a descending half loop, and three rolls to the left without a stop on the
 // way back. The key times bunch where the aircraft rolls and turns; the last key lies at 1.
+// The saver moves this programme in straight lines through segments 2 to 7, 12 to 14 and from
+// 26 on, and on splines elsewhere: the level legs and the up line fall on the straight ones.
 ProgrammeFigure InvertedAndContinuousRoll() {
     std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f, 0.25f, 0.26f, 0.2875f, 0.315f,
                                 0.3425f, 0.37f, 0.385f, 0.40f, 0.41f, 0.43f, 0.45f};
