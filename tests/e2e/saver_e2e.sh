@@ -102,7 +102,7 @@ case "$scenario" in
     start_saver -w
     wait_for_window
     [ "$(window_geometry "$window")" = "640x480" ] || fail "client area $(window_geometry "$window"), not 640x480"
-    let_it_draw 6
+    wait_until_drawn
     colours=$(colours_in_window "$window")
     echo "colours in the test window: $colours"
     [ "${colours:-0}" -gt 50 ] || fail "the window shows $colours colours: no sky and ground"
@@ -184,7 +184,7 @@ case "$scenario" in
     start_saver
     wait_for_window
     [ "$(window_geometry "$window")" = "1024x768" ] || fail "full screen is $(window_geometry "$window")"
-    let_it_draw 6
+    wait_until_drawn
     colours=$(colours_in_window root)
     echo "colours on the screen: $colours"
     [ "${colours:-0}" -gt 50 ] || fail "the screen shows $colours colours"
