@@ -2,6 +2,9 @@
 
 namespace manoeuvres {
 
-const FlightData* FindFlightData(int number) { return HandWrittenFlightData(number); }
+const FlightData* FindFlightData(int number) {
+    if (const FlightData* data = HandWrittenFlightData(number)) return data;
+    return GeneratedFlightData(number);
+}
 
 }  // namespace manoeuvres

@@ -23,4 +23,7 @@ const FlightData* FindFlightData(int number);
 // The tables written out in full by hand (programmes 3, 10 and 36 to 40).
 const FlightData* HandWrittenFlightData(int number);
 
+// The tables that vantaro-choreography writes from the figures described in tools/choreography.
+const FlightData* GeneratedFlightData(int number);
+
 }  // namespace manoeuvres

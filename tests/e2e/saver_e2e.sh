@@ -54,6 +54,16 @@ colours_in_window() {
   convert "$work/shot.png" -format '%k' info:
 }
 
+# Waits until the window shows a drawn frame: the first programme has loaded its models (which
+# takes seconds in a sanitised build on a busy machine) and the loop is taking input again.
+wait_until_drawn() {
+  for _ in $(seq 60); do
+    [ "$(colours_in_window "$window" 2>/dev/null || echo 0)" -gt 50 ] && return 0
+    sleep 0.25
+  done
+  fail "the window never showed a drawn frame"
+}
+
 window_geometry() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # Starts a stand-in for a host's window of the given size; sets $host_window (decimal).
@@ -82,7 +92,7 @@ case "$scenario" in
     start_saver -w
     wait_for_window
     [ "$(window_geometry "$window")" = "640x480" ] || fail "client area $(window_geometry "$window"), not 640x480"
-    let_it_draw 6
+    wait_until_drawn
     colours=$(colours_in_window "$window")
     echo "colours in the test window: $colours"
     [ "${colours:-0}" -gt 50 ] || fail "the window shows $colours colours: no sky and ground"
@@ -90,14 +100,14 @@ case "$scenario" in
   key_closes)
     start_saver -w
     wait_for_window
-    let_it_draw 2
+    wait_until_drawn
     xdotool key --window "$window" a
     ends_within 1 || fail "still running a second after a key"
     ;;
   mouse_six_pixels_closes)
     start_saver -w
     wait_for_window
-    let_it_draw 2
+    wait_until_drawn
     pointer 406 300
     ends_within 1 || fail "still running a second after a 6-pixel move"
     ;;
@@ -164,7 +174,7 @@ case "$scenario" in
     start_saver
     wait_for_window
     [ "$(window_geometry "$window")" = "1024x768" ] || fail "full screen is $(window_geometry "$window")"
-    let_it_draw 6
+    wait_until_drawn
     colours=$(colours_in_window root)
     echo "colours on the screen: $colours"
     [ "${colours:-0}" -gt 50 ] || fail "the screen shows $colours colours"

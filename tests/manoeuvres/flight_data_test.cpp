@@ -94,6 +94,19 @@ TEST(FlightData, NeighbouringFlownKeysTurnLessThanHalfATurn) {
     }
 }
 
+// Evenly spaced programmes put key i at the float nearest (i - 1) / (K - 3), the outer keys
+// included; the camera shares the aircraft's times.
+TEST(FlightData, EvenlySpacedProgrammesKeepOneStepBetweenKeys) {
+    for (int n : {1, 2, 4, 5, 6, 8, 9}) {
+        for (const auto& track : AllTracks(n)) {
+            const double steps = static_cast<double>(track.size()) - 3;
+            for (std::size_t i = 0; i < track.size(); ++i) {
+                EXPECT_EQ(track[i].time, static_cast<float>((static_cast<double>(i) - 1) / steps)) << n << " key " << i;
+            }
+        }
+    }
+}
+
 TEST(FlightData, FormationPassesFlyStraightAndLevel) {
     for (int n = 36; n <= 40; ++n) {
         const FlightData& data = *FindFlightData(n);

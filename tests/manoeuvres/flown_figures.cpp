@@ -1,0 +1,59 @@
+#include "flown_figures.h"
+
+#include <gtest/gtest.h>
+
+namespace flown {
+
+Programme::Programme(int n) : number(n), manoeuvre(manoeuvres::CreateManoeuvre(n)) {
+    if (!manoeuvre) return;
+    if (manoeuvre->Info().clientSize) {
+        manoeuvre->Init(device, 60.0f, 0.2f, -27.0f, 640, 480, 0);
+    } else {
+        manoeuvre->Init(device, 60.0f, 0.2f, -27.0f, 0);
+    }
+}
+
+Attitude Programme::Of(int slot, float t) const {
+    const auto track = Data().tracks[static_cast<std::size_t>(slot)];
+    const aircraft::Pose pose = aircraft::PoseAt(track, t, ModeAt(t));
+    const gfx::Matrix& w = pose.world;
+    // Rows of the world matrix are the model's axes: +x (the left wing), +y (up), +z (the tail).
+    return {pose.position,
+            {-w.m[2][0], -w.m[2][1], -w.m[2][2]},
+            {w.m[1][0], w.m[1][1], w.m[1][2]},
+            {-w.m[0][0], -w.m[0][1], -w.m[0][2]},
+            pose.smoke};
+}
+
+float Distance(const gfx::Vec3& a, const gfx::Vec3& b) {
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+float Dot(const gfx::Vec3& a, const gfx::Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+void ExpectAt(const gfx::Vec3& p, const gfx::Vec3& expected, float tolerance) {
+    EXPECT_NEAR(p.x, expected.x, tolerance);
+    EXPECT_NEAR(p.y, expected.y, tolerance);
+    EXPECT_NEAR(p.z, expected.z, tolerance);
+}
+
+void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees) {
+    EXPECT_GT(Dot(v, axis), std::cos(degrees * gfx::kRadiansPerDegree)) << v.x << " " << v.y << " " << v.z;
+}
+
+int RollDirection(const Programme& programme, int slot, float from, float until) {
+    constexpr int kSteps = 60;
+    int direction = 0;
+    for (int i = 0; i < kSteps; ++i) {
+        const float t = from + (until - from) * static_cast<float>(i) / kSteps;
+        const float next = from + (until - from) * static_cast<float>(i + 1) / kSteps;
+        const Attitude a = programme.Of(slot, t);
+        const float lean = Dot(programme.Of(slot, next).up, a.rightWing);
+        const int step = lean > 1e-3f ? 1 : lean < -1e-3f ? -1 : 0;
+        if (step == 0 || (direction != 0 && step != direction)) return 0;
+        direction = step;
+    }
+    return direction;
+}
+
+}  // namespace flown

@@ -1,0 +1,196 @@
+#include "tools/choreography/programmes.h"
+
+#include <numbers>
+
+#include "manoeuvres/catalogue.h"
+
+namespace choreography {
+namespace {
+
+// Headings (yaw): where the nose points.
+constexpr double kTowardsMinusZ = 0;
+constexpr double kTowardsMinusX = 90;
+constexpr double kTowardsPlusZ = 180;
+constexpr double kTowardsPlusX = -90;
+
+std::vector<float> TimesOf(int number) { return EvenTimes(manoeuvres::FindProgramme(number)->keysPerTrack); }
+
+ProgrammeFigure Solo(int number, const Flight& flight, std::vector<SmokeInterval> smoke,
+                     std::vector<float> times = {}) {
+    return {number, times.empty() ? TimesOf(number) : std::move(times), {{Flown(flight), std::move(smoke)}}, {}};
+}
+
+// Four-point roll: straight and level along the runway, four rolls of a quarter turn to the
+// right with a hold at each point, then one smooth roll to the left without smoke.
+ProgrammeFigure FourPointRoll() {
+    Flight f({0, 12, -144.67}, {kTowardsPlusZ, 0, 0}, 76.13 + 144.67);
+    for (double start : {0.36, 0.48, 0.60, 0.72}) f.Straight(start).Roll(start + 0.04, 90);
+    f.Straight(0.84).Roll(1.0, -360);
+    return Solo(5, f, {{-kAlways, 0.84}});
+}
+
+// Vertical climb roll: a level run in, a quarter loop up into the vertical and four rolls to
+// the right, a quarter turn per key, on the way up.
+ProgrammeFigure VerticalClimbRoll() {
+    constexpr double kPullUp = 0.27, kVertical = 0.61;
+    // The level leg and the quarter loop's radius together bring the aircraft from z -222.78
+    // to the vertical at z -50.
+    const double quarterLoop = (kVertical - kPullUp) / (std::numbers::pi / 2);
+    const double speed = 172.78 / (kPullUp + quarterLoop);
+    Flight f({0, 12, -222.78}, {kTowardsPlusZ, 0, 0}, speed);
+    f.Straight(kPullUp).Pitch(kVertical, 90);
+    // Climbing from the loop's top (12 + radius) to 232.69 by the end.
+    const double climb = 232.69 - (12 + speed * quarterLoop);
+    const double endSpeed = 2 * climb / (1.0 - kVertical) - speed;
+    f.Fly(1.0, {0, 0, 4 * 360}, endSpeed);
+    return Solo(9, f, kSmokeThroughout);
+}
+
+// Low-angle Cuban take-off: a take-off run along the runway, lift-off straight into a loop
+// that is tight over the top, a dive on its back with one and a half rolls to the right that
+// leave it upright, and a pull-out into a level pass back along the runway.
+ProgrammeFigure LowAngleCubanTakeOff() {
+    constexpr double kStep = 1.0 / 66;  // the key spacing: the rolls are a quarter turn per key
+    constexpr double kRollStart = 44 * kStep, kRollEnd = 50 * kStep;
+    constexpr double kTop = 0.62, kDiveAngle = 58, kDiveReached = 0.70;
+    constexpr double kPitchRate = kDiveAngle / (kDiveReached - kTop);
+    constexpr double kRollRate = 540 / (kRollEnd - kRollStart);
+    Flight f({0, 0.25, -138.52}, {kTowardsPlusZ, 0, 0}, 300);
+    f.Fly(0.33, {}, 1100)                                  // the run: lift-off as the pull begins
+        .Fly(kTop, {0, 180, 0}, 270)                       // over the top, slow
+        .Fly(kRollStart, {0, kPitchRate * (kRollStart - kTop), 0}, 770)
+        .Fly(kDiveReached, {0, kPitchRate * (kDiveReached - kRollStart), kRollRate * (kDiveReached - kRollStart)})
+        .Fly(kRollEnd, {0, 0, kRollRate * (kRollEnd - kDiveReached)})
+        .Fly(0.88, {0, -kDiveAngle, 0}, 740)               // the pull-out, upright again
+        .Fly(1.0, {}, 515);
+    return Solo(2, f, {{0.32, kAlways}});
+}
+
+// Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
+// over the top into a descending half loop, and three rolls to the left without a stop on the
+// way back. The key times bunch where the aircraft rolls and turns; the last key lies at 1.
+// The saver moves this programme in straight lines through segments 2 to 7, 12 to 14 and from
+// 26 on, and on splines elsewhere: the level legs and the up line fall on the straight ones.
+ProgrammeFigure InvertedAndContinuousRoll() {
+    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f, 0.25f, 0.26f, 0.2875f, 0.315f,
+                                0.3425f, 0.37f, 0.385f, 0.40f, 0.41f, 0.43f, 0.45f};
+    for (int k = 1; k <= 9; ++k) times.push_back(static_cast<float>(0.45 + 0.26 * k / 9));  // the half loop
+    times.push_back(0.79f);
+    for (int k = 0; k < 13; ++k) times.push_back(static_cast<float>(0.87 + 0.01 * k));  // the rolls
+    times.push_back(1.0f);
+
+    Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, 750.04);
+    f.Straight(0.08).Roll(0.10, 180)         // on its back
+        .Straight(0.24).Fly(0.26, {0, 0, 180}, 970)  // upright again, gathering speed for the climb
+        .Pitch(0.37, 64)
+        .Roll(0.40, 180).Straight(0.41)      // half roll on the up line
+        .Fly(0.45, {0, -64, 0}, 510)         // over the top on its back
+        .Fly(0.71, {0, -180, 0}, 790)        // the descending half loop, level at the bottom
+        .Fly(0.87, {}, 770)
+        .Roll(0.99, -3 * 360)
+        .Straight(1.0);
+    return Solo(7, f, kSmokeThroughout, std::move(times));
+}
+
+// Members that keep one place in the leader's frame, given as world offsets at progress `when`.
+std::vector<Path> FormationOf(const Path& leader, double when, const std::vector<Vec3>& worldOffsets) {
+    std::vector<Path> paths{leader};
+    for (const Vec3& offset : worldOffsets) {
+        paths.push_back(InFormation(leader, {{when, BodyOffset(leader, when, offset)}}));
+    }
+    return paths;
+}
+
+ProgrammeFigure Formation(int number, const std::vector<Path>& paths,
+                          const std::vector<std::vector<SmokeInterval>>& smoke, Path camera) {
+    ProgrammeFigure figure{number, TimesOf(number), {}, std::move(camera)};
+    for (std::size_t slot = 0; slot < paths.size(); ++slot) figure.aircraft.push_back({paths[slot], smoke[slot]});
+    return figure;
+}
+
+// Fan break: a diamond banked 50 degrees right flies half a level circle round the crowd's
+// side of the field, from heading -x to heading +x, without smoke.
+ProgrammeFigure FanBreak() {
+    const Vec3 start{105.54, 12.09, -170.14}, end{107.02, 12.09, 75.14};
+    const double radius = (end.z - start.z) / 2;
+    Flight lead(start, {kTowardsMinusX, 0, 50}, std::numbers::pi * radius);
+    lead.Turn(1.0, 180);
+    const auto paths = FormationOf(Flown(lead), 0, {{0.74, 0.66, -0.45}, {0.74, -0.67, 0.45}, {1.48, 0.06, -0.49}});
+    return Formation(4, paths, {kNoSmoke, kNoSmoke, kNoSmoke, kNoSmoke}, Centre(paths));
+}
+
+// Rain fall: five aircraft on their backs high over the field pull through a descending half
+// loop; on the way down the wing pairs turn away, 20 and 45 degrees to either side, so that
+// they come out level fanned wide apart while the leader passes the crowd.
+ProgrammeFigure RainFall() {
+    constexpr double kTop = 193.09, kLevel = 12.25, kFanFrom = 0.29, kLevelAt = 0.57;
+    const Vec3 start{-101.22, kTop, 0};
+    const double speed = std::numbers::pi * (kTop - kLevel) / 2 / kLevelAt;
+    const auto fly = [&](const Vec3& offset, double turn, double endSpeed) {
+        Flight f(start + offset, {kTowardsPlusX, 180, 0}, speed);  // pitched over on its back: heading -x
+        f.Pitch(kFanFrom, 180 * kFanFrom / kLevelAt)
+            .Fly(kLevelAt, {turn, 180 * (kLevelAt - kFanFrom) / kLevelAt, 0})
+            .Fly(1.0, {}, endSpeed);
+        return Flown(f);
+    };
+    // Slots 2 and 4 start on the +z side and turn towards +z (yaw down), 3 and 5 the other way.
+    // The leader's pass ends at x 111.84; the outer pair open the throttle to spread the fan
+    // over 430 units by the end.
+    constexpr double kLeaderEnd = 492, kOuterEnd = 627;
+    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderEnd), fly({1.16, 0, 0.89}, -20, kLeaderEnd),
+                                     fly({1.16, 0, -0.89}, 20, kLeaderEnd), fly({2.32, 0, 1.78}, -45, kOuterEnd),
+                                     fly({2.32, 0, -1.78}, 45, kOuterEnd)};
+    const std::vector<SmokeInterval> smoke{{3.0 / 14, 11.0 / 14}};  // from the key at 3/14 to the one at 11/14
+    return Formation(8, paths, {smoke, smoke, smoke, smoke, smoke}, paths[0]);
+}
+
+// Dirty turn: a diamond with the gear down lifts away from the runway, slows into a wide left
+// turn through three quarters of a circle at a 30-degree bank, climbing gently, rolls level and
+// passes the crowd heading +x, the wing aircraft smoking for the pass.
+ProgrammeFigure DirtyTurn() {
+    constexpr double kTurnRate = 270 / (0.85 - 0.15);  // degrees per unit of progress
+    Flight lead({0, 1.21, -78.8}, {kTowardsPlusZ, 2.6, 0}, 630);
+    lead.Straight(0.10)
+        .Fly(0.15, {0, 0, -10}, 245)  // slowing as the bank begins
+        .Fly(0.25, {-kTurnRate * 0.10, 0, -20})
+        .Fly(0.75, {-kTurnRate * 0.50, 0, 0})
+        .Fly(0.85, {-kTurnRate * 0.10, 0, 30}, 481)  // rolling level, speeding up for the pass
+        .Straight(1.0);
+    const auto paths = FormationOf(Flown(lead), 0, {{-1, -0.31, -1.08}, {1, -0.31, -1.08}, {0, -0.61, -2.17}});
+    const std::vector<SmokeInterval> pass{{0.65, kAlways}};
+    return Formation(1, paths, {kNoSmoke, pass, pass, pass}, Centre(paths));
+}
+
+// Change-over turn: five in trail run in along the runway, bank 60 degrees right into a full
+// circle over the field and on round a further 24 degrees as the bank eases; during the turn
+// the trail steps out into a stepped echelon.
+ProgrammeFigure ChangeOverTurn() {
+    constexpr double kRadius = 118, kTurnIn = 0.21, kCircled = 0.875;
+    const Vec3 turnIn{0, 15, 21.5};
+    const Vec3 start{0, 15, 253.61};
+    const double circleSpeed = 2 * std::numbers::pi * kRadius / (kCircled - kTurnIn);
+    Flight lead(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
+    lead.Straight(0.17)
+        .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
+        .Fly(kCircled, {360, 0, 0})
+        .Fly(1.0, {24, 0, -30});  // easing the bank: a wider arc to the end
+    const Path leader = Flown(lead);
+    const std::vector<Vec3> stepped = {{0.91, 0.74, 0.87}, {0, -0.74, 1.26}, {1.82, 1.47, 1.74}, {0, -1.47, 2.52}};
+    std::vector<Path> paths{leader};
+    for (std::size_t k = 0; k < stepped.size(); ++k) {
+        const double place = static_cast<double>(k + 1);
+        const Vec3 trail{0, -0.5 * place, 2.4 * place};  // each 2.4 behind and 0.5 below the one ahead
+        paths.push_back(InFormation(leader, {{0.30, trail}, {0.80, BodyOffset(leader, 1.0, stepped[k])}}));
+    }
+    const std::vector<SmokeInterval> smoke{{0.04, kCircled}};
+    return Formation(6, paths, {smoke, smoke, smoke, smoke, smoke}, Centre(paths));
+}
+
+}  // namespace
+
+std::vector<ProgrammeFigure> AllFigures() {
+    return {DirtyTurn(),   LowAngleCubanTakeOff(), FanBreak(), FourPointRoll(), ChangeOverTurn(),
+            InvertedAndContinuousRoll(), RainFall(), VerticalClimbRoll()};
+}
+
+}  // namespace choreography
