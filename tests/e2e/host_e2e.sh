@@ -78,8 +78,12 @@ END
     as_user xscreensaver-command -activate >/dev/null 2>&1 || fail "the host did not start: $(cat "$work/host.out")"
     for _ in $(seq 100); do [ -n "$(saver_pids)" ] && break; sleep 0.1; done
     [ -n "$(saver_pids)" ] || fail "the host started no vantaro: $(cat "$work/host.out")"
-    sleep 4
-    import -window root "$work/screen.png" || fail "no screenshot"
+    # The first programme loads its models first, which takes seconds in a sanitised build.
+    for _ in $(seq 120); do
+      import -window root "$work/screen.png" || fail "no screenshot"
+      [ "$(convert "$work/screen.png" -format '%k' info:)" -gt 50 ] && break
+      sleep 0.5
+    done
     [ -n "${VANTARO_SHOTS:-}" ] && cp "$work/screen.png" "$VANTARO_SHOTS/host-early.png"
     read -r top top_colours <<<"$(region 1024x200+0+0)"
     read -r bottom bottom_colours <<<"$(region 1024x200+0+568)"
