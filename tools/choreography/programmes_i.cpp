@@ -1,24 +1,12 @@
-#include "tools/choreography/programmes.h"
+// The figures of programmes 1 to 9, and the list of every group.
 
 #include <numbers>
 
-#include "manoeuvres/catalogue.h"
+#include "tools/choreography/programme_builders.h"
+#include "tools/choreography/programmes.h"
 
 namespace choreography {
 namespace {
-
-// Headings (yaw): where the nose points.
-constexpr double kTowardsMinusZ = 0;
-constexpr double kTowardsMinusX = 90;
-constexpr double kTowardsPlusZ = 180;
-constexpr double kTowardsPlusX = -90;
-
-std::vector<float> TimesOf(int number) { return EvenTimes(manoeuvres::FindProgramme(number)->keysPerTrack); }
-
-ProgrammeFigure Solo(int number, const Flight& flight, std::vector<SmokeInterval> smoke,
-                     std::vector<float> times = {}) {
-    return {number, times.empty() ? TimesOf(number) : std::move(times), {{Flown(flight), std::move(smoke)}}, {}};
-}
 
 // Four-point roll: straight and level along the runway, four rolls of a quarter turn to the
 // right with a hold at each point, then one smooth roll to the left without smoke.
@@ -90,22 +78,6 @@ ProgrammeFigure InvertedAndContinuousRoll() {
         .Roll(0.99, -3 * 360)
         .Straight(1.0);
     return Solo(7, f, kSmokeThroughout, std::move(times));
-}
-
-// Members that keep one place in the leader's frame, given as world offsets at progress `when`.
-std::vector<Path> FormationOf(const Path& leader, double when, const std::vector<Vec3>& worldOffsets) {
-    std::vector<Path> paths{leader};
-    for (const Vec3& offset : worldOffsets) {
-        paths.push_back(InFormation(leader, {{when, BodyOffset(leader, when, offset)}}));
-    }
-    return paths;
-}
-
-ProgrammeFigure Formation(int number, const std::vector<Path>& paths,
-                          const std::vector<std::vector<SmokeInterval>>& smoke, Path camera) {
-    ProgrammeFigure figure{number, TimesOf(number), {}, std::move(camera)};
-    for (std::size_t slot = 0; slot < paths.size(); ++slot) figure.aircraft.push_back({paths[slot], smoke[slot]});
-    return figure;
 }
 
 // Fan break: a diamond banked 50 degrees right flies half a level circle round the crowd's
@@ -188,9 +160,17 @@ ProgrammeFigure ChangeOverTurn() {
 
 }  // namespace
 
-std::vector<ProgrammeFigure> AllFigures() {
+std::vector<ProgrammeFigure> FiguresI() {
     return {DirtyTurn(),   LowAngleCubanTakeOff(), FanBreak(), FourPointRoll(), ChangeOverTurn(),
             InvertedAndContinuousRoll(), RainFall(), VerticalClimbRoll()};
+}
+
+std::vector<ProgrammeFigure> AllFigures() {
+    std::vector<ProgrammeFigure> all;
+    for (auto group : {FiguresI, FiguresII, FiguresIII, FiguresIV}) {
+        for (ProgrammeFigure& figure : group()) all.push_back(std::move(figure));
+    }
+    return all;
 }
 
 }  // namespace choreography
