@@ -2,8 +2,10 @@
 
 #include "app/framework/win_app.h"
 #include "app/saver_app.h"
+#include "platform/memory.h"
 
 int main(int argc, char** argv) {
+    platform::ReturnLargeBlocksWhenFreed();
     CSaverApp app;
     return framework::AfxWinMain(argc, argv);
 }
