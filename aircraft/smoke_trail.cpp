@@ -95,23 +95,12 @@ void SmokeTrail::Init(scene::Device& device, scene::ResourceCache* shared) {
     smokeTexture.reset();
     quad.reset();
 
-    if (platform::Failed(device.CreateVertexBuffer(sizeof kQuad, scene::kUsageWriteOnly, kQuadFvf, scene::Pool::kManaged,
-                                                quad)) ||
-        !quad) {
-        quad.reset();
-        return;
-    }
-    const std::span<std::byte> vertices = quad->Lock();
-    if (vertices.size() < sizeof kQuad) {
-        // An unwritten quad would draw whatever the buffer held: treat it as no quad at all.
-        quad.reset();
-        return;
-    }
-    std::memcpy(vertices.data(), kQuad, sizeof kQuad);
-    quad->Unlock();
-
     scene::ResourceCache own(device);
     scene::ResourceCache& cache = shared && shared->MakesFor(device) ? *shared : own;
+    if (platform::Failed(cache.ShareVertexBuffer(std::as_bytes(std::span(kQuad)), kQuadFvf, quad))) {
+        quad.reset();
+        return;
+    }
     if (platform::Failed(cache.LoadTexture(kSmokeTextureResource, smokeTexture))) {
         smokeTexture.reset();
         platform::ShowMessage("Could not find smoke texture map");

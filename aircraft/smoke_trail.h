@@ -48,7 +48,7 @@ public:
 
     // Makes the quad, the material and the puff texture. Without a quad the trail draws
     // nothing; without the texture it draws plain quads. Trails started through one `shared`
-    // cache share the texture.
+    // cache share the quad and the texture, so merged smoke can be drawn in long batches.
     void Init(scene::Device& device, scene::ResourceCache* shared = nullptr);
 
     // One frame's smoke: a puff at the nozzle point and, when there is a previous emission point
@@ -76,7 +76,7 @@ private:
     const gfx::Matrix& BillboardFor(const gfx::Matrix& view);
 
     std::shared_ptr<scene::Texture> smokeTexture;
-    std::unique_ptr<scene::VertexBuffer> quad;
+    std::shared_ptr<scene::VertexBuffer> quad;
     std::array<SmokeParticle, kCapacity> particles;
     std::uint32_t particleCount = 0;
     scene::Material smokeMaterial{};

@@ -4,7 +4,10 @@
 // keeps a six-aircraft start quick and holds one copy of the pixels instead of six.
 
 #include <map>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "scene/d3dx.h"
@@ -27,6 +30,12 @@ public:
     // asks for a missing resource hears about it.
     HResult LoadTexture(int resourceId, std::shared_ptr<Texture>& texture);
 
+    // A managed, write-only vertex buffer filled with `contents`, shared by every caller that
+    // passes the same constant data (known by its address). kFail when it cannot be made or
+    // filled: an unfilled buffer would draw whatever it held.
+    HResult ShareVertexBuffer(std::span<const std::byte> contents, std::uint32_t fvf,
+                              std::shared_ptr<VertexBuffer>& buffer);
+
 private:
     struct LoadedMesh {
         std::shared_ptr<Mesh> mesh;
@@ -36,6 +45,7 @@ private:
     Device& device;
     std::map<int, LoadedMesh> meshes;
     std::map<int, std::shared_ptr<Texture>> textures;
+    std::map<const std::byte*, std::shared_ptr<VertexBuffer>> vertexBuffers;
 };
 
 }  // namespace scene

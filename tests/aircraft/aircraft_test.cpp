@@ -203,6 +203,7 @@ TEST_F(AircraftTest, AFormationLoadedThroughOneCacheSharesItsModelAndCommonTextu
     }
     EXPECT_EQ(device.LiveMeshes(), 1u);
     EXPECT_EQ(device.LiveTextures(), 8u) << "four common textures, three liveries, one puff";
+    EXPECT_EQ(device.LiveVertexBuffers(), 1u) << "one puff quad";
     formation.erase(formation.begin(), formation.begin() + 2);  // the last one keeps what it shares
     formation[0]->Draw(device);
     EXPECT_EQ(DrawnTextureWidths(), (std::vector<unsigned>{1, 2, 4, 8, 64, 0}));

@@ -264,17 +264,32 @@ TEST_F(ManoeuvreSmokeTest, APuffWhoseAgeEqualsItsLifetimeIsNotDrawn) {
     EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 0u);
 }
 
-TEST_F(ManoeuvreSmokeTest, TheFormationLoadsItsModelAndPuffTextureOnce) {
+// One model, one puff texture and one puff quad for the whole formation: merged smoke then
+// keeps the same stream and texture from puff to puff, which lets the device batch it.
+TEST_F(ManoeuvreSmokeTest, TheFormationSharesItsModelAndPuffs) {
     TestProgramme p(22, 20000);
     {
         Manoeuvre m(p.info, p.data);
         m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
         EXPECT_EQ(device.Count(CallKind::kCreateMesh), 1u);
         EXPECT_EQ(device.Count(CallKind::kCreateTexture), 1u);
-        EXPECT_EQ(device.LiveVertexBuffers(), 6u) << "each trail keeps its own quad";
+        EXPECT_EQ(device.Count(CallKind::kCreateVertexBuffer), 1u);
+        for (int frame = 0; frame < 10; ++frame) {
+            ASSERT_TRUE(m.Update(device));
+            clock.Advance(100);
+        }
+        device.ForgetCalls();
+        ASSERT_TRUE(m.Update(device));
+        const auto draws = device.CallsOf(CallKind::kDrawPrimitive);
+        ASSERT_GT(draws.size(), 50u);
+        for (const auto& draw : draws) {
+            EXPECT_EQ(draw.buffer, draws.front().buffer);
+            EXPECT_EQ(draw.texture, draws.front().texture);
+        }
     }
     EXPECT_EQ(device.LiveMeshes(), 0u);
     EXPECT_EQ(device.LiveTextures(), 0u);
+    EXPECT_EQ(device.LiveVertexBuffers(), 0u);
 }
 
 TEST_F(ManoeuvreSmokeTest, MergedSmokeIsDrawnFarthestFirstAcrossTheFormation) {
