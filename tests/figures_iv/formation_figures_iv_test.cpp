@@ -1,0 +1,187 @@
+// The formation programmes of the group fly their figures: positions, headings and banks at the
+// progress where the figure says so, the members' places, their smoke, and where the camera looks.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "figure_checks.h"
+
+namespace {
+
+using namespace figures;
+using flown::ExpectAlong;
+using flown::ExpectAt;
+using flown::RollDirection;
+
+constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1}, kMinusZ{0, 0, -1};
+
+// The angle in degrees by which `slot` has gone round the leader's line of flight since `from`,
+// seen along the leader's level heading: positive when it goes round to the right (over the top
+// from the left), unwrapped.
+float TurnsRoundTheLeader(const Programme& p, int slot, float from, float until) {
+    float total = 0, previous = 0;
+    bool first = true;
+    for (float t : Progress(from, until, 2000)) {
+        const gfx::Vec3 nose = p.Of(kLeader, t).nose;
+        const gfx::Vec3 right{nose.z, 0, -nose.x};
+        const gfx::Vec3 d = Offset(p, slot, t);
+        const float angle = std::atan2(d.y, -flown::Dot(d, right));
+        if (!first) total += std::remainder(angle - previous, 2 * std::numbers::pi_v<float>);
+        previous = angle;
+        first = false;
+    }
+    return total / gfx::kRadiansPerDegree;
+}
+
+TEST(Corkscrew, WingmanRollsRoundTheInvertedLeaderThenThePairTurnsLeft) {
+    const Programme p(27);
+    ExpectEvenKeys(p, 1.0 / 44, 1.0227273f);
+    ExpectAt(p.Of(kLeader, 0).position, {-538.59f, 20, 298.95f}, 0.01f);
+    ExpectAt(Offset(p, 1, 0), {-2.72f, 0, 4.93f}, 0.02f);
+    ExpectAt(p.Of(kLeader, 1).position, {-59.97f, 20, 171.55f}, 0.05f);
+    ExpectAlong(p.Of(kLeader, 0.01f).nose, Heading(299), 0.5f);
+    ExpectAlong(p.Of(kLeader, 0.5f).nose, Heading(299), 0.5f);
+    ExpectAlong(p.Of(kLeader, 1).nose, Heading(119), 0.5f);
+    // On its back from the half roll to the roll into the turn, banked 60 left in the turn.
+    for (float t : {0.1f, 0.3f, 0.5f, 0.65f}) ExpectAlong(p.Of(kLeader, t).up, kDown, 1);
+    EXPECT_EQ(RollDirection(p, kLeader, 0.661f, 0.699f), -1);
+    for (float t : {0.72f, 0.8f, 0.9f}) EXPECT_NEAR(p.Of(kLeader, t).BankDegrees(), -60, 1) << t;
+    ExpectAlong(p.Of(kLeader, 1).up, kUp, 1);
+    for (float t : Progress(0, 1, 100)) EXPECT_NEAR(p.Of(kLeader, t).Height(), 20, 0.01f) << t;
+
+    // The wingman: 1380 degrees to the right, round the leader, staying within 3 of height 20.
+    EXPECT_EQ(RollDirection(p, 1, 0.051f, 0.729f), 1);
+    EXPECT_NEAR(TurnsRoundTheLeader(p, 1, 0.04f, 0.73f), 1380, 5);
+    const auto [low, high] = Heights(p, Progress(0, 0.7f, 400), {1});
+    EXPECT_GE(low, 17);
+    EXPECT_LE(high, 23);
+    float yawSwing = 0, pitchSwing = 0;
+    for (float t : Progress(0.1f, 0.65f, 400)) {
+        const auto a = p.Of(1, t);
+        const gfx::Vec3 level = Heading(299);
+        const gfx::Vec3 side{-level.z, 0, level.x};
+        yawSwing = std::max(yawSwing, std::fabs(std::atan2(flown::Dot(a.nose, side), flown::Dot(a.nose, level))));
+        pitchSwing = std::max(pitchSwing, std::fabs(a.PitchDegrees()));
+    }
+    EXPECT_NEAR(yawSwing / gfx::kRadiansPerDegree, 19, 1);
+    EXPECT_NEAR(pitchSwing, 18, 1);
+    // In the turn it keeps a place tucked in on the leader's left (inside the turn, banked
+    // with it), close enough for the 2-degree lens to hold both where the pair passes nearest.
+    for (float t : {0.77f, 0.85f, 0.95f, 1.0f}) {
+        const auto lead = p.Of(kLeader, t);
+        const gfx::Vec3 d = Offset(p, 1, t);
+        ExpectAlong(p.Of(1, t).nose, lead.nose, 0.5f);
+        EXPECT_LT(flown::Distance(p.Of(1, t).position, lead.position), 2.3f) << t;
+        EXPECT_LT(flown::Dot(d, lead.rightWing), -1.4f) << t;
+        EXPECT_LT(flown::Dot(d, lead.nose), -1.5f) << t;
+    }
+    EXPECT_GT(ClosestApproach(p), 2);
+    for (int slot = 0; slot < 2; ++slot) ExpectSmoke(p, slot, {0, 0.3f, 0.7f, 1}, {});
+    for (float t : Progress(0, 1, 50)) EXPECT_LT(flown::Distance(p.Target(t), p.Of(kLeader, t).position), 0.01f) << t;
+}
+
+TEST(DeltaLoop, SixInADeltaLoopTogetherOverTheRunwaySide) {
+    const Programme p(28);
+    ExpectEvenKeys(p, 1.0 / 17, 1.0526316f);
+    ExpectAt(p.Of(kLeader, 0).position, {-20, 15, 177.83f}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {-20, 15, -42.24f}, 0.05f);
+    const std::vector<gfx::Vec3> offsets{{1.55f, 0, 2.05f}, {-1.55f, 0, 2.05f}, {0, 0, 4.1f}, {3.1f, 0, 4.1f}, {-3.1f, 0, 4.1f}};
+    for (int slot = 1; slot < 6; ++slot) {
+        ExpectAt(Offset(p, slot, 0), offsets[slot - 1], 0.02f);
+        ExpectAt(Offset(p, slot, 1), offsets[slot - 1], 0.02f);
+    }
+    ExpectAlong(p.Of(kLeader, 0.1f).nose, kMinusZ, 0.5f);
+    EXPECT_GT(p.Of(kLeader, 0.3f).PitchDegrees(), 45);
+    const auto top = p.Of(kLeader, 9.0f / 17);
+    EXPECT_NEAR(top.Height(), 183.4f, 0.05f);
+    ExpectAlong(top.nose, kPlusZ, 1);
+    ExpectAlong(top.up, kDown, 1);
+    EXPECT_LT(p.Of(kLeader, 0.75f).PitchDegrees(), -45);
+    ExpectAlong(p.Of(kLeader, 0.95f).nose, kMinusZ, 1);
+    const auto [low, high] = Heights(p, Progress(), {kLeader});
+    EXPECT_NEAR(low, 15, 0.2f);  // the pull-up eases in: the splines hardly sag before it
+    EXPECT_NEAR(high, 183.4f, 0.3f);
+    for (float t : Progress(0, 1, 50)) EXPECT_NEAR(p.Of(kLeader, t).position.x, -20, 0.01f) << t;
+    // The delta keeps its shape round the loop.
+    for (float t : Progress(0, 1, 20)) {
+        EXPECT_NEAR(flown::Distance(p.Of(4, t).position, p.Of(5, t).position), 6.2f, 0.05f) << t;
+        EXPECT_NEAR(flown::Distance(p.Of(kLeader, t).position, p.Of(3, t).position), 4.1f, 0.05f) << t;
+    }
+    EXPECT_GT(ClosestApproach(p), 1.5f);
+    ExpectSmoke(p, kLeader, {}, {0, 0.5f, 1});
+    for (int slot = 1; slot < 6; ++slot) ExpectSmoke(p, slot, {0, 0.5f, 1}, {});
+    EXPECT_LT(CameraStrayFromCentre(p), 0.05f);
+}
+
+TEST(LevelOpener, TheVFansOutLevelAndEveryoneRollsTwiceToTheRight) {
+    const Programme p(29);
+    ExpectEvenKeys(p, 1.0 / 22, 1.0526316f);
+    ExpectAt(p.Of(kLeader, 0).position, {-136.71f, 15, 0}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {53.86f, 15, 0}, 0.05f);
+    const std::vector<gfx::Vec3> offsets{{-1.18f, 0, 0.9f}, {-1.18f, 0, -0.9f}, {-2.33f, 0, 1.77f}, {-2.33f, 0, -1.78f}};
+    for (int slot = 1; slot < 5; ++slot) ExpectAt(Offset(p, slot, 0), offsets[slot - 1], 0.02f);
+    for (float t : Progress(0, 1, 40)) ExpectAlong(p.Of(kLeader, t).nose, Heading(-90), 0.5f);
+    // Away to either side, banked into the turn: aircraft 2 and 4 to the left (+z), 3 and 6 right.
+    const std::vector<float> turns{-20, 20, -45, 45};
+    for (int slot = 1; slot < 5; ++slot) {
+        ExpectAlong(p.Of(slot, 0.2f).nose, Heading(-90), 0.5f);
+        ExpectAlong(p.Of(slot, 0.45f).nose, Heading(-90 + turns[slot - 1]), 1);
+        EXPECT_GT(p.Of(slot, 0.315f).BankDegrees() * turns[slot - 1], 20 * std::fabs(turns[slot - 1])) << slot;
+    }
+    EXPECT_NEAR(p.Of(3, 1).position.z, 94, 0.1f);
+    EXPECT_NEAR(p.Of(4, 1).position.z, -94, 0.1f);
+    const auto [low, high] = Heights(p, Progress());
+    EXPECT_NEAR(low, 15, 0.01f);
+    EXPECT_NEAR(high, 15, 0.01f);
+    for (int slot = 0; slot < 5; ++slot) {
+        EXPECT_EQ(RollDirection(p, slot, 0.591f, 0.949f), 1) << slot;
+        ExpectAlong(p.Of(slot, 0.5f).up, kUp, 1);
+        ExpectAlong(p.Of(slot, 0.77f).up, kUp, 3);
+        ExpectAlong(p.Of(slot, 1).up, kUp, 1);
+        ExpectSmoke(p, slot, {0, 0.5f, 1}, {});
+    }
+    EXPECT_GT(ClosestApproach(p), 1.1f);
+    for (float t : Progress(0, 1, 50)) EXPECT_LT(flown::Distance(p.Target(t), p.Of(kLeader, t).position), 0.01f) << t;
+}
+
+TEST(TrailToDiamondRoll, TheTrailRollsRightOverAHumpAndClosesIntoADiamond) {
+    const Programme p(31);
+    ExpectEvenKeys(p, 1.0 / 14, 1.0526316f);
+    ExpectAt(p.Of(kLeader, 0).position, {-71.2f, 15.52f, -232.22f}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {-16.84f, 18.94f, 54.97f}, 0.05f);
+    for (int slot = 1; slot < 4; ++slot) {
+        const float k = static_cast<float>(slot);
+        ExpectAt(Offset(p, slot, 0), {0, -0.55f * k, -2.39f * k}, 0.02f);
+    }
+    ExpectAt(Offset(p, 1, 1), {-1.26f, -0.3f, -1.66f}, 0.02f);
+    ExpectAt(Offset(p, 2, 1), {1.28f, -0.3f, -1.65f}, 0.02f);
+    ExpectAt(Offset(p, 3, 1), {0.01f, -0.6f, -3.31f}, 0.02f);
+    ExpectAlong(p.Of(kLeader, 0.1f).nose, kPlusZ, 0.5f);
+    ExpectAlong(p.Of(kLeader, 1).nose, kPlusZ, 0.5f);
+    ExpectAlong(p.Of(kLeader, 1).up, kUp, 0.5f);
+
+    // The attitudes peak at keys: the poses at the key times.
+    float top = 0, highestPitch = -90, lowestPitch = 90, yawRight = 0;
+    for (const auto& key : p.Data().tracks[0]) {
+        const auto a = p.Of(kLeader, std::clamp(key.time, 0.0f, 1.0f));
+        top = std::max(top, a.Height());
+        highestPitch = std::max(highestPitch, a.PitchDegrees());
+        lowestPitch = std::min(lowestPitch, a.PitchDegrees());
+        yawRight = std::max(yawRight, std::atan2(a.nose.x, a.nose.z) / gfx::kRadiansPerDegree);
+    }
+    EXPECT_NEAR(top, 54, 1);
+    EXPECT_NEAR(Heights(p, Progress(0, 1, 400), {kLeader}).second, 54, 0.3f);
+    EXPECT_NEAR(highestPitch, 23, 1);
+    EXPECT_NEAR(lowestPitch, -24, 1);
+    EXPECT_NEAR(yawRight, 33, 1);
+    EXPECT_EQ(RollDirection(p, kLeader, 0.141f, 0.929f), 1);
+    EXPECT_LT(p.Of(kLeader, 0.535f).up.y, -0.8f);  // half way round: on its back
+    for (int slot = 0; slot < 4; ++slot) ExpectSmoke(p, slot, {0, 0.5f, 1}, {});
+    EXPECT_GT(ClosestApproach(p), 1.5f);
+    EXPECT_LT(CameraStrayFromCentre(p), 0.05f);
+}
+
+}  // namespace
