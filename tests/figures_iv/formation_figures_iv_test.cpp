@@ -184,4 +184,127 @@ TEST(TrailToDiamondRoll, TheTrailRollsRightOverAHumpAndClosesIntoADiamond) {
     EXPECT_LT(CameraStrayFromCentre(p), 0.05f);
 }
 
+// The largest yaw either way from `heading` and the highest and lowest pitch of `slot`.
+struct Swing {
+    float yawLeft = 0, yawRight = 0, pitchUp = 0, pitchDown = 0;
+};
+Swing SwingOf(const Programme& p, int slot, float heading, float from, float until) {
+    const gfx::Vec3 level = Heading(heading), right{level.z, 0, -level.x};
+    Swing swing;
+    for (float t : Progress(from, until, 400)) {
+        const auto a = p.Of(slot, t);
+        const float yaw = std::atan2(flown::Dot(a.nose, right), flown::Dot(a.nose, level)) / gfx::kRadiansPerDegree;
+        swing.yawLeft = std::max(swing.yawLeft, -yaw);
+        swing.yawRight = std::max(swing.yawRight, yaw);
+        swing.pitchUp = std::max(swing.pitchUp, a.PitchDegrees());
+        swing.pitchDown = std::max(swing.pitchDown, -a.PitchDegrees());
+    }
+    return swing;
+}
+
+TEST(RollBackToArrowhead, WingmenBarrelRollOutwardsAndFallBackIntoAnArrowhead) {
+    const Programme p(32);
+    ExpectEvenKeys(p, 1.0 / 24, 1.0526316f);
+    ExpectAt(p.Of(kLeader, 0).position, {-140.81f, 14.3f, -118.89f}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {43.65f, 14.3f, 10.54f}, 0.01f);
+    ExpectAt(Offset(p, 1, 0), {-2.08f, -0.3f, 0.09f}, 0.02f);
+    ExpectAt(Offset(p, 2, 0), {-0.63f, -0.3f, -1.99f}, 0.02f);
+    ExpectAt(Offset(p, 3, 0), {-2.71f, -0.6f, -1.9f}, 0.02f);
+    ExpectAt(Offset(p, 1, 1), {-6.18f, -0.3f, -2.79f}, 0.02f);
+    ExpectAt(Offset(p, 2, 1), {-4.72f, -0.3f, -4.86f}, 0.02f);
+    ExpectAt(Offset(p, 3, 1), {-2.72f, -0.6f, -1.9f}, 0.02f);
+    // The leader and aircraft 4 fly straight and level throughout.
+    for (int slot : {0, 3}) {
+        for (float t : Progress(0, 1, 50)) {
+            ExpectAlong(p.Of(slot, t).nose, Heading(235), 0.2f);
+            ExpectAlong(p.Of(slot, t).up, kUp, 0.2f);
+        }
+    }
+    EXPECT_EQ(RollDirection(p, 1, 0.381f, 0.789f), -1);
+    EXPECT_EQ(RollDirection(p, 2, 0.381f, 0.789f), 1);
+    for (int slot : {1, 2}) {
+        ExpectAlong(p.Of(slot, 0.33f).up, kUp, 0.5f);
+        ExpectAlong(p.Of(slot, 0.84f).up, kUp, 0.5f);
+        const Swing swing = SwingOf(p, slot, 235, 0.38f, 0.79f);
+        EXPECT_NEAR(swing.yawLeft, 22, 1.5f) << slot;
+        EXPECT_NEAR(swing.yawRight, 22, 1.5f) << slot;
+        EXPECT_NEAR(swing.pitchUp, 20, 1.5f) << slot;
+        EXPECT_NEAR(swing.pitchDown, 20, 1.5f) << slot;
+    }
+    // Each rolls out to its own side: aircraft 2 to the left, 3 to the right.
+    const gfx::Vec3 right{Heading(235).z, 0, -Heading(235).x};
+    EXPECT_LT(flown::Dot(Offset(p, 1, 0.585f), right), -5);
+    EXPECT_GT(flown::Dot(Offset(p, 2, 0.585f), right), 5);
+    EXPECT_GT(ClosestApproach(p), 1.5f);
+    for (int slot = 0; slot < 4; ++slot) ExpectSmoke(p, slot, {0, 0.5f, 1}, {});
+    EXPECT_LT(CameraStrayFromCentre(p), 3.3f);
+}
+
+TEST(Delta360Turn, TheDeltaTurnsRightACircleAndFiftyDegreesTilting) {
+    const Programme p(33);
+    ExpectEvenKeys(p, 1.0 / 21, 1.0526316f);
+    ExpectAt(p.Of(kLeader, 0).position, {13.22f, 15, 19.88f}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {-26.04f, 15, -119.64f}, 0.05f);
+    const std::vector<gfx::Vec3> offsets{{1.03f, 0, 1.55f}, {-1.03f, 0, 1.55f}, {0, 0, 3.1f}, {2.06f, 0, 3.1f}, {-2.07f, 0, 3.1f}};
+    for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, 0), offsets[slot - 1], 0.02f);
+    ExpectAlong(p.Of(kLeader, 0.04f).nose, kMinusZ, 0.5f);
+    ExpectAlong(p.Of(kLeader, 1).nose, Heading(50), 0.5f);
+    for (float t : {0.15f, 0.5f, 0.9f, 1.0f}) EXPECT_NEAR(p.Of(kLeader, t).BankDegrees(), 72, 1) << t;
+    // Round to the right through 410 degrees, the nose's heading unwrapped.
+    float turned = 0;
+    gfx::Vec3 before = p.Of(kLeader, 0.1f).nose;
+    for (float t : Progress(0.1f, 1, 400)) {
+        const gfx::Vec3 nose = p.Of(kLeader, t).nose;
+        turned += std::remainder(std::atan2(-nose.x, -nose.z) - std::atan2(-before.x, -before.z), 2 * std::numbers::pi_v<float>);
+        before = nose;
+    }
+    EXPECT_NEAR(turned / gfx::kRadiansPerDegree, 410, 3);
+    const auto [low, high] = Heights(p, Progress(), {kLeader});
+    EXPECT_NEAR(low, 15, 0.05f);
+    EXPECT_NEAR(high, 15, 0.05f);
+    // The delta tilts with the bank: the outer wing aircraft 1.5 above and below the leader,
+    // the left one (aircraft 5) up.
+    for (float t : {0.3f, 0.6f}) {
+        EXPECT_NEAR(Offset(p, 4, t).y, 1.5f, 0.05f) << t;
+        EXPECT_NEAR(Offset(p, 5, t).y, -1.5f, 0.05f) << t;
+    }
+    EXPECT_GT(ClosestApproach(p), 1.5f);
+    ExpectSmoke(p, kLeader, {}, {0, 0.5f, 1});
+    for (int slot = 1; slot < 6; ++slot) ExpectSmoke(p, slot, {0.1f, 0.5f, 0.85f}, {0, 0.09f, 0.86f, 1});
+    EXPECT_LT(CameraStrayFromCentre(p), 0.05f);
+}
+
+TEST(BonTonRoll, SixRollTogetherEachAboutItsOwnAxisWithTheSmokeOff) {
+    const Programme p(34);
+    const std::vector<float> times{-0.03678784f, 0, 0.6662272f, 0.7033631f, 0.7406101f,
+                                   0.77730685f,  0.8143742f, 1, 1.0367564f};
+    for (int slot = 0; slot < 6; ++slot) {
+        for (std::size_t i = 0; i < times.size(); ++i) EXPECT_EQ(p.Data().tracks[slot][i].time, times[i]);
+    }
+    for (std::size_t i = 0; i < times.size(); ++i) EXPECT_EQ(p.Data().camera[i].time, times[i]);
+    ExpectAt(p.Of(kLeader, 0).position, {-116.03f, 13.08f, -158.06f}, 0.01f);
+    ExpectAt(p.Of(kLeader, 1).position, {42.97f, 13.08f, 25.68f}, 0.01f);
+    const std::vector<gfx::Vec3> offsets{{-2.24f, 0, -0.06f}, {0.29f, 0, -2.23f}, {-1.95f, -0.5f, -2.28f},
+                                         {-4.49f, 0, -0.11f}, {0.57f, 0, -4.46f}};
+    // Each rolls about its own axis: the places do not change, the roll included.
+    for (float t : {0.0f, 0.72f, 0.76f, 1.0f}) {
+        for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, t), offsets[slot - 1], 0.02f);
+    }
+    for (float t : Progress(0, 1, 50)) {
+        EXPECT_EQ(p.ModeAt(t), 1);
+        ExpectAlong(p.Of(kLeader, t).nose, Heading(221), 0.3f);
+    }
+    const auto [low, high] = Heights(p, Progress());
+    EXPECT_NEAR(low, 12.58f, 0.02f);
+    EXPECT_NEAR(high, 13.08f, 0.02f);
+    for (int slot = 0; slot < 6; ++slot) {
+        EXPECT_EQ(RollDirection(p, slot, 0.667f, 0.814f), 1) << slot;
+        ExpectAlong(p.Of(slot, 0.6f).up, kUp, 0.5f);
+        ExpectAlong(p.Of(slot, 0.7406101f).up, kDown, 0.5f);
+        ExpectAlong(p.Of(slot, 0.9f).up, kUp, 0.5f);
+        ExpectSmoke(p, slot, {0, 0.3f, 0.66f}, {0.67f, 0.75f, 0.9f, 1});
+    }
+    EXPECT_LT(CameraStrayFromCentre(p), 0.01f);
+}
+
 }  // namespace

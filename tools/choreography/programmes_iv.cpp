@@ -268,8 +268,10 @@ ProgrammeFigure RollBackToArrowhead() {
     const Path leader = Flown(run);
 
     // Each roll swings the nose 20 to 22 degrees off the line of flight: the circle it rolls round
-    // has the radius that makes it fly at 20 degrees to the leader's line at the steady rate.
-    constexpr double kRollFrom = 0.38, kRollUntil = 0.79, kRamp = 0.15;
+    // has the radius that makes it fly at 20 degrees to the leader's line at the steady rate. The
+    // rolls begin and end on keys, and the nose comes up in the key's step before each roll and
+    // settles in the step after it, as a barrel roll is pulled into and out of.
+    constexpr double kStep = 1.0 / 24, kRollFrom = 9 * kStep, kRollUntil = 19 * kStep, kRamp = 0.04;
     const double steadyRate = 2 * std::numbers::pi / ((kRollUntil - kRollFrom) * (1 - kRamp));
     const double radius = speed * std::tan(20 * std::numbers::pi / 180) / steadyRate;
     const auto rollingBack = [&](const Vec3& from, const Vec3& to, double direction) -> Path {
@@ -277,10 +279,12 @@ ProgrammeFigure RollBackToArrowhead() {
         const Vec3 rim{direction * radius, 0, 0};  // a left roll circles a centre out on the left
         return [=](double t) {
             const State lead = leader(t);
-            const Eased roll = Ease((t - kRollFrom) / (kRollUntil - kRollFrom), kRamp);
-            const Vec3 base = bodyFrom + (bodyTo - bodyFrom) * roll.done;  // dropping back as it rolls
+            const double roll = Ease((t - kRollFrom) / (kRollUntil - kRollFrom), kRamp).done;
+            const double pull = Ease((t - kRollFrom + kStep) / (kRollUntil - kRollFrom + 2 * kStep),
+                                     kStep / (kRollUntil - kRollFrom + 2 * kStep)).rate;
+            const Vec3 base = bodyFrom + (bodyTo - bodyFrom) * roll;  // dropping back as it rolls
             const State centre{lead.position + ToWorld(base - rim, lead.attitude), lead.attitude};
-            return RollingAround(centre, {rim, direction * 360 * roll.done, roll.rate}, 22, 20);
+            return RollingAround(centre, {rim, direction * 360 * roll, pull}, 22, 20);
         };
     };
     const std::vector<Path> paths{leader, rollingBack({-2.08, -0.3, 0.09}, {-6.18, -0.3, -2.79}, -1),
@@ -322,7 +326,7 @@ ProgrammeFigure Delta360Turn() {
             return State{lead.position + ToWorld(body, tilt), lead.attitude};
         });
     }
-    const std::vector<SmokeInterval> circle{{0.10, 0.86}};
+    const std::vector<SmokeInterval> circle{{2.0 / 21, 18.0 / 21}};  // the keys nearest 0.10 and 0.86
     ProgrammeFigure figure = Formation(33, paths, {kNoSmoke, circle, circle, circle, circle, circle}, Centre(paths));
     figure.times = EvenTimesEndingLate(33);
     return figure;
