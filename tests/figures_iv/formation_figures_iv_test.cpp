@@ -307,4 +307,80 @@ TEST(BonTonRoll, SixRollTogetherEachAboutItsOwnAxisWithTheSmokeOff) {
     EXPECT_LT(CameraStrayFromCentre(p), 0.01f);
 }
 
+// Whether a point lies inside the picture of a camera at the ground eye looking at `target`
+// through a vertical field of view of `fovDegrees` on a 4:3 picture.
+bool InView(const gfx::Vec3& point, const gfx::Vec3& target, float fovDegrees) {
+    const gfx::Vec3 eye{60, 0.2f, -27};
+    const gfx::Vec3 ahead = Minus(target, eye), d = Minus(point, eye);
+    const float length = std::sqrt(flown::Dot(ahead, ahead));
+    const gfx::Vec3 f{ahead.x / length, ahead.y / length, ahead.z / length};
+    const float side = std::hypot(f.x, f.z);
+    const gfx::Vec3 r{f.z / side, 0, -f.x / side};
+    const gfx::Vec3 u{f.y * r.z - f.z * r.y, f.z * r.x - f.x * r.z, f.x * r.y - f.y * r.x};
+    const float depth = flown::Dot(d, f), halfHeight = std::tan(fovDegrees / 2 * gfx::kRadiansPerDegree);
+    return depth > 0 && std::fabs(flown::Dot(d, u)) <= depth * halfHeight &&
+           std::fabs(flown::Dot(d, r)) <= depth * halfHeight * 4 / 3;
+}
+
+TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
+    const Programme p(35);
+    ExpectEvenKeys(p, 1.0 / 18, 1.0555556f);
+    constexpr int kArrow = 0, kFive = 1, kSix = 2;
+    ExpectAt(p.Of(kFive, 0).position, {-210, 58, -50}, 2);
+    ExpectAt(p.Of(kSix, 0).position, {-210, 58, -50}, 2);
+    ExpectAt(p.Of(kFive, 1).position, {-284.43f, 10.36f, -290.81f}, 0.5f);
+    ExpectAt(p.Of(kSix, 1).position, {-285.51f, 12.05f, 190.81f}, 0.5f);
+    ExpectAt(p.Of(kArrow, 0).position, {-277.82f, 19.33f, -506.9f}, 0.05f);
+    ExpectAt(p.Of(kArrow, 1).position, {-110.04f, 126.54f, 109.05f}, 0.5f);
+
+    // Every path lies in a plane 57 degrees from the vertical, its top leaning towards +x:
+    // x cos 57 - y sin 57 stays put along it.
+    const float c = std::cos(57.4f * gfx::kRadiansPerDegree), s = std::sin(57.4f * gfx::kRadiansPerDegree);
+    for (int slot : {kArrow, kFive, kSix}) {
+        const auto across = [&](float t) { return p.Of(slot, t).position.x * c - p.Of(slot, t).position.y * s; };
+        for (float t : Progress(0, 1, 100)) EXPECT_NEAR(across(t), across(0), 1.5f) << slot << " at " << t;
+    }
+    // The lobes: aircraft 5 over towards +z, 6 towards -z, their tops near (-108, 124).
+    for (auto [slot, side] : {std::pair{kFive, 1.0f}, {kSix, -1.0f}}) {
+        float best = -1e9f, when = 0;
+        for (float t : Progress(0, 0.61f, 300)) {
+            if (p.Of(slot, t).Height() > best) best = p.Of(slot, t).Height(), when = t;
+        }
+        EXPECT_NEAR(p.Of(slot, when).position.x, -108, 2.5f);
+        EXPECT_NEAR(best, 124, 2.5f);
+        EXPECT_GT(p.Of(slot, when).nose.z * side, 0.9f);
+        EXPECT_GT((p.Of(slot, 0.33f).position.z + 50) * side, 60);  // the lobe bulges out to its side
+    }
+    // The aircraft point where they fly, tilted with the figure.
+    for (int slot : {kArrow, kFive, kSix}) {
+        for (float t : Progress(0.01f, 0.99f, 60)) {
+            const gfx::Vec3 step = Minus(p.Of(slot, t + 0.005f).position, p.Of(slot, t - 0.005f).position);
+            const float length = std::sqrt(flown::Dot(step, step));
+            ExpectAlong(p.Of(slot, t).nose, {step.x / length, step.y / length, step.z / length}, 8);
+        }
+    }
+    // The routine aims at a fixed point; the heart fills its wide view.
+    for (float t : Progress(0, 1, 10)) ExpectAt(p.Target(t), {-180, 80, -50}, 1e-4f);
+    for (int slot : {kFive, kSix}) {
+        for (float t : Progress(0, 0.62f, 60)) EXPECT_TRUE(InView(p.Of(slot, t).position, {-180, 80, -50}, 50)) << slot << " at " << t;
+    }
+    for (float t : Progress(0.56f, 0.72f, 20)) EXPECT_TRUE(InView(p.Of(kArrow, t).position, {-180, 80, -50}, 50)) << t;
+
+    for (int slot : {kFive, kSix}) ExpectSmoke(p, slot, {0.12f, 0.3f, 0.6f}, {0, 0.1f, 0.62f, 1});
+    ExpectSmoke(p, kArrow, {0.56f, 0.7f, 0.9f, 1}, {0, 0.5f, 0.73f, 0.88f});
+    // The camera track is programme 16's: aircraft 5's positions in its vertical plane.
+    const auto camera = p.Data().camera;
+    if (const manoeuvres::FlightData* cupid = manoeuvres::FindFlightData(16)) {
+        ASSERT_EQ(cupid->camera.size(), camera.size());
+        for (std::size_t i = 0; i < camera.size(); ++i) {
+            EXPECT_EQ(camera[i].time, cupid->camera[i].time);
+            EXPECT_EQ(camera[i].x, cupid->camera[i].x);
+            EXPECT_EQ(camera[i].y, cupid->camera[i].y);
+            EXPECT_EQ(camera[i].z, cupid->camera[i].z);
+        }
+    } else {
+        for (const auto& key : camera) EXPECT_NEAR(key.x, -82, 0.01f);
+    }
+}
+
 }  // namespace

@@ -355,9 +355,117 @@ ProgrammeFigure BonTonRoll() {
     return figure;
 }
 
+// The heart with an arrow through it as programme 16 flies it, in the vertical plane along the
+// runway side: the slant Cupid tilts it. Taken from group II's figures when they hold programme
+// 16, so that both programmes share one heart; otherwise drawn here as programme 16 is described.
+ProgrammeFigure VerticalCupid() {
+    for (ProgrammeFigure& figure : FiguresII()) {
+        if (figure.number == 16) return std::move(figure);
+    }
+    // Aircraft 5 (and 6, its mirror image about z -50): up the heart's cleft, over the top of
+    // its lobe towards -z, down the outside, in on a dive to the heart's point, and out low
+    // along the runway direction.
+    constexpr double kTop = 0.25, kDown = 0.40, kIn = 0.46, kPoint = 11.0 / 18, kPulled = 0.66, kLevel = 0.94;
+    const auto lobe = [&](double yaw, double x, const std::vector<double>& p) {
+        Flight f({x, 99, -50}, {yaw, 90, 0}, 71 / 0.11);  // from 99 to 170 by 0.11
+        f.Straight(0.11).Fly(kTop, {0, 90, 0}, p[0]).Fly(kDown, {0, 90, 0}).Fly(kIn, {0, 45, 0}, p[1]);
+        f.Straight(kPoint).Fly(kPulled, {0, p[3], 0}, p[2]).Fly(kLevel, {0, 44 - p[3], 0}).Straight(1.0);
+        return f;
+    };
+    // Over the top at 220, the point at z -50, out at height 10.6 to z 190.81.
+    const auto p = Solve(
+        [&](const std::vector<double>& q) {
+            const Flight f = lobe(180, -82, q);
+            return std::vector<double>{f.At(kTop).position.y, f.At(kPoint).position.z, f.At(1.0).position.y,
+                                       f.At(1.0).position.z};
+        },
+        {560, 650, 620, 30}, {220, -50, 10.6, 190.81});
+    // Aircraft 4, the arrow: in level from far away, a pull into a 31-degree climb through the heart.
+    const auto arrow = [](const std::vector<double>& v) {
+        Flight f({-84, 21, -506.9}, {kTowardsPlusZ, 0, 0}, v[0]);
+        f.Straight(0.39).Fly(0.61, {0, 31, 0}, v[1]).Straight(1.0);
+        return f;
+    };
+    const auto v = Solve(
+        [&](const std::vector<double>& q) {
+            const Vec3 at = arrow(q).At(1.0).position;
+            return std::vector<double>{at.y, at.z};
+        },
+        {600, 600}, {220.18, 109.05});
+    const Path five = Flown(lobe(kTowardsPlusZ, -82, p));
+    const std::vector<SmokeInterval> heart{{2.0 / 18, 11.0 / 18}}, shaft{{10.0 / 18, 13.0 / 18}, {16.0 / 18, kAlways}};
+    return {16, TimesOf(16), {{Flown(arrow(v)), shaft}, {five, heart}, {Flown(lobe(kTowardsMinusZ, -80, p)), heart}}, five};
+}
+
+// The attitude nearest `reference` among those that give the same orientation as `a`.
+Attitude Unwrapped(const Attitude& a, const Attitude& reference) {
+    const auto near = [](double angle, double target) { return angle + 360 * std::round((target - angle) / 360); };
+    const auto distance = [&](const Attitude& c) {
+        return std::fabs(c.yaw - reference.yaw) + std::fabs(c.pitch - reference.pitch) + std::fabs(c.roll - reference.roll);
+    };
+    Attitude best;
+    bool first = true;
+    for (const Attitude& c : {a, Attitude{a.yaw + 180, 180 - a.pitch, a.roll + 180}}) {
+        const Attitude shifted{near(c.yaw, reference.yaw), near(c.pitch, reference.pitch), near(c.roll, reference.roll)};
+        if (first || distance(shifted) < distance(best)) best = shifted;
+        first = false;
+    }
+    return best;
+}
+
+// The yaw, pitch and roll whose nose and canopy point along the given directions.
+Attitude AttitudeOf(const Vec3& nose, const Vec3& up, const Vec3& leftWing) {
+    constexpr double kDegrees = 180 / std::numbers::pi;
+    return {std::atan2(-nose.x, -nose.z) * kDegrees, std::asin(std::fmax(-1.0, std::fmin(1.0, nose.y))) * kDegrees,
+            std::atan2(leftWing.y, up.y) * kDegrees};
+}
+
+// A path turned bodily about the z axis: its positions about `pivot` (then moved to `to`), and
+// its aircraft with them. The angles follow on from those a moment before, so they run on
+// without jumps as the keys need.
+Path TurnedAboutZ(Path path, double degrees, Vec3 pivot, Vec3 to, double from) {
+    return [path = std::move(path), degrees, pivot, to, from](double t) {
+        const Attitude turn{0, 0, -degrees};  // a roll of the world about z, the top towards +x for positive degrees
+        const auto turned = [&](double u) {
+            const State s = path(u);
+            const Vec3 nose = ToWorld(NoseDirection(s.attitude), turn);
+            const Vec3 up = ToWorld(ToWorld({0, 1, 0}, s.attitude), turn);
+            const Vec3 left = ToWorld(ToWorld({1, 0, 0}, s.attitude), turn);
+            return State{to + ToWorld(s.position - pivot, turn), AttitudeOf(nose, up, left)};
+        };
+        constexpr double kStep = 0.02;
+        State state = turned(from);
+        for (double u = from; u < t;) {
+            u = std::fmin(t, u + kStep);
+            const State next = turned(u);
+            state = {next.position, Unwrapped(next.attitude, state.attitude)};
+        }
+        return state;
+    };
+}
+
+// Slant Cupid: programme 16's heart and arrow drawn in a plane tilted from the vertical, its top
+// leaning towards +x, with the same key times and smoke; aircraft 5 draws the lobe aircraft 6
+// draws in programme 16, and the other way round. The camera track stays programme 16's.
+ProgrammeFigure SlantCupid() {
+    const ProgrammeFigure vertical = VerticalCupid();
+    // The tilt that carries the arrow's climb in programme 16, from (-84, 21) to (-84, 220.18),
+    // onto this one's, from (-277.82, 19.33) to (-110.04, 126.54): 57.4 degrees.
+    const Vec3 pivot{-84, 21, 0}, to{-277.82, 19.33, 0};
+    const Vec3 climb = Vec3{-110.04, 126.54, 0} - to;
+    const double tilt = std::atan2(climb.x, climb.y) * 180 / std::numbers::pi;
+    const double from = vertical.times.front() - 0.05;
+    ProgrammeFigure figure{35, vertical.times, {}, vertical.camera};
+    for (std::size_t slot : {0, 2, 1}) {
+        const AircraftFigure& flown = vertical.aircraft[slot];
+        figure.aircraft.push_back({TurnedAboutZ(flown.path, tilt, pivot, to, from), vertical.aircraft[figure.aircraft.size()].smoke});
+    }
+    return figure;
+}
+
 }  // namespace
 
 std::vector<ProgrammeFigure> FiguresIV() { return {Corkscrew(),          DeltaLoop(),    LevelOpener(), InvertedRoll(),
-            TrailToDiamondRoll(), RollBackToArrowhead(), Delta360Turn(), BonTonRoll()}; }
+            TrailToDiamondRoll(), RollBackToArrowhead(), Delta360Turn(), BonTonRoll(), SlantCupid()}; }
 
 }  // namespace choreography
