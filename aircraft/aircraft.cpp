@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
-#include "scene/d3dx.h"
+#include "scene/resource_cache.h"
 
 namespace aircraft {
 namespace {
@@ -85,20 +85,23 @@ Aircraft::Aircraft() = default;
 Aircraft::~Aircraft() = default;
 
 scene::HResult Aircraft::Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount,
-                              const Keyframe* track) {
+                              const Keyframe* track, scene::ResourceCache* shared) {
     keys.clear();
     if (track && keyCount > 0) keys.assign(track, track + keyCount);
-    return LoadModel(device, aircraftNumber, gearDown);
+    scene::ResourceCache own(device);
+    scene::ResourceCache& cache = shared && shared->MakesFor(device) ? *shared : own;
+    if (platform::Failed(LoadModel(cache, aircraftNumber, gearDown))) return platform::kFail;
+    smokeTrail.Init(device, &cache);
+    return platform::kOk;
 }
 
-scene::HResult Aircraft::LoadModel(scene::Device& device, int aircraftNumber, bool gearDown) {
+scene::HResult Aircraft::LoadModel(scene::ResourceCache& cache, int aircraftNumber, bool gearDown) {
     materials.clear();
     textures.clear();
     mesh.reset();
 
     std::vector<scene::MeshMaterial> loaded;
-    if (platform::Failed(scene::LoadMeshFromXResource(device, gearDown ? kGearDownMesh : kCleanMesh, loaded, mesh)) ||
-        !mesh) {
+    if (platform::Failed(cache.LoadMesh(gearDown ? kGearDownMesh : kCleanMesh, loaded, mesh)) || !mesh) {
         mesh.reset();
         platform::ShowMessage(gearDown ? "Could not find KZd.x" : "Could not find KZ.x");
         return platform::kFail;
@@ -113,13 +116,11 @@ scene::HResult Aircraft::LoadModel(scene::Device& device, int aircraftNumber, bo
 
         const int resource = TextureResource(loaded[j].textureFilename, aircraftNumber);
         if (resource == 0) continue;
-        if (platform::Failed(scene::CreateTextureFromResource(device, resource, textures[j]))) {
+        if (platform::Failed(cache.LoadTexture(resource, textures[j]))) {
             textures[j].reset();
             platform::ShowMessage("Could not find texture map");
         }
     }
-
-    smokeTrail.Init(device);
     return platform::kOk;
 }
 

@@ -12,6 +12,7 @@
 #include "aircraft/smoke_trail.h"
 #include "gfx/math.h"
 #include "scene/device.h"
+#include "scene/resource_cache.h"
 
 namespace aircraft {
 
@@ -42,7 +43,9 @@ public:
     // Copies the track, then loads the gear-down or clean model with its textures (the livery
     // texture is that of `aircraftNumber`, 1 to 6) and makes the smoke trail ready. kFail when
     // the model cannot be loaded; the track is kept and the aircraft still flies, unseen.
-    scene::HResult Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount, const Keyframe* track);
+    // Aircraft loaded through one `shared` cache share their model and common textures.
+    scene::HResult Init(scene::Device& device, int aircraftNumber, bool gearDown, int keyCount, const Keyframe* track,
+                        scene::ResourceCache* shared = nullptr);
 
     // Places the aircraft at progress t, sets the device's world transform and emits this
     // frame's smoke. positionMode 1 moves in straight lines between samples, anything else on
@@ -64,13 +67,13 @@ public:
     static constexpr gfx::Vec3 kNozzleOffset{-0.046f, -0.028f, 0.425f};
 
 private:
-    scene::HResult LoadModel(scene::Device& device, int aircraftNumber, bool gearDown);
+    scene::HResult LoadModel(scene::ResourceCache& cache, int aircraftNumber, bool gearDown);
 
     // Declared in reverse order of release: materials, textures, mesh, track, smoke trail.
     SmokeTrail smokeTrail;
     std::vector<Keyframe> keys;
-    std::unique_ptr<scene::Mesh> mesh;
-    std::vector<std::unique_ptr<scene::Texture>> textures;  // one per material; null where untextured
+    std::shared_ptr<scene::Mesh> mesh;
+    std::vector<std::shared_ptr<scene::Texture>> textures;  // one per material; null where untextured
     std::vector<scene::Material> materials;                 // one per subset of `mesh`
     gfx::Vec3 lastEmitPoint = kNoEmitPoint;
 };

@@ -5,7 +5,7 @@
 
 #include "platform/message_box.h"
 #include "platform/random.h"
-#include "scene/d3dx.h"
+#include "scene/resource_cache.h"
 
 namespace aircraft {
 namespace {
@@ -89,7 +89,7 @@ int SmokeAmount() { return smokeAmount; }
 
 SmokeTrail::SmokeTrail() = default;
 
-void SmokeTrail::Init(scene::Device& device) {
+void SmokeTrail::Init(scene::Device& device, scene::ResourceCache* shared) {
     smokeMaterial = {};
     smokeMaterial.diffuse = smokeMaterial.ambient = smokeMaterial.emissive = {1.0f, 1.0f, 1.0f, 1.0f};
     smokeTexture.reset();
@@ -110,7 +110,9 @@ void SmokeTrail::Init(scene::Device& device) {
     std::memcpy(vertices.data(), kQuad, sizeof kQuad);
     quad->Unlock();
 
-    if (platform::Failed(scene::CreateTextureFromResource(device, kSmokeTextureResource, smokeTexture))) {
+    scene::ResourceCache own(device);
+    scene::ResourceCache& cache = shared && shared->MakesFor(device) ? *shared : own;
+    if (platform::Failed(cache.LoadTexture(kSmokeTextureResource, smokeTexture))) {
         smokeTexture.reset();
         platform::ShowMessage("Could not find smoke texture map");
     }

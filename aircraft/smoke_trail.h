@@ -13,6 +13,7 @@
 #include "aircraft/depth_order.h"
 #include "gfx/math.h"
 #include "scene/device.h"
+#include "scene/resource_cache.h"
 
 namespace aircraft {
 
@@ -46,8 +47,9 @@ public:
     SmokeTrail& operator=(const SmokeTrail&) = delete;
 
     // Makes the quad, the material and the puff texture. Without a quad the trail draws
-    // nothing; without the texture it draws plain quads.
-    void Init(scene::Device& device);
+    // nothing; without the texture it draws plain quads. Trails started through one `shared`
+    // cache share the texture.
+    void Init(scene::Device& device, scene::ResourceCache* shared = nullptr);
 
     // One frame's smoke: a puff at the nozzle point and, when there is a previous emission point
     // (not kNoEmitPoint), puffs filling the gap between the two.
@@ -73,7 +75,7 @@ private:
     void DrawPuff(scene::Device& device, const SmokeParticle& puff, std::uint32_t now, const gfx::Matrix& billboard);
     const gfx::Matrix& BillboardFor(const gfx::Matrix& view);
 
-    std::unique_ptr<scene::Texture> smokeTexture;
+    std::shared_ptr<scene::Texture> smokeTexture;
     std::unique_ptr<scene::VertexBuffer> quad;
     std::array<SmokeParticle, kCapacity> particles;
     std::uint32_t particleCount = 0;

@@ -165,33 +165,61 @@ unsigned RoundUpToPowerOfTwo(unsigned n) {
     return p;
 }
 
-// Separable: rows first into a float buffer, then columns.
+namespace {
+
+// Every tap's weights in one array: output pixel i reads `count[i]` source pixels from
+// `first[i]`, weighted by weights[offset[i]...].
+struct FlatTaps {
+    std::vector<unsigned> first, count, offset;
+    std::vector<float> weights;
+
+    explicit FlatTaps(const std::vector<Tap>& taps) {
+        for (const Tap& tap : taps) {
+            first.push_back(tap.first);
+            count.push_back(unsigned(tap.weights.size()));
+            offset.push_back(unsigned(weights.size()));
+            weights.insert(weights.end(), tap.weights.begin(), tap.weights.end());
+        }
+    }
+};
+
+// One source row filtered across into `out` (width x 4 floats, zero on entry).
+void FilterRow(const std::uint8_t* source, const FlatTaps& taps, float* out) {
+    for (size_t x = 0; x < taps.first.size(); ++x, out += 4) {
+        const std::uint8_t* p = source + size_t{taps.first[x]} * 4;
+        const float* w = &taps.weights[taps.offset[x]];
+        for (unsigned k = 0, n = taps.count[x]; k < n; ++k, p += 4) {
+            const float weight = w[k];
+            for (int c = 0; c < 4; ++c) out[c] += weight * p[c];
+        }
+    }
+}
+
+}  // namespace
+
+// Separable: rows first into a float buffer, then whole rows of that buffer summed down the
+// columns, which keeps the inner loop running along memory.
 Image ResizeImage(const Image& image, unsigned width, unsigned height) {
     if (width == image.width && height == image.height) return image;
     Image out{width, height, std::vector<std::uint8_t>(size_t{width} * height * 4)};
     if (image.pixels.empty() || width == 0 || height == 0) return out;
-    const std::vector<Tap> across = TentTaps(image.width, width), down = TentTaps(image.height, height);
-    std::vector<float> rows(size_t{width} * image.height * 4);
-    for (unsigned y = 0; y < image.height; ++y) {
-        for (unsigned x = 0; x < width; ++x) {
-            float* sum = &rows[(size_t{y} * width + x) * 4];
-            const Tap& tap = across[x];
-            for (size_t k = 0; k < tap.weights.size(); ++k) {
-                const std::uint8_t* p = image.Pixel(tap.first + unsigned(k), y);
-                for (int c = 0; c < 4; ++c) sum[c] += tap.weights[k] * p[c];
-            }
-        }
-    }
+    const FlatTaps across(TentTaps(image.width, width)), down(TentTaps(image.height, height));
+    const size_t rowFloats = size_t{width} * 4;
+    std::vector<float> rows(rowFloats * image.height);
+    for (unsigned y = 0; y < image.height; ++y) FilterRow(image.Pixel(0, y), across, &rows[y * rowFloats]);
+    std::vector<float> sum(rowFloats);
     for (unsigned y = 0; y < height; ++y) {
-        const Tap& tap = down[y];
-        for (unsigned x = 0; x < width; ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            for (size_t k = 0; k < tap.weights.size(); ++k) {
-                const float* p = &rows[(size_t{tap.first + unsigned(k)} * width + x) * 4];
-                for (int c = 0; c < 4; ++c) sum[c] += tap.weights[k] * p[c];
-            }
-            std::uint8_t* q = &out.pixels[(size_t{y} * width + x) * 4];
-            for (int c = 0; c < 4; ++c) q[c] = std::uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));  // weights are >= 0
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        const float* w = &down.weights[down.offset[y]];
+        for (unsigned k = 0; k < down.count[y]; ++k) {
+            const float weight = w[k];
+            const float* row = &rows[(down.first[y] + k) * rowFloats];
+            float* total = sum.data();
+            for (size_t i = 0; i < rowFloats; ++i) total[i] += weight * row[i];
+        }
+        std::uint8_t* q = &out.pixels[y * rowFloats];
+        for (size_t i = 0; i < rowFloats; ++i) {
+            q[i] = std::uint8_t(std::min(std::max(sum[i] + 0.5f, 0.0f), 255.0f));  // min/max: no branches
         }
     }
     return out;
@@ -202,17 +230,17 @@ namespace {
 // The next smaller level: 2 x 2 box average, or 2 x 1 once one side has reached 1.
 Image HalveImage(const Image& image) {
     const unsigned w = std::max(1u, image.width / 2), h = std::max(1u, image.height / 2);
-    const unsigned stepX = image.width > 1 ? 1 : 0, stepY = image.height > 1 ? 1 : 0;
+    const size_t nextPixel = image.width > 1 ? 4 : 0;
+    const size_t nextRow = image.height > 1 ? size_t{image.width} * 4 : 0;
     Image out{w, h, std::vector<std::uint8_t>(size_t{w} * h * 4)};
+    std::uint8_t* q = out.pixels.data();
     for (unsigned y = 0; y < h; ++y) {
-        for (unsigned x = 0; x < w; ++x) {
-            const unsigned sx = x * 2, sy = y * 2;
-            const std::uint8_t* a = image.Pixel(sx, sy);
-            const std::uint8_t* b = image.Pixel(sx + stepX, sy);
-            const std::uint8_t* c = image.Pixel(sx, sy + stepY);
-            const std::uint8_t* d = image.Pixel(sx + stepX, sy + stepY);
-            std::uint8_t* q = &out.pixels[(size_t{y} * w + x) * 4];
-            for (int k = 0; k < 4; ++k) q[k] = std::uint8_t((a[k] + b[k] + c[k] + d[k] + 2) / 4);
+        const std::uint8_t* a = image.Pixel(0, y * 2);
+        for (unsigned x = 0; x < w; ++x, a += nextPixel * 2) {
+            const std::uint8_t* c = a + nextRow;
+            for (size_t k = 0; k < 4; ++k, ++q) {
+                *q = std::uint8_t((a[k] + a[k + nextPixel] + c[k] + c[k + nextPixel] + 2) / 4);
+            }
         }
     }
     return out;

@@ -75,10 +75,12 @@ scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, fl
 // the models are loaded, so loading does not eat into the programme.
 void Manoeuvre::Start(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound) {
     duration = programme.duration;
+    scene::ResourceCache formationModels(device);  // one model and one set of common textures
     for (int slot = 0; slot < programme.aircraftCount; ++slot) {
         const auto track = data.tracks[static_cast<std::size_t>(slot)];
         aircraft[static_cast<std::size_t>(slot)].Init(device, programme.aircraftNumbers[static_cast<std::size_t>(slot)],
-                                                      programme.gearDown, static_cast<int>(track.size()), track.data());
+                                                      programme.gearDown, static_cast<int>(track.size()), track.data(),
+                                                      &formationModels);
     }
     const auto camera = data.camera.empty() ? data.tracks[0] : data.camera;
     cameraKeys.assign(camera.begin(), camera.end());

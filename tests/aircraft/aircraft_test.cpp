@@ -48,9 +48,11 @@ protected:
         platform::SeedRand(1);
     }
 
-    std::unique_ptr<Aircraft> MakeAircraft(int number, bool gearDown, scene::HResult* result = nullptr) {
+    std::unique_ptr<Aircraft> MakeAircraft(int number, bool gearDown, scene::HResult* result = nullptr,
+                                           scene::ResourceCache* shared = nullptr) {
         auto plane = std::make_unique<Aircraft>();
-        const scene::HResult r = plane->Init(device, number, gearDown, static_cast<int>(track.size()), track.data());
+        const scene::HResult r =
+            plane->Init(device, number, gearDown, static_cast<int>(track.size()), track.data(), shared);
         if (result) *result = r;
         return plane;
     }
@@ -191,6 +193,41 @@ TEST_F(AircraftTest, ReleasesEverythingItMade) {
     EXPECT_EQ(device.LiveMeshes(), 0u);
     EXPECT_EQ(device.LiveTextures(), 0u);
     EXPECT_EQ(device.LiveVertexBuffers(), 0u);
+}
+
+TEST_F(AircraftTest, AFormationLoadedThroughOneCacheSharesItsModelAndCommonTextures) {
+    std::vector<std::unique_ptr<Aircraft>> formation;
+    {
+        scene::ResourceCache shared(device);
+        for (int number = 1; number <= 3; ++number) formation.push_back(MakeAircraft(number, false, nullptr, &shared));
+    }
+    EXPECT_EQ(device.LiveMeshes(), 1u);
+    EXPECT_EQ(device.LiveTextures(), 8u) << "four common textures, three liveries, one puff";
+    formation.erase(formation.begin(), formation.begin() + 2);  // the last one keeps what it shares
+    formation[0]->Draw(device);
+    EXPECT_EQ(DrawnTextureWidths(), (std::vector<unsigned>{1, 2, 4, 8, 64, 0}));
+    formation.clear();
+    EXPECT_EQ(device.LiveMeshes(), 0u);
+    EXPECT_EQ(device.LiveTextures(), 0u);
+}
+
+TEST_F(AircraftTest, ASharedCacheStillReportsAMissingTextureToEveryAircraft) {
+    resources.Hide(ResourceType::kRCDATA, 149);
+    resources.Hide(ResourceType::kRCDATA, 226);
+    scene::ResourceCache shared(device);
+    std::vector<std::unique_ptr<Aircraft>> formation;
+    for (int number = 1; number <= 2; ++number) formation.push_back(MakeAircraft(number, false, nullptr, &shared));
+    EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"Could not find texture map", "Could not find smoke texture map",
+                                                             "Could not find texture map", "Could not find smoke texture map"}));
+}
+
+TEST_F(AircraftTest, ACacheOfAnotherDeviceIsNotUsed) {
+    scene::RecordingDevice other;
+    scene::ResourceCache foreign(other);
+    auto plane = MakeAircraft(1, false, nullptr, &foreign);
+    EXPECT_EQ(other.LiveTextures(), 0u);
+    EXPECT_EQ(device.LiveTextures(), 6u);
+    EXPECT_EQ(device.LiveMeshes(), 1u);
 }
 
 }  // namespace

@@ -264,6 +264,19 @@ TEST_F(ManoeuvreSmokeTest, APuffWhoseAgeEqualsItsLifetimeIsNotDrawn) {
     EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 0u);
 }
 
+TEST_F(ManoeuvreSmokeTest, TheFormationLoadsItsModelAndPuffTextureOnce) {
+    TestProgramme p(22, 20000);
+    {
+        Manoeuvre m(p.info, p.data);
+        m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
+        EXPECT_EQ(device.Count(CallKind::kCreateMesh), 1u);
+        EXPECT_EQ(device.Count(CallKind::kCreateTexture), 1u);
+        EXPECT_EQ(device.LiveVertexBuffers(), 6u) << "each trail keeps its own quad";
+    }
+    EXPECT_EQ(device.LiveMeshes(), 0u);
+    EXPECT_EQ(device.LiveTextures(), 0u);
+}
+
 TEST_F(ManoeuvreSmokeTest, MergedSmokeIsDrawnFarthestFirstAcrossTheFormation) {
     TestProgramme p(22, 20000);
     Manoeuvre m(p.info, p.data);

@@ -33,7 +33,7 @@ std::size_t BytesInUse() {
 #ifdef VANTARO_ASAN
     return __sanitizer_get_current_allocated_bytes();
 #else
-    return mallinfo2().uordblks;
+    return mallinfo2().uordblks;  // exact only with glibc's per-thread cache off: see CMakeLists.txt
 #endif
 }
 
