@@ -41,9 +41,9 @@ Eased Ease(double u, double ramp) {
 // leader's line of flight. While it rolls, the nose leads the way it moves round by up to the
 // given yaw and pitch: up where it moves up, right where it moves right.
 struct RollingPlace {
-    Vec3 place;         // in the rolled frame
-    double roll;        // degrees rolled so far
-    double lead;        // 0 to 1: how strongly the nose leads, from the rate of roll
+    Vec3 place;   // in the rolled frame
+    double roll;  // degrees rolled so far
+    double lead;  // 0 to 1: how strongly the nose leads, from the rate of roll
 };
 State RollingAround(const State& leader, const RollingPlace& r, double yawLead, double pitchLead) {
     constexpr double kRadians = std::numbers::pi / 180;
@@ -69,6 +69,19 @@ void FlyEased(Flight& f, double until, Attitude change, double ramp, const std::
         f.Fly(from + length * marks[i], {change.yaw * share, change.pitch * share, change.roll * share},
               speedAt(marks[i]));
     }
+}
+
+// The flight `fly` makes with the two numbers (speeds, mostly) that bring it to `end` in the two
+// coordinates named, found from a first guess.
+Flight Reaching(const std::function<Flight(double, double)>& fly, double Vec3::*first, double Vec3::*second,
+                const Vec3& end, std::pair<double, double> guess) {
+    const auto v = Solve(
+        [&](const std::vector<double>& q) {
+            const Vec3 at = fly(q[0], q[1]).At(1.0).position;
+            return std::vector<double>{at.*first, at.*second};
+        },
+        {guess.first, guess.second}, {end.*first, end.*second});
+    return fly(v[0], v[1]);
 }
 
 // Flies legs between the given progress values, each changing the attitude by what `attitudeAt`
@@ -100,7 +113,7 @@ ProgrammeFigure InvertedRoll() {
     return Solo(30, f, kSmokeThroughout, EvenTimesEndingLate(30));
 }
 
-// Corkscrew: the pair runs in towards the crowd's right; the leader half-rolls onto its back and
+// Corkscrew: the pair runs in towards +x and -z; the leader half-rolls onto its back and
 // flies straight while its wingman rolls round it, close and continuously, nearly four times.
 // Then the leader rolls on into a left bank and the pair turns back through half a circle.
 ProgrammeFigure Corkscrew() {
@@ -117,13 +130,7 @@ ProgrammeFigure Corkscrew() {
         return f;
     };
     // The cruising and turning speeds that bring the leader to its end point.
-    const auto speeds = Solve(
-        [&](const std::vector<double>& v) {
-            const Vec3 at = fly(v[0], v[1]).At(1.0).position;
-            return std::vector<double>{at.x, at.z};
-        },
-        {700, 700}, {end.x, end.z});
-    const Path leader = Flown(fly(speeds[0], speeds[1]));
+    const Path leader = Flown(Reaching(fly, &Vec3::x, &Vec3::z, end, {700, 700}));
 
     // The wingman keeps its place on the leader's left and behind, in a frame rolled by its own
     // roll: 1380 degrees to the right from 0.05 to 0.73, which leaves it in the leader's 60-degree
@@ -257,7 +264,7 @@ Path Holding(const Path& leader, double when, const Vec3& worldOffset) {
     return InFormation(leader, {{when, BodyOffset(leader, when, worldOffset)}});
 }
 
-// Roll-back to arrowhead: a diamond runs in level towards the crowd's left; the two wing
+// Roll-back to arrowhead: a diamond runs in level towards +x and +z; the two wing
 // aircraft barrel-roll outwards, the left one to the left and the right one to the right, and
 // fall back behind the box aircraft into an arrowhead.
 ProgrammeFigure RollBackToArrowhead() {
@@ -307,13 +314,7 @@ ProgrammeFigure Delta360Turn() {
         return f;
     };
     // The run-in speed and the speed the turn builds up to, which bring the leader to its end.
-    const auto speeds = Solve(
-        [&](const std::vector<double>& v) {
-            const Vec3 at = fly(v[0], v[1]).At(1.0).position;
-            return std::vector<double>{at.x, at.z};
-        },
-        {600, 850}, {end.x, end.z});
-    const Path leader = Flown(fly(speeds[0], speeds[1]));
+    const Path leader = Flown(Reaching(fly, &Vec3::x, &Vec3::z, end, {600, 850}));
     // The delta's plane banks less than the aircraft: the outer wing aircraft, 2.06 out, rise
     // and sink 1.5 at the full bank.
     static const double kTiltShare = std::asin(1.5 / 2.065) * 180 / std::numbers::pi / kBank;
@@ -332,7 +333,7 @@ ProgrammeFigure Delta360Turn() {
     return figure;
 }
 
-// Bon-ton roll: six pass level towards the crowd's left with smoke, stop the smoke and all roll
+// Bon-ton roll: six pass level towards +x and +z with smoke, stop the smoke and all roll
 // once to the right together, each about its own axis, a quarter turn per key.
 ProgrammeFigure BonTonRoll() {
     const std::vector<float> times{-0.03678784f, 0, 0.6662272f, 0.7033631f, 0.7406101f,
@@ -381,20 +382,15 @@ ProgrammeFigure VerticalCupid() {
         },
         {560, 650, 620, 30}, {220, -50, 10.6, 190.81});
     // Aircraft 4, the arrow: in level from far away, a pull into a 31-degree climb through the heart.
-    const auto arrow = [](const std::vector<double>& v) {
-        Flight f({-84, 21, -506.9}, {kTowardsPlusZ, 0, 0}, v[0]);
-        f.Straight(0.39).Fly(0.61, {0, 31, 0}, v[1]).Straight(1.0);
+    const auto arrow = [](double run, double climb) {
+        Flight f({-84, 21, -506.9}, {kTowardsPlusZ, 0, 0}, run);
+        f.Straight(0.39).Fly(0.61, {0, 31, 0}, climb).Straight(1.0);
         return f;
     };
-    const auto v = Solve(
-        [&](const std::vector<double>& q) {
-            const Vec3 at = arrow(q).At(1.0).position;
-            return std::vector<double>{at.y, at.z};
-        },
-        {600, 600}, {220.18, 109.05});
-    const Path five = Flown(lobe(kTowardsPlusZ, -82, p));
+    const Path four = Flown(Reaching(arrow, &Vec3::y, &Vec3::z, {-84, 220.18, 109.05}, {600, 600}));
+    const Path five = Flown(lobe(kTowardsPlusZ, -82, p)), six = Flown(lobe(kTowardsMinusZ, -80, p));
     const std::vector<SmokeInterval> heart{{2.0 / 18, 11.0 / 18}}, shaft{{10.0 / 18, 13.0 / 18}, {16.0 / 18, kAlways}};
-    return {16, TimesOf(16), {{Flown(arrow(v)), shaft}, {five, heart}, {Flown(lobe(kTowardsMinusZ, -80, p)), heart}}, five};
+    return {16, TimesOf(16), {{four, shaft}, {five, heart}, {six, heart}}, five};
 }
 
 // The attitude nearest `reference` among those that give the same orientation as `a`.
@@ -465,7 +461,9 @@ ProgrammeFigure SlantCupid() {
 
 }  // namespace
 
-std::vector<ProgrammeFigure> FiguresIV() { return {Corkscrew(),          DeltaLoop(),    LevelOpener(), InvertedRoll(),
-            TrailToDiamondRoll(), RollBackToArrowhead(), Delta360Turn(), BonTonRoll(), SlantCupid()}; }
+std::vector<ProgrammeFigure> FiguresIV() {
+    return {Corkscrew(),         DeltaLoop(),    LevelOpener(), InvertedRoll(), TrailToDiamondRoll(),
+            RollBackToArrowhead(), Delta360Turn(), BonTonRoll(),  SlantCupid()};
+}
 
 }  // namespace choreography
