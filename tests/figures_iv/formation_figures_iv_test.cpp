@@ -328,10 +328,11 @@ TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
     constexpr int kArrow = 0, kFive = 1, kSix = 2;
     ExpectAt(p.Of(kFive, 0).position, {-210, 58, -50}, 2);
     ExpectAt(p.Of(kSix, 0).position, {-210, 58, -50}, 2);
-    ExpectAt(p.Of(kFive, 1).position, {-284.43f, 10.36f, -290.81f}, 0.5f);
-    ExpectAt(p.Of(kSix, 1).position, {-285.51f, 12.05f, 190.81f}, 0.5f);
+    // The heart is programme 16's, whose low ends are only given as "height 10": a unit of room.
+    ExpectAt(p.Of(kFive, 1).position, {-284.43f, 10.36f, -290.81f}, 1);
+    ExpectAt(p.Of(kSix, 1).position, {-285.51f, 12.05f, 190.81f}, 1);
     ExpectAt(p.Of(kArrow, 0).position, {-277.82f, 19.33f, -506.9f}, 0.05f);
-    ExpectAt(p.Of(kArrow, 1).position, {-110.04f, 126.54f, 109.05f}, 0.5f);
+    ExpectAt(p.Of(kArrow, 1).position, {-110.04f, 126.54f, 109.05f}, 1);
 
     // Every path lies in a plane 57 degrees from the vertical, its top leaning towards +x:
     // x cos 57 - y sin 57 stays put along it.
