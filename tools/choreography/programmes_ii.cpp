@@ -148,7 +148,7 @@ ProgrammeFigure LetterEight() {
     const std::vector<Path> paths = {leader, wing[1], wing[2], Handover(own, joining, kJoin, kJoin + 2 * kStep)};
 
     const Path all = Centre(paths), three = Centre({paths[0], paths[1], paths[2]});
-    const Path camera = Handover(Handover(Handover(all, paths[3], kStep, 3 * kStep), three, 11 * kStep, 13 * kStep),
+    const Path camera = Handover(Handover(Handover(all, paths[3], kStep, 3 * kStep), three, 11 * kStep, 12 * kStep),
                                  all, 23 * kStep, 26 * kStep);
     const std::vector<SmokeInterval> wingSmoke{{kStep, 26 * kStep}};
     return Formation(13, paths,
