@@ -16,7 +16,9 @@ gfx::Vec3 Heading(float yaw) {
 
 std::vector<float> Progress(float from, float until, int steps) {
     std::vector<float> t;
-    for (int i = 0; i <= steps; ++i) t.push_back(from + (until - from) * static_cast<float>(i) / static_cast<float>(steps));
+    for (int i = 0; i <= steps; ++i) {
+        t.push_back(from + (until - from) * static_cast<float>(i) / static_cast<float>(steps));
+    }
     return t;
 }
 
@@ -65,7 +67,8 @@ void ExpectSmoke(const Programme& p, int slot, std::initializer_list<float> on, 
 bool InPicture(const Programme& p, int number, int slot, float t, float margin) {
     const gfx::Vec3 eye{60.0f, 0.2f, -27.0f};
     const gfx::Matrix view = gfx::MatrixLookAtLH(eye, p.Target(t), {0, 1, 0});
-    const gfx::Matrix projection = gfx::MatrixPerspectiveFovLH(manoeuvres::FindProgramme(number)->Routine().fovY, 4.0f / 3.0f, 13.0f, 1000.0f);
+    const float lens = manoeuvres::FindProgramme(number)->Routine().fovY;
+    const gfx::Matrix projection = gfx::MatrixPerspectiveFovLH(lens, 4.0f / 3.0f, 13.0f, 1000.0f);
     const gfx::Vec3 clip = gfx::Vec3TransformCoord(p.Of(slot, t).position, gfx::MatrixMultiply(view, projection));
     const float edge = 1.0f - margin;
     return std::fabs(clip.x) <= edge && std::fabs(clip.y) <= edge && clip.z > 0 && clip.z < 1;

@@ -141,7 +141,9 @@ TEST(LetterEight, ThreeFlyARightCircleWhileNumberFourDrawsTheOtherLoopAndRejoins
 
     // The camera: on the formation's centre, then on number 4 through its circle, and back.
     EXPECT_LT(Distance(p.Target(0), CentreAt(p, 0)), 0.05f);
-    for (float t : Progress(4.0f / 27, 10.0f / 27, 30)) EXPECT_LT(Distance(p.Target(t), p.Of(3, t).position), 1.6f) << t;
+    for (float t : Progress(4.0f / 27, 10.0f / 27, 30)) {
+        EXPECT_LT(Distance(p.Target(t), p.Of(3, t).position), 1.6f) << t;
+    }
     for (float t : Progress(12.5f / 27, 23.0f / 27, 30)) EXPECT_TRUE(InPicture(p, 13, kLeader, t)) << t;
     EXPECT_LT(Distance(p.Target(1), CentreAt(p, 1)), 0.05f);
 }

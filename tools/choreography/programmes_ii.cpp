@@ -47,7 +47,9 @@ ProgrammeFigure TurnAndLoop() {
     constexpr double kPullIn = 10;  // degrees of pitch by the time the turn is done: the pull builds up
     // Over the top where the rest of the loop keeps one pitch rate.
     constexpr double kTop = (180 * kLevel + (180 - kPullIn) * kLoopOut) / (360 - kPullIn);
-    constexpr double kSpeed = 354.45, kTurnSpeed = 684.16, kLoopSpeed = 745.67, kTopSpeed = 585.64, kExitSpeed = 786.78;
+    // Speeds fitted so that the loop tops out at 102 and the pass ends at (1.5, 13.75, 5.98).
+    constexpr double kSpeed = 354.45, kTurnSpeed = 684.16, kLoopSpeed = 745.67, kTopSpeed = 585.64,
+                     kExitSpeed = 786.78;
     Flight f({-1, 12, -85.94}, {kTowardsPlusZ, 0, 0}, kSpeed);
     f.Straight(kTurnIn)
         .Fly(kBanked, {kTurnRate * kStep / 2, 0, -65}, kTurnSpeed)
@@ -59,7 +61,6 @@ ProgrammeFigure TurnAndLoop() {
     return Solo(18, f, {{-kAlways, kLoopOut}});
 }
 
-
 // Change-over loop: four in trail run in heading -x, fly three quarters of a loop into a
 // vertical dive, turn a quarter to the right on the down line, pull out heading +z and come
 // out as a diamond; the leader's smoke stops a third of the way up the loop.
@@ -68,6 +69,8 @@ ProgrammeFigure ChangeOverLoop() {
     constexpr double kPullUp = 7 * kStep, kTop = 15 * kStep, kTurnIn = 18 * kStep, kDown = 19 * kStep,
                      kTurned = 20 * kStep, kLevel = 25 * kStep;
     constexpr double kLoopRate = 270 / (kDown - kPullUp);
+    // Speeds fitted so that the loop tops out at 174.8 with the trail's last aircraft, and the
+    // pull-out ends at (-49.49, 14.99, 141.55).
     constexpr double kRunIn = 820.05, kTopSpeed = 854.1, kDiveSpeed = 647.81, kOutSpeed = 873.65,
                      kEndSpeed = 859.76;
     Flight lead({91.28, 15, -40}, {kTowardsMinusX, 0, 0}, kRunIn);
@@ -90,7 +93,6 @@ ProgrammeFigure ChangeOverLoop() {
     return Formation(11, paths, {{{-kAlways, 9 * kStep}}, others, others, others}, Centre(paths));
 }
 
-
 // Half slow roll: a pair runs in along the crowd line, rolls slowly onto its back, flies
 // inverted and rolls back upright quickly. The keys bunch in the rolls.
 ProgrammeFigure HalfSlowRoll() {
@@ -112,7 +114,7 @@ ProgrammeFigure HalfSlowRoll() {
 
 // Letter eight: the leader and its wingmen fly one wide right-hand circle while number 4
 // breaks the other way into a tight left-hand circle, drawing the other loop of the eight,
-// reverses and comes round inside the big circle to slip back into its place.
+// reverses and chases round the outside of the big circle to slip back into its place.
 ProgrammeFigure LetterEight() {
     constexpr double kStep = 1.0 / 27;
     constexpr double kSpeed = 501.17;
@@ -142,14 +144,15 @@ ProgrammeFigure LetterEight() {
     // Catching up from behind and outside, number 4 closes in on its place in the leader's frame.
     constexpr double kJoin = 21 * kStep;
     const Path own = Flown(breakaway);
-    const Path joining = InFormation(leader, {{kJoin, BodyOffset(leader, kJoin, own(kJoin).position - leader(kJoin).position)},
+    const Vec3 caughtUp = own(kJoin).position - leader(kJoin).position;
+    const Path joining = InFormation(leader, {{kJoin, BodyOffset(leader, kJoin, caughtUp)},
                                               {26 * kStep, BodyOffset(leader, 0, fourth)}});
     const std::vector<Path> wing = FormationOf(leader, 0, {{1.49, 0, -1.14}, {1.49, 0, 1.14}});
     const std::vector<Path> paths = {leader, wing[1], wing[2], Handover(own, joining, kJoin, kJoin + 2 * kStep)};
 
     const Path all = Centre(paths), three = Centre({paths[0], paths[1], paths[2]});
-    const Path camera = Handover(Handover(Handover(all, paths[3], kStep, 3 * kStep), three, 11 * kStep, 12 * kStep),
-                                 all, 23 * kStep, 26 * kStep);
+    const Path onFour = Handover(all, paths[3], kStep, 3 * kStep);
+    const Path camera = Handover(Handover(onFour, three, 11 * kStep, 12 * kStep), all, 23 * kStep, 26 * kStep);
     const std::vector<SmokeInterval> wingSmoke{{kStep, 26 * kStep}};
     return Formation(13, paths,
                      {{{kStep, 23 * kStep}}, wingSmoke, wingSmoke, {{kStep, 10 * kStep}, {23 * kStep, 26 * kStep}}},
@@ -166,7 +169,8 @@ ProgrammeFigure OppositeContinuousRoll() {
         f.Straight(0.33 + shift).Roll(0.67 + shift, 3 * 360).Straight(1.0);
         return Flown(f);
     };
-    const std::vector<Path> paths = {fly({8, 12, 125}, kTowardsMinusZ, 0), fly({0, 13.5, -185.01}, kTowardsPlusZ, kLater)};
+    const std::vector<Path> paths = {fly({8, 12, 125}, kTowardsMinusZ, 0),
+                                     fly({0, 13.5, -185.01}, kTowardsPlusZ, kLater)};
     const std::vector<SmokeInterval> smoke{{-kAlways, 0.98}};
     ProgrammeFigure figure = Formation(14, paths, {smoke, smoke}, paths[0]);
     // A key every quarter roll; a long straight segment before and after.
@@ -198,7 +202,9 @@ ProgrammeFigure FourShipInvert() {
     const auto wing = [&](const Vec3& offset, double side) {
         Flight f(start + offset, {kTowardsMinusZ, 0, 0}, kSpeed);
         f.Straight(0.36).Roll(0.40, 180 * side).Straight(kRock);  // then the wing rock
-        f.Roll(kRock + kLateStep, 40 * side).Roll(kRock + 2 * kLateStep, -80 * side).Roll(kRock + 3 * kLateStep, 40 * side);
+        f.Roll(kRock + kLateStep, 40 * side)
+            .Roll(kRock + 2 * kLateStep, -80 * side)
+            .Roll(kRock + 3 * kLateStep, 40 * side);
         f.Roll(kUpright, 180 * side).Straight(1.0);
         return Flown(f);
     };
@@ -227,7 +233,8 @@ ProgrammeFigure VerticalCupid() {
     const double diagonal = (kLobe + kSide * std::numbers::sqrt2 / 2) * std::numbers::sqrt2;
     const double heart = std::numbers::pi * (kLobe + kSide * 1.5) / 2 + diagonal;
     const double speed = heart / (kBottom - kParted);
-    constexpr double kOutSpeed = 688.23, kEased = 18.68;  // the pull-out's speed, and its first part
+    // The pull-out's speed and its first part, fitted so that it ends level at 10 at z 190.81.
+    constexpr double kOutSpeed = 688.23, kEased = 18.68;
     const auto half = [&](double x, double heading) {
         // Slowing steadily on the way up, to the heart's speed at the cleft.
         Flight f({x, 99, -50}, {heading, 90, 0}, 2 * (kCleft - 99) / kParted - speed);
@@ -241,11 +248,13 @@ ProgrammeFigure VerticalCupid() {
         f.Fly(13 * kStep, {0, kEased, 0}, kOutSpeed).Fly(17 * kStep, {0, 44 - kEased, 0}).Straight(1.0);
         return Flown(f);
     };
+    // Speeds fitted so that the climb at 31 degrees ends at (-84, 220.18, 109.05).
     Flight arrow({-84, 21, -506.9}, {kTowardsPlusZ, 0, 0}, 547.46);
     arrow.Straight(7 * kStep).Fly(kBottom, {0, 31, 0}, 787.46).Straight(1.0);
     const std::vector<Path> paths = {Flown(arrow), half(-82, kTowardsPlusZ), half(-80, kTowardsMinusZ)};
     const std::vector<SmokeInterval> heartSmoke{{kParted, kBottom}};
-    return Formation(16, paths, {{{10 * kStep, 13 * kStep}, {16 * kStep, kAlways}}, heartSmoke, heartSmoke}, paths[1]);
+    const std::vector<SmokeInterval> arrowSmoke{{10 * kStep, 13 * kStep}, {16 * kStep, kAlways}};
+    return Formation(16, paths, {arrowSmoke, heartSmoke, heartSmoke}, paths[1]);
 }
 
 // Line abreast roll: three abreast come in from the west, climb and dive again while the line
@@ -254,7 +263,8 @@ ProgrammeFigure LineAbreastRoll() {
     constexpr double kStep = 1.0 / 12;
     constexpr double kRoll = (305 - 4) / 8.0;  // per step, to the end of the roll at 0.67
     constexpr double kPitch = 15, kMid = -11.62, kEnd = -2;  // climbing as it comes in; the dive eases
-    // Fast as it comes in climbing, slow over the top, faster again down the dive.
+    // Fast as it comes in climbing, slow over the top, faster again down the dive: speeds fitted
+    // so that the top is 75 and the line ends at (67.55, 20.6, 2.23).
     Flight lead({-312.06, 17.49, 106.42}, {-80, kPitch, 4}, 587.95);
     lead.Fly(kStep, {5.5, 21 - kPitch, kRoll})
         .Fly(3 * kStep, {11, 0, 2 * kRoll})
@@ -271,7 +281,9 @@ ProgrammeFigure LineAbreastRoll() {
 
 }  // namespace
 
-std::vector<ProgrammeFigure> FiguresII() { return {ChangeOverLoop(), HalfSlowRoll(), LetterEight(), OppositeContinuousRoll(), FourShipInvert(),
-            VerticalCupid(), LineAbreastRoll(), TurnAndLoop()}; }
+std::vector<ProgrammeFigure> FiguresII() {
+    return {ChangeOverLoop(), HalfSlowRoll(),  LetterEight(),     OppositeContinuousRoll(),
+            FourShipInvert(), VerticalCupid(), LineAbreastRoll(), TurnAndLoop()};
+}
 
 }  // namespace choreography
