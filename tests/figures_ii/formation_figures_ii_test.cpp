@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
+#include <tuple>
+#include <vector>
 
 #include "figure_checks.h"
 
@@ -38,6 +41,35 @@ TEST(FiguresII, MembersNeverCollide) {
             }
         }
         EXPECT_GT(closest, 1.3f) << "programme " << n;
+    }
+}
+
+// Evenly spaced programmes put key i at the float nearest (i - 1) / (K - 3); the others keep
+// their own outer keys. Every track of a programme shares its key times, except number 6's in
+// programme 14.
+TEST(FiguresII, KeyTimes) {
+    for (int n : {11, 13, 16, 17, 18}) {
+        const Programme p(n);
+        std::vector<std::span<const manoeuvres::Keyframe>> tracks(p.Data().tracks.begin(), p.Data().tracks.end());
+        tracks.push_back(p.Data().camera);
+        for (const auto& track : tracks) {
+            const double steps = static_cast<double>(track.size()) - 3;
+            for (std::size_t i = 0; i < track.size(); ++i) {
+                EXPECT_EQ(track[i].time, static_cast<float>((static_cast<double>(i) - 1) / steps)) << n << " key " << i;
+            }
+        }
+    }
+    for (auto [n, first, last] : {std::tuple{12, -0.121666685f, 1.0246212f}, {14, -0.016129073f, 1.0161291f},
+                                   {15, -0.02325581f, 1.0232558f}}) {
+        const Programme p(n);
+        const auto camera = p.Data().camera;
+        EXPECT_EQ(camera.front().time, first) << n;
+        EXPECT_EQ(camera.back().time, last) << n;
+        for (int slot = 0; slot < p.AircraftCount(); ++slot) {
+            if (n == 14 && slot == 1) continue;
+            const auto track = p.Data().tracks[static_cast<std::size_t>(slot)];
+            for (std::size_t k = 0; k < track.size(); ++k) EXPECT_EQ(track[k].time, camera[k].time) << n << " key " << k;
+        }
     }
 }
 
