@@ -26,6 +26,7 @@ inline const std::vector<SmokeInterval> kNoSmoke{};
 struct AircraftFigure {
     Path path;
     std::vector<SmokeInterval> smoke;
+    std::vector<float> times = {};  // this aircraft's own key times; empty: the programme's
 };
 
 struct ProgrammeFigure {

@@ -56,7 +56,8 @@ std::string GenerateSource(const std::vector<ProgrammeFigure>& figures) {
         std::string tracks;
         for (std::size_t slot = 0; slot < figure.aircraft.size(); ++slot) {
             const AircraftFigure& plane = figure.aircraft[slot];
-            WriteTrack(out, TrackName(figure.number, slot, solo), Sample(plane.path, figure.times, plane.smoke));
+            const auto& times = plane.times.empty() ? figure.times : plane.times;
+            WriteTrack(out, TrackName(figure.number, slot, solo), Sample(plane.path, times, plane.smoke));
             tracks += (slot ? ", " : "") + TrackName(figure.number, slot, solo);
         }
         std::string camera = "{}";
