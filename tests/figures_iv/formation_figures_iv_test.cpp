@@ -352,12 +352,14 @@ TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
         EXPECT_GT(p.Of(slot, when).nose.z * side, 0.9f);
         EXPECT_GT((p.Of(slot, 0.33f).position.z + 50) * side, 60);  // the lobe bulges out to its side
     }
-    // The aircraft point where they fly, tilted with the figure.
+    // The aircraft point where they fly, tilted with the figure (untilted angles would be some
+    // 57 degrees off). Up to 10: where a lobe's outer arc meets the straight side between two
+    // keys 1/18 apart, the spline turns sooner than the attitudes do, in programme 16 as here.
     for (int slot : {kArrow, kFive, kSix}) {
         for (float t : Progress(0.01f, 0.99f, 60)) {
             const gfx::Vec3 step = Minus(p.Of(slot, t + 0.005f).position, p.Of(slot, t - 0.005f).position);
             const float length = std::sqrt(flown::Dot(step, step));
-            ExpectAlong(p.Of(slot, t).nose, {step.x / length, step.y / length, step.z / length}, 8);
+            ExpectAlong(p.Of(slot, t).nose, {step.x / length, step.y / length, step.z / length}, 10);
         }
     }
     // The routine aims at a fixed point; the heart fills its wide view.

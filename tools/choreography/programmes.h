@@ -13,6 +13,9 @@ std::vector<ProgrammeFigure> FiguresII();
 std::vector<ProgrammeFigure> FiguresIII();
 std::vector<ProgrammeFigure> FiguresIV();
 
+// Programme 16's heart and arrow, which programme 35 flies tilted.
+ProgrammeFigure VerticalCupid();
+
 // Every group's figures.
 std::vector<ProgrammeFigure> AllFigures();
 

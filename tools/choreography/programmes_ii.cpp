@@ -223,6 +223,31 @@ ProgrammeFigure FourShipInvert() {
     return figure;
 }
 
+
+// Line abreast roll: three abreast come in from the west, climb and dive again while the line
+// rolls slowly to the right about the leader as one body, and turn left out of the roll.
+ProgrammeFigure LineAbreastRoll() {
+    constexpr double kStep = 1.0 / 12;
+    constexpr double kRoll = (305 - 4) / 8.0;  // per step, to the end of the roll at 0.67
+    constexpr double kPitch = 15, kMid = -11.62, kEnd = -2;  // climbing as it comes in; the dive eases
+    // Fast as it comes in climbing, slow over the top, faster again down the dive: speeds fitted
+    // so that the top is 75 and the line ends at (67.55, 20.6, 2.23).
+    Flight lead({-312.06, 17.49, 106.42}, {-80, kPitch, 4}, 587.95);
+    lead.Fly(kStep, {5.5, 21 - kPitch, kRoll})
+        .Fly(3 * kStep, {11, 0, 2 * kRoll})
+        .Fly(4 * kStep, {5.5, -21, kRoll}, 289.57)  // over the top
+        .Fly(5 * kStep, {0, -20, kRoll})
+        .Fly(6 * kStep, {0, 0, kRoll})
+        .Fly(7 * kStep, {-11, 0, kRoll}, 411.03)
+        .Fly(8 * kStep, {-11, 0, kRoll})
+        .Fly(9 * kStep, {-5.5, kMid + 20, 5.5})  // the left turn eases, the bank with it
+        .Fly(1.0, {-16.5, kEnd - kMid, 16.5}, 322.27);
+    const auto paths = FormationOf(Flown(lead), 0, {{0.16, 0.21, 1.63}, {-0.17, -0.22, -1.63}});
+    return Formation(17, paths, {kSmokeThroughout, kSmokeThroughout, kSmokeThroughout}, paths[0]);
+}
+
+}  // namespace
+
 // Vertical cupid: numbers 5 and 6 climb side by side and part at the top, each drawing half a
 // heart in smoke; number 4 comes in low from far away and climbs through the heart, its smoke
 // the arrow that pierces it.
@@ -256,30 +281,6 @@ ProgrammeFigure VerticalCupid() {
     const std::vector<SmokeInterval> arrowSmoke{{10 * kStep, 13 * kStep}, {16 * kStep, kAlways}};
     return Formation(16, paths, {arrowSmoke, heartSmoke, heartSmoke}, paths[1]);
 }
-
-// Line abreast roll: three abreast come in from the west, climb and dive again while the line
-// rolls slowly to the right about the leader as one body, and turn left out of the roll.
-ProgrammeFigure LineAbreastRoll() {
-    constexpr double kStep = 1.0 / 12;
-    constexpr double kRoll = (305 - 4) / 8.0;  // per step, to the end of the roll at 0.67
-    constexpr double kPitch = 15, kMid = -11.62, kEnd = -2;  // climbing as it comes in; the dive eases
-    // Fast as it comes in climbing, slow over the top, faster again down the dive: speeds fitted
-    // so that the top is 75 and the line ends at (67.55, 20.6, 2.23).
-    Flight lead({-312.06, 17.49, 106.42}, {-80, kPitch, 4}, 587.95);
-    lead.Fly(kStep, {5.5, 21 - kPitch, kRoll})
-        .Fly(3 * kStep, {11, 0, 2 * kRoll})
-        .Fly(4 * kStep, {5.5, -21, kRoll}, 289.57)  // over the top
-        .Fly(5 * kStep, {0, -20, kRoll})
-        .Fly(6 * kStep, {0, 0, kRoll})
-        .Fly(7 * kStep, {-11, 0, kRoll}, 411.03)
-        .Fly(8 * kStep, {-11, 0, kRoll})
-        .Fly(9 * kStep, {-5.5, kMid + 20, 5.5})  // the left turn eases, the bank with it
-        .Fly(1.0, {-16.5, kEnd - kMid, 16.5}, 322.27);
-    const auto paths = FormationOf(Flown(lead), 0, {{0.16, 0.21, 1.63}, {-0.17, -0.22, -1.63}});
-    return Formation(17, paths, {kSmokeThroughout, kSmokeThroughout, kSmokeThroughout}, paths[0]);
-}
-
-}  // namespace
 
 std::vector<ProgrammeFigure> FiguresII() {
     return {ChangeOverLoop(), HalfSlowRoll(),  LetterEight(),     OppositeContinuousRoll(),

@@ -356,43 +356,6 @@ ProgrammeFigure BonTonRoll() {
     return figure;
 }
 
-// The heart with an arrow through it as programme 16 flies it, in the vertical plane along the
-// runway side: the slant Cupid tilts it. Taken from group II's figures when they hold programme
-// 16, so that both programmes share one heart; otherwise drawn here as programme 16 is described.
-ProgrammeFigure VerticalCupid() {
-    for (ProgrammeFigure& figure : FiguresII()) {
-        if (figure.number == 16) return std::move(figure);
-    }
-    // Aircraft 5 (and 6, its mirror image about z -50): up the heart's cleft, over the top of
-    // its lobe towards -z, down the outside, in on a dive to the heart's point, and out low
-    // along the runway direction.
-    constexpr double kTop = 0.25, kDown = 0.40, kIn = 0.46, kPoint = 11.0 / 18, kPulled = 0.66, kLevel = 0.94;
-    const auto lobe = [&](double yaw, double x, const std::vector<double>& p) {
-        Flight f({x, 99, -50}, {yaw, 90, 0}, 71 / 0.11);  // from 99 to 170 by 0.11
-        f.Straight(0.11).Fly(kTop, {0, 90, 0}, p[0]).Fly(kDown, {0, 90, 0}).Fly(kIn, {0, 45, 0}, p[1]);
-        f.Straight(kPoint).Fly(kPulled, {0, p[3], 0}, p[2]).Fly(kLevel, {0, 44 - p[3], 0}).Straight(1.0);
-        return f;
-    };
-    // Over the top at 220, the point at z -50, out at height 10.6 to z 190.81.
-    const auto p = Solve(
-        [&](const std::vector<double>& q) {
-            const Flight f = lobe(180, -82, q);
-            return std::vector<double>{f.At(kTop).position.y, f.At(kPoint).position.z, f.At(1.0).position.y,
-                                       f.At(1.0).position.z};
-        },
-        {560, 650, 620, 30}, {220, -50, 10.6, 190.81});
-    // Aircraft 4, the arrow: in level from far away, a pull into a 31-degree climb through the heart.
-    const auto arrow = [](double run, double climb) {
-        Flight f({-84, 21, -506.9}, {kTowardsPlusZ, 0, 0}, run);
-        f.Straight(0.39).Fly(0.61, {0, 31, 0}, climb).Straight(1.0);
-        return f;
-    };
-    const Path four = Flown(Reaching(arrow, &Vec3::y, &Vec3::z, {-84, 220.18, 109.05}, {600, 600}));
-    const Path five = Flown(lobe(kTowardsPlusZ, -82, p)), six = Flown(lobe(kTowardsMinusZ, -80, p));
-    const std::vector<SmokeInterval> heart{{2.0 / 18, 11.0 / 18}}, shaft{{10.0 / 18, 13.0 / 18}, {16.0 / 18, kAlways}};
-    return {16, TimesOf(16), {{four, shaft}, {five, heart}, {six, heart}}, five};
-}
-
 // The attitude nearest `reference` among those that give the same orientation as `a`.
 Attitude Unwrapped(const Attitude& a, const Attitude& reference) {
     const auto near = [](double angle, double target) { return angle + 360 * std::round((target - angle) / 360); };
