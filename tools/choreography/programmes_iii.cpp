@@ -72,7 +72,7 @@ ProgrammeFigure AtTimes(ProgrammeFigure figure, std::vector<float> times) {
     return figure;
 }
 
-// Wide-to-delta loop: five in a wide V run out along the crowd line's far side, loop together
+// Wide-to-delta loop: five in a wide V fly away from the crowd along z = -30, loop together
 // and close into a tight delta on the way round, coming out level the way they went in.
 ProgrammeFigure WideToDeltaLoop() {
     constexpr double kLoopFrom = 0.22, kLoopTo = 0.89, kTop = (kLoopFrom + kLoopTo) / 2;
