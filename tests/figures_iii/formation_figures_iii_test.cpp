@@ -303,7 +303,7 @@ TEST(RollingCombatPitch, EachRollsIntoALeftTurnInTurnAndTheyComeBackInTrail) {
     for (int slot = 0; slot < 4; ++slot) {
         const float from = rollsFrom[slot];
         EXPECT_EQ(RollDirection(p, slot, from + 0.002f, from + 0.098f), 1) << slot;
-        // In the turn: banked 50 degrees left, heading round through +x... to -z.
+        // In the turn: banked 50 degrees left, turning round through -x to head -z.
         EXPECT_NEAR(p.Of(slot, from + 0.3f).BankDegrees(), -50, 8) << slot;
         ExpectAlong(p.Of(slot, 1).nose, Heading(0), 1);
         ExpectAlong(p.Of(slot, 1).up, kUp, 1);
