@@ -1,10 +1,475 @@
 // The figures of programmes 19 to 26.
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <utility>
+
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
 
 namespace choreography {
+namespace {
 
-std::vector<ProgrammeFigure> FiguresIII() { return {}; }
+constexpr double kPi = std::numbers::pi;
+
+// A value that changes steadily between given (progress, value) points and holds outside them.
+class Ramp {
+public:
+    explicit Ramp(std::vector<std::pair<double, double>> at) : points(std::move(at)) {}
+    double operator()(double t) const {
+        if (t <= points.front().first) return points.front().second;
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            const auto& [t0, v0] = points[i - 1];
+            const auto& [t1, v1] = points[i];
+            if (t <= t1) return v0 + (v1 - v0) * (t - t0) / (t1 - t0);
+        }
+        return points.back().second;
+    }
+
+private:
+    std::vector<std::pair<double, double>> points;
+};
+
+// A member that rolls about its own nose on top of what its path does: each aircraft of a
+// formation turning over by itself while the formation keeps its shape.
+Path WithOwnRoll(Path path, Ramp roll) {
+    return [path = std::move(path), roll = std::move(roll)](double t) {
+        State s = path(t);
+        s.attitude.roll += roll(t);
+        return s;
+    };
+}
+
+// A path moved steadily sideways by `perProgress` world units per unit of progress.
+Path Drifting(Path path, Vec3 perProgress) {
+    return [path = std::move(path), perProgress](double t) {
+        State s = path(t);
+        s.position = s.position + perProgress * t;
+        return s;
+    };
+}
+
+// A path whose aircraft is drawn level and nose to -z wherever it flies: the figure is drawn by
+// positions alone.
+Path PositionsOnly(Path path) {
+    return [path = std::move(path)](double t) { return State{path(t).position, {}}; };
+}
+
+// The value in [low, high] at which the steadily rising or falling `f` crosses zero.
+double Solve(const std::function<double(double)>& f, double low, double high) {
+    const bool rising = f(high) > f(low);
+    for (int i = 0; i < 50; ++i) {
+        const double mid = (low + high) / 2;
+        ((f(mid) > 0) == rising ? high : low) = mid;
+    }
+    return (low + high) / 2;
+}
+
+ProgrammeFigure AtTimes(ProgrammeFigure figure, std::vector<float> times) {
+    figure.times = std::move(times);
+    return figure;
+}
+
+// Wide-to-delta loop: five in a wide V fly away from the crowd along z = -30, loop together
+// and close into a tight delta on the way round, coming out level the way they went in.
+ProgrammeFigure WideToDeltaLoop() {
+    constexpr double kLoopFrom = 0.22, kLoopTo = 0.89, kTop = (kLoopFrom + kLoopTo) / 2;
+    constexpr double kSlowOverTheTop = 0.8;
+    const auto loop = [&](double runInSpeed, double loopSpeed) {
+        Flight f({-4.07, 15, -30}, {kTowardsMinusX, 0, 0}, runInSpeed);
+        f.Fly(kLoopFrom, {}, loopSpeed)
+            .Fly(kTop, {0, 180, 0}, loopSpeed * kSlowOverTheTop)
+            .Fly(kLoopTo, {0, 180, 0}, loopSpeed)
+            .Straight(1.0);
+        return f;
+    };
+    // The loop's speed sizes it to its top at 180; the run-in's, gathering speed for the pull,
+    // puts the end at x -262.36.
+    const double speed = Solve([&](double v) { return loop(v, v).At(kTop).position.y - 180; }, 300, 1500);
+    const double runIn = Solve([&](double v) { return loop(v, speed).At(1).position.x + 262.36; }, 0, 1500);
+    const Flight lead = loop(runIn, speed);
+    const Path leader = Flown(lead);
+    const std::vector<Vec3> wide = {{6.77, 0, -5.19}, {6.77, 0, 5.19}, {13.54, 0, -10.37}, {13.54, 0, 10.37}};
+    const std::vector<Vec3> delta = {{1.69, 0, -1.3}, {1.69, 0, 1.3}, {3.39, 0, -2.59}, {3.39, 0, 2.59}};
+    std::vector<Path> paths{leader};
+    for (std::size_t k = 0; k < wide.size(); ++k) {
+        paths.push_back(InFormation(leader, {{0.28, BodyOffset(leader, 0, wide[k])},
+                                             {0.75, BodyOffset(leader, 1, delta[k])}}));
+    }
+    const auto smoke = std::vector<std::vector<SmokeInterval>>(5, kSmokeThroughout);
+    return Formation(19, paths, smoke, Centre(paths));
+}
+
+// Opposite triangle: six in a delta pass along the runway; the leader's two wingmen and the
+// slot man roll on to their backs and fly the pass inverted while the outer pair spread out and
+// up, the slot man rising above them, then roll upright again.
+ProgrammeFigure OppositeTriangle() {
+    Flight lead({0, 15, 131.43}, {kTowardsMinusZ, 0, 0}, 131.43 + 131.49);
+    lead.Straight(1.0);
+    const Path leader = Flown(lead);
+    // Heading -z the leader's frame is the world's, so these offsets are both.
+    const auto member = [&](Vec3 from, Vec3 to) { return InFormation(leader, {{0.17, from}, {0.40, to}}); };
+    const auto halfRolls = [](double direction) {
+        return Ramp({{0.17, 0}, {0.23, 180 * direction}, {0.87, 180 * direction}, {0.93, 360 * direction}});
+    };
+    const std::vector<Path> paths = {
+        leader,
+        WithOwnRoll(member({1, 0, 1.5}, {1, 0, 1.5}), halfRolls(-1)),  // outwards, to the left
+        WithOwnRoll(member({-1, 0, 1.5}, {-1, 0, 1.5}), halfRolls(1)),
+        WithOwnRoll(member({0, 0.15, 3}, {0, 1.15, 3}), halfRolls(1)),
+        member({2, 0, 3}, {3.85, 3.25, 3}),
+        member({-2, 0, 3}, {-3.85, 3.25, 3}),
+    };
+    const std::vector<SmokeInterval> smoke{{-kAlways, 0.96}};  // the last key that smokes is at 0.93
+    // Under the long lens the camera aims a little above the centre once the outer pair have
+    // risen, so that they stay in the picture as the formation passes closest.
+    const Path camera = [centre = Centre(paths), lift = Ramp({{0.17, 0}, {0.40, 0.9}})](double t) {
+        return State{centre(t).position + Vec3{0, lift(t), 0}, {}};
+    };
+    return Formation(20, paths, {kNoSmoke, smoke, smoke, smoke, smoke, smoke}, camera);
+}
+
+// Delta roll and bon-ton roll: a delta runs in from far off, pulls up, rolls once to the right
+// as one body over the top with the heading swinging right and back, comes down level, and
+// then every aircraft rolls once by itself, quickly and together, without smoke.
+ProgrammeFigure DeltaRollAndBonTonRoll() {
+    std::vector<float> times = {-0.07054019f, 0,     0.07f, 0.14f,   0.21f, 0.28f,   0.35f, 0.42f,
+                                0.49f,        0.56f, 0.63f, 0.70f,   0.77f, 0.85f,   0.87f, 0.8825f,
+                                0.895f,       0.9075f, 0.92f, 0.96f, 1,     1.0417689f};
+    constexpr double kTop = 0.49;
+    const Vec3 start{-421.25, 11.8, -341.81}, end{61.08, 12.95, 46.01};
+    struct Shape {
+        double climbSpeed = 700, descent = 29, yawBack = 0.6, exitSpeed = 700;
+    };
+    constexpr double kYawBackTakes = 0.15;
+    const auto fly = [&](const Shape& shape) {
+        const double pitchRate = shape.descent / (0.85 - 0.63);  // easing out of the dive
+        const double backFrom = shape.yawBack, backTo = shape.yawBack + kYawBackTakes;
+        Flight f(start, {220, 0, 0}, shape.climbSpeed);
+        f.Straight(0.07)
+            .Pitch(0.21, 29 * 0.14 / 0.21)
+            .Fly(0.28, {13, 29 * 0.07 / 0.21, 0})
+            .Fly(0.35, {13, 0, 72})
+            .Fly(0.42, {13, -14.5, 72}, shape.climbSpeed * 0.75)  // over the top, slower
+            .Fly(kTop, {0, -14.5, 72})
+            .Fly(0.63, {0, -shape.descent, 144})
+            .Pitch(backFrom, pitchRate * (backFrom - 0.63))
+            .Fly(backTo, {-39, pitchRate * kYawBackTakes, 0})
+            .Fly(0.85, {0, pitchRate * (0.85 - backTo), 0}, shape.exitSpeed)
+            .Straight(1.0);
+        return f;
+    };
+    // The climb's speed puts the top at 83, the descent brings the delta down to 12.95, and
+    // when the heading swings back and how fast the delta comes down decide where it ends.
+    Shape shape;
+    const auto endAt = [&](const Shape& s) { return fly(s).At(1).position; };
+    shape.climbSpeed = Solve([&](double v) { return fly({v}).At(kTop).position.y - 83; }, 200, 1500);
+    const double across = 220 * kPi / 180;  // distances across the heading and along it
+    const Vec3 right{-std::cos(across), 0, std::sin(across)}, along{-std::sin(across), 0, -std::cos(across)};
+    const auto dot = [](const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+    for (int pass = 0; pass < 4; ++pass) {
+        shape.descent = Solve([&](double d) {
+            Shape s = shape;
+            s.descent = d;
+            return endAt(s).y - end.y;
+        }, 0, 80);
+        shape.yawBack = Solve([&](double t) {
+            Shape s = shape;
+            s.yawBack = t;
+            return dot(endAt(s) - end, right);
+        }, 0.635, 0.84 - kYawBackTakes);
+        shape.exitSpeed = Solve([&](double v) {
+            Shape s = shape;
+            s.exitSpeed = v;
+            return dot(endAt(s) - end, along);
+        }, 100, 3000);
+    }
+    const Flight lead = fly(shape);
+    const Path leader = Flown(lead);
+    auto paths = FormationOf(leader, 0,
+                             {{-1.75, 0, -0.46}, {-0.25, 0, -1.79}, {-1.99, -0.5, -2.25}, {-3.49, 0, -0.92},
+                              {-0.5, 0, -3.57}});
+    for (Path& path : paths) path = WithOwnRoll(path, Ramp({{0.87, 0}, {0.92, 360}}));
+    const std::vector<SmokeInterval> smoke{{-kAlways, 0.85}};
+    return AtTimes(Formation(21, paths, std::vector(6, smoke), Centre(paths)), std::move(times));
+}
+
+// Cherry blossom: six aircraft high over the field, each banks left and flies one level circle
+// with smoke: the leader's circle in the middle, the five others round it as petals.
+ProgrammeFigure CherryBlossom() {
+    constexpr double kCircleFrom = 0.07, kCircleTo = 0.87, kBanked = 0.13;
+    constexpr double kRadius = 26;  // small enough that the petals lie side by side
+    constexpr double kEntrySpeed = 200;  // easing in, which keeps the -z petals in the lens
+    const Vec3 leaderStart{-92.04, 70, 46.18};
+    const double circleSpeed = 2 * kPi * kRadius / (kCircleTo - kCircleFrom);
+    // Speeding away after the circle, which closes on itself: the straight legs make 63.09.
+    const double entry = kCircleFrom * (kEntrySpeed + circleSpeed) / 2;
+    const double exitSpeed = 2 * (46.18 + 16.91 - entry) / (1 - kCircleTo) - circleSpeed;
+    const double turnRate = -360 / (kCircleTo - kCircleFrom);
+    const auto circle = [&](const Vec3& offset) {
+        Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, kEntrySpeed);
+        f.Fly(kCircleFrom, {0, 0, -60 * kCircleFrom / kBanked}, circleSpeed)
+            .Fly(kBanked, {turnRate * (kBanked - kCircleFrom), 0, -60 * (kBanked - kCircleFrom) / kBanked})
+            .Turn(kCircleTo, turnRate * (kCircleTo - kBanked))
+            .Fly(1.0, {0, 0, 60}, exitSpeed);
+        return Flown(f);
+    };
+    std::vector<Path> paths;
+    for (const Vec3& offset : std::vector<Vec3>{{0, 0, 0}, {-19, 0, 60}, {-63, 0, 0}, {-19, 0, -61}, {52, 0, -38},
+                                                {52, 0, 38}}) {
+        paths.push_back(circle(offset));
+    }
+    // The camera track (which this programme's lens does not follow) looks from the leader
+    // across the middle of the blossom, the centre of the leader's circle, to a point 40 away.
+    const Vec3 middle = paths[0](kCircleFrom).position + Vec3{kRadius, 0, 0};
+    const Path camera = [leader = paths[0], middle](double t) {
+        const Vec3 from = leader(t).position, across = middle - from;
+        const double length = std::sqrt(across.x * across.x + across.y * across.y + across.z * across.z);
+        return State{from + across * (40 / length), {}};
+    };
+    const std::vector<SmokeInterval> smoke{{1.0 / 15, 13.0 / 15}};  // from the key at 0.07 to the one at 0.87
+    return Formation(22, paths, std::vector(6, smoke), camera);
+}
+
+// Star and cross: five climb vertically together and burst apart over the top, each looping
+// out and down in its own direction, a fifth of a turn apart; at the bottom each flies a level
+// leg back across the figure, the five legs drawing a five-pointed star as they cross.
+// The aircraft are drawn level throughout: the figure is their positions.
+ProgrammeFigure StarAndCross() {
+    constexpr double kSplit = 0.12, kLegFrom = 0.67, kLegTo = 0.96;
+    constexpr double kRadius = 54;    // the loops', from the split at 205 over the top at 259 down to 151
+    constexpr double kStarOffset = 15;  // each leg passes the middle this far to its side
+    const Vec3 base{-112.95, 150, -51};
+    const double climbSpeed = 55 / kSplit;
+    const double loopSpeed = 1.5 * kPi * kRadius / (kLegFrom - kSplit);
+    const double legSpeed = 2 * kRadius / (kLegTo - kLegFrom);
+    // Where each slot's loop goes out (as a heading), and its place in the climb.
+    const std::vector<std::pair<double, Vec3>> slots = {{90, {0, 0, 0}},
+                                                        {18, {0, -0.83, -0.65}},
+                                                        {162, {0, -0.83, 0.65}},
+                                                        {-54, {0, -1.68, -1.33}},
+                                                        {234, {0, -1.68, 1.29}}};
+    std::vector<Path> paths;
+    for (const auto& [outwards, offset] : slots) {
+        // Nose up with the heading of the leg back: over the top the aircraft faces outwards.
+        Flight f(base + offset, {outwards + 180, 90, 0}, climbSpeed);
+        f.Straight(kSplit).Fly(kLegFrom, {0, 270, 0}, loopSpeed).Fly(kLegTo, {}, legSpeed);
+        const double a = (outwards + 90) * kPi / 180;  // the leg's left, seen heading back
+        const Vec3 side{-std::sin(a) * kStarOffset, 0, -std::cos(a) * kStarOffset};
+        paths.push_back(PositionsOnly([flown = Flown(f), side, shift = Ramp({{0.2, 0}, {0.45, 1}})](double t) {
+            const State s = flown(t);
+            return State{s.position + side * shift(t), s.attitude};
+        }));
+    }
+    const std::vector<SmokeInterval> smoke{{1.0 / 27, 6.0 / 27}, {18.0 / 27, 26.0 / 27}};  // keys at 0.04 to 0.22, 0.67 to 0.96
+    return Formation(24, paths, std::vector(5, smoke), paths[0]);
+}
+
+// Vertical Cuban eight: from a level run, a half loop up to the top of the lower circle, a half
+// roll upright there and a full loop above it that reverses the sense of turning, a second
+// half roll where the circles meet, and the half loop down that closes the lower circle: an
+// eight standing on end, flown as one smoked line.
+ProgrammeFigure VerticalCubanEight() {
+    constexpr double kLowerUp = 0.06, kRollFrom = 0.29, kLowerTop = 0.31, kUpright = 0.33;
+    constexpr double kSecondRoll = 0.62, kUpperDone = 0.65, kInverted = 0.67, kLevel = 0.90;
+    constexpr double kUpperLoop = 345;  // the upper loop, nearly closed, ends in a shallow dive
+    const auto halfLoopUp = [](double from, double until) { return 180 * (until - from) / (kLowerTop - kLowerUp); };
+    const auto upperLoop = [](double from, double until) {
+        return -kUpperLoop * (until - from) / (kUpperDone - kUpright);  // pulling up with the roll at 180
+    };
+    const auto eight = [&](double speed, double runOutSpeed, double downSpeed = -1) {
+        Flight f({-89.62, 40, 5.55}, {kTowardsMinusZ, 0, 0}, speed);
+        f.Straight(kLowerUp)
+            .Pitch(kRollFrom, halfLoopUp(kLowerUp, kRollFrom))
+            .Fly(kLowerTop, {0, halfLoopUp(kRollFrom, kLowerTop), 90})
+            .Roll(kUpright, 90)
+            .Pitch(kSecondRoll, upperLoop(kUpright, kSecondRoll))
+            .Fly(kUpperDone, {0, upperLoop(kSecondRoll, kUpperDone), 180 * (kUpperDone - kSecondRoll) / (kInverted - kSecondRoll)})
+            .Roll(kInverted, 180 * (kInverted - kUpperDone) / (kInverted - kSecondRoll))
+            .Fly(kLevel, {0, 180 - (360 - kUpperLoop), 0}, downSpeed)  // the half loop down, to level heading -z
+            .Fly(1.0, {}, runOutSpeed);
+        return f;
+    };
+    // The speed sizes the circles so that the top is at 212, the speed on the way down brings
+    // the aircraft out level at 40 again, and the run out ends at z -102.51.
+    const double speed = Solve([&](double v) {
+        const Flight f = eight(v, v);
+        double highest = 0;
+        for (double t = kUpright; t <= kUpperDone; t += 0.002) highest = std::max(highest, f.At(t).position.y);
+        return highest - 212;
+    }, 200, 1500);
+    const double down = Solve([&](double v) { return eight(speed, v, v).At(kLevel).position.y - 40; }, 100, 1500);
+    const double runOut = Solve([&](double v) { return eight(speed, v, down).At(1).position.z + 102.51; }, 0, 3000);
+    // The eight leans a little: from x -89.62 at the start to -85.62 at the end.
+    const Path flown = Drifting(Flown(eight(speed, runOut, down)), {4, 0, 0});
+    return {23, TimesOf(23), {{flown, {{3.0 / 48, 43.0 / 48}}}}, {}};  // the keys at 0.06 and 0.90
+}
+
+// The tack cross's key times: a key a hundredth of progress apart on the level legs and the
+// half rolls, a quarter turn per key in the rolls on the up line, closer keys where the pair
+// turn, pull and loop, and a straight stretch of keys on the crossing leg, which the saver
+// moves on straight lines (keys 61 to 67), as it does the first five segments.
+std::vector<float> TackCrossTimes() {
+    std::vector<float> times = {-0.01041667f, 0, 0.02f, 0.04f, 0.05f, 0.06f, 0.085f, 0.11f, 0.13f, 0.14f, 0.15f};
+    const auto spread = [&](double from, double until, int segments) {
+        for (int k = 1; k <= segments; ++k) times.push_back(static_cast<float>(from + (until - from) * k / segments));
+    };
+    spread(0.15, 0.25, 4);   // the turn
+    spread(0.25, 0.26, 1);
+    spread(0.26, 0.33, 4);   // the pull-up
+    spread(0.33, 0.44, 10);  // two and a half rolls
+    spread(0.44, 0.49, 3);   // over the top
+    spread(0.49, 0.72, 16);  // the half loop down
+    for (float t : {0.73f, 0.74f, 0.75f, 0.76f, 0.77f, 0.78f, 0.79f, 0.80f, 0.82f, 0.83f, 0.84f, 0.86f, 0.88f, 0.89f, 0.90f,
+                    0.91f, 0.92f, 0.93f, 0.94f}) {
+        times.push_back(t);
+    }
+    spread(0.94, 1.0, 7);  // the last turn
+    times.push_back(1.0104166f);
+    return times;
+}
+
+// Tack cross: a pair side by side roll inverted and back, break apart in opposite turns, pull
+// up and roll on the up lines, come over the top and down, and cross head-on on their backs in
+// front of the crowd before turning away to either side. Aircraft 6 flies aircraft 5's figure
+// mirrored: it turns left where aircraft 5 turns right and rolls right on the up line.
+ProgrammeFigure TackCross() {
+    struct Sortie {
+        Vec3 start;
+        double side;     // 1: aircraft 5's way round; -1: mirrored
+        double bottom;   // the height of the crossing leg
+        Vec3 end;
+    };
+    struct Speeds {
+        double cruise = 900, climbing = 500, diving = 850, lastTurn = 60, crossing = 700;
+    };
+    const auto fly = [](const Sortie& a, const Speeds& v) {
+        const double s = a.side;
+        Flight f(a.start, {kTowardsPlusX, 0, 0}, v.cruise);
+        f.Straight(0.04).Roll(0.06, 180 * s).Straight(0.13).Roll(0.15, 180 * s)
+            .Fly(0.175, {22.5 * s, 0, 60 * s})  // a quarter turn in a 60-degree bank
+            .Fly(0.225, {45 * s, 0, 0})
+            .Fly(0.25, {22.5 * s, 0, -60 * s})
+            .Straight(0.26)
+            .Pitch(0.33, 64)
+            .Fly(0.44, {0, 0, -900 * s}, v.climbing)  // two and a half rolls: on its back
+            .Fly(0.49, {0, -64, 0})                  // over the top
+            .Fly(0.72, {0, -180, 0}, v.diving)       // the half loop down, upright heading back
+            .Fly(0.76, {}, v.crossing).Roll(0.78, 180 * s).Straight(0.92).Roll(0.94, 180 * s)
+            .Fly(0.96, {v.lastTurn * 0.25 * s, 0, 60 * s})
+            .Turn(1.0, v.lastTurn * 0.75 * s);
+        return f;
+    };
+    const auto solve = [&](const Sortie& a, double upLineX) {
+        Speeds v;
+        v.cruise = Solve([&](double c) { return fly(a, {c}).At(0.26).position.x - upLineX; }, 300, 2000);
+        v.climbing = Solve([&](double c) {
+            const Flight f = fly(a, {v.cruise, c});
+            double highest = 0;
+            for (double t = 0.44; t <= 0.52; t += 0.002) highest = std::max(highest, f.At(t).position.y);
+            return highest - 136.9;
+        }, 50, 2000);
+        v.diving = Solve([&](double c) { return fly(a, {v.cruise, v.climbing, c}).At(0.72).position.y - a.bottom; },
+                         100, 2000);
+        for (int pass = 0; pass < 3; ++pass) {
+            v.lastTurn = Solve([&](double c) {
+                Speeds u = v;
+                u.lastTurn = c;
+                return (fly(a, u).At(1).position.x - a.end.x) * a.side;
+            }, 0, 170);
+            v.crossing = Solve([&](double c) {
+                Speeds u = v;
+                u.crossing = c;
+                return (fly(a, u).At(1).position.z - a.end.z) * a.side;
+            }, 0, 3000);
+        }
+        return Flown(fly(a, v));
+    };
+    const Vec3 start5{-185.28, 12.01, -25.91};
+    const Path five = solve({start5, 1, 11.5, {29.57, 11.5, 43.22}}, 6);
+    const Path six = solve({start5 + Vec3{-3.04, 0, -9.14}, -1, 13.03, {20.54, 13.03, -104.18}}, 6 - 3.04);
+    // Aimed between the pair until they break apart at key 10, then at aircraft 5.
+    const std::vector<float> times = TackCrossTimes();
+    const double parted = times[10];
+    const Path camera = [five, six, parted](double t) {
+        if (t > parted) return five(t);
+        return State{(five(t).position + six(t).position) * 0.5, {}};
+    };
+    const std::vector<SmokeInterval> smoke{{-kAlways, 0.44}, {0.575, 0.95}};
+    return {25, times, {{five, smoke}, {six, smoke}}, camera};
+}
+
+// Rolling combat pitch: an echelon climbs away from the crowd, and one after another each
+// aircraft rolls right through 310 degrees into a 50-degree left bank, turns back through half
+// a circle and rolls level, the last one rolling a full turn more first; they come back past
+// their own smoke in a long trail.
+ProgrammeFigure RollingCombatPitch() {
+    constexpr double kPulledUp = 0.13, kRolling = 0.10, kExtraRolling = 0.03, kTurning = 0.47, kRollingOut = 0.11;
+    struct Member {
+        Vec3 start;
+        double rollFrom, extraRoll, endHeight;
+    };
+    struct Shape {
+        double climbing = 600, dip = 10, turning = 600;
+    };
+    const auto fly = [&](const Member& m, const Shape& shape) {
+        // The extra full roll is quicker, and the last aircraft takes the time it saves to roll
+        // level, at the end.
+        const double rolled = m.rollFrom + kRolling + kExtraRolling * m.extraRoll / 360;
+        const double turned = rolled + kTurning, level = m.extraRoll > 0 ? 1.0 : turned + kRollingOut;
+        Flight f(m.start, {kTowardsPlusZ, 5, 0}, shape.climbing);
+        f.Fly(kPulledUp, {0, 27, 0}, shape.turning);
+        if (m.rollFrom > kPulledUp) f.Straight(m.rollFrom);
+        f.Roll(rolled, 310 + m.extraRoll)
+            .Fly((rolled + turned) / 2, {-90, -32 - shape.dip, 0})  // the nose comes down in the turn
+            .Fly(turned, {-90, shape.dip, 0})
+            .Fly(level, {0, 0, 50})
+            .Straight(level + 0.2);
+        return f;
+    };
+    const Vec3 leaderStart{-106.49, 15.21, -228.1}, leaderEnd{-288.35, 47.73, -252.91};
+    const std::vector<Member> members = {{leaderStart, 0.13, 0, 47.73},
+                                         {leaderStart + Vec3{-1.5, 0, -1.05}, 0.16, 0, 50.1},
+                                         {leaderStart + Vec3{-3, 0, -2}, 0.19, 0, 52.4},
+                                         {leaderStart + Vec3{-4.5, 0, -3}, 0.23, 360, 54.8}};
+    // The climb's speed puts the leader's end at z -252.91, the turn's speed sizes the turn to
+    // end at x -288.35, and the dip in the turn brings each aircraft to its height.
+    Shape shape;
+    const auto endOf = [&](const Member& m, const Shape& s) { return fly(m, s).At(1).position; };
+    for (int pass = 0; pass < 4; ++pass) {
+        shape.climbing = Solve([&](double v) { return endOf(members[0], {v, shape.dip, shape.turning}).z - leaderEnd.z; },
+                               100, 3000);
+        shape.turning = Solve([&](double v) { return endOf(members[0], {shape.climbing, shape.dip, v}).x - leaderEnd.x; },
+                              100, 3000);
+        shape.dip = Solve([&](double d) { return endOf(members[0], {shape.climbing, d, shape.turning}).y - leaderEnd.y; },
+                          -30, 60);
+    }
+    std::vector<Path> paths;
+    for (const Member& m : members) {
+        Shape own = shape;
+        own.dip = Solve([&](double d) { return endOf(m, {shape.climbing, d, shape.turning}).y - m.endHeight; }, -30, 85);
+        paths.push_back(Flown(fly(m, own)));
+    }
+    // The camera aims at the middle of the space the four take up, which stays within 30 of
+    // their centre and keeps the last aircraft, high in its longer roll, in the picture.
+    const Path camera = [paths](double t) {
+        Vec3 low = paths[0](t).position, high = low;
+        for (const Path& path : paths) {
+            const Vec3 a = path(t).position;
+            low = {std::min(low.x, a.x), std::min(low.y, a.y), std::min(low.z, a.z)};
+            high = {std::max(high.x, a.x), std::max(high.y, a.y), std::max(high.z, a.z)};
+        }
+        return State{(low + high) * 0.5, {}};
+    };
+    return Formation(26, paths, std::vector(4, kSmokeThroughout), camera);
+}
+
+}  // namespace
+
+std::vector<ProgrammeFigure> FiguresIII() {
+    return {VerticalCubanEight(), WideToDeltaLoop(), OppositeTriangle(), DeltaRollAndBonTonRoll(), CherryBlossom(), StarAndCross(), TackCross(), RollingCombatPitch()};
+}
 
 }  // namespace choreography
