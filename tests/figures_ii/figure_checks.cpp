@@ -22,18 +22,10 @@ std::vector<float> Progress(float from, float until, int steps) {
     return t;
 }
 
-gfx::Vec3 Offset(const Programme& p, int slot, float t) { return p.Of(slot, t).position - p.Of(kLeader, t).position; }
-
 gfx::Vec3 CentreOf(const Programme& p, std::vector<int> slots, float t) {
     gfx::Vec3 sum{0, 0, 0};
     for (int slot : slots) sum = sum + p.Of(slot, t).position;
     return sum * (1.0f / static_cast<float>(slots.size()));
-}
-
-gfx::Vec3 CentreAt(const Programme& p, float t) {
-    std::vector<int> all;
-    for (int slot = 0; slot < p.AircraftCount(); ++slot) all.push_back(slot);
-    return CentreOf(p, all, t);
 }
 
 float HeadingChange(const Programme& p, int slot, float from, float until) {

@@ -22,9 +22,9 @@ gfx::Vec3 Heading(float yaw);
 // Progress from `from` to `until` in `steps` equal steps, both ends included.
 std::vector<float> Progress(float from = 0, float until = 1, int steps = 100);
 
-gfx::Vec3 Offset(const Programme& p, int slot, float t);
+using flown::CentreAt;
+using flown::Offset;
 gfx::Vec3 CentreOf(const Programme& p, std::vector<int> slots, float t);
-gfx::Vec3 CentreAt(const Programme& p, float t);
 
 // Degrees the heading turns over [from, until], summed in small steps: positive to the right.
 float HeadingChange(const Programme& p, int slot, float from, float until);

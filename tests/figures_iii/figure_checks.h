@@ -16,8 +16,8 @@ using flown::Programme;
 gfx::Vec3 Heading(float yaw);
 gfx::Vec3 Minus(const gfx::Vec3& a, const gfx::Vec3& b);
 // Where `slot` is from the leader (slot 0) at progress t.
-gfx::Vec3 Offset(const Programme& p, int slot, float t);
-gfx::Vec3 CentreAt(const Programme& p, float t);
+using flown::CentreAt;
+using flown::Offset;
 // Progress values 0, 1/steps, ..., 1.
 std::vector<float> Progress(int steps = 100);
 // Lowest and highest point of every aircraft through the programme.

@@ -13,20 +13,6 @@ gfx::Vec3 Heading(float yaw) {
 
 gfx::Vec3 Minus(const gfx::Vec3& a, const gfx::Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
-gfx::Vec3 Offset(const Programme& p, int slot, float t) {
-    return Minus(p.Of(slot, t).position, p.Of(kLeader, t).position);
-}
-
-gfx::Vec3 CentreOf(const Programme& p, float t) {
-    gfx::Vec3 sum{0, 0, 0};
-    for (int slot = 0; slot < p.AircraftCount(); ++slot) {
-        const gfx::Vec3 a = p.Of(slot, t).position;
-        sum = {sum.x + a.x, sum.y + a.y, sum.z + a.z};
-    }
-    const float n = static_cast<float>(p.AircraftCount());
-    return {sum.x / n, sum.y / n, sum.z / n};
-}
-
 std::vector<float> Progress(float from, float until, int steps) {
     std::vector<float> t;
     for (int i = 0; i <= steps; ++i) t.push_back(from + (until - from) * static_cast<float>(i) / static_cast<float>(steps));
@@ -49,7 +35,7 @@ std::pair<float, float> Heights(const Programme& p, const std::vector<float>& pr
 
 float CameraStrayFromCentre(const Programme& p) {
     float stray = 0;
-    for (float t : Progress(0, 1, 200)) stray = std::max(stray, flown::Distance(p.Target(t), CentreOf(p, t)));
+    for (float t : Progress(0, 1, 200)) stray = std::max(stray, flown::Distance(p.Target(t), CentreAt(p, t)));
     return stray;
 }
 

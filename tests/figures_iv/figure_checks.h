@@ -18,8 +18,8 @@ inline constexpr int kLeader = 0;
 gfx::Vec3 Heading(float yaw);
 gfx::Vec3 Minus(const gfx::Vec3& a, const gfx::Vec3& b);
 // Where `slot` sits from the leader, in world axes.
-gfx::Vec3 Offset(const Programme& p, int slot, float t);
-gfx::Vec3 CentreOf(const Programme& p, float t);
+using flown::CentreAt;
+using flown::Offset;
 // `steps` + 1 progress values evenly from `from` to `until`.
 std::vector<float> Progress(float from = 0, float until = 1, int steps = 100);
 // Lowest and highest height of the given slots (all when empty) over the progress values.

@@ -56,4 +56,19 @@ int RollDirection(const Programme& programme, int slot, float from, float until)
     return direction;
 }
 
+gfx::Vec3 Offset(const Programme& programme, int slot, float t) {
+    const gfx::Vec3 a = programme.Of(slot, t).position, lead = programme.Of(0, t).position;
+    return {a.x - lead.x, a.y - lead.y, a.z - lead.z};
+}
+
+gfx::Vec3 CentreAt(const Programme& programme, float t) {
+    gfx::Vec3 sum{0, 0, 0};
+    for (int slot = 0; slot < programme.AircraftCount(); ++slot) {
+        const gfx::Vec3 a = programme.Of(slot, t).position;
+        sum = {sum.x + a.x, sum.y + a.y, sum.z + a.z};
+    }
+    const float n = static_cast<float>(programme.AircraftCount());
+    return {sum.x / n, sum.y / n, sum.z / n};
+}
+
 }  // namespace flown

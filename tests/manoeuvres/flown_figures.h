@@ -48,6 +48,11 @@ void ExpectAt(const gfx::Vec3& p, const gfx::Vec3& expected, float tolerance);
 void ExpectAlong(const gfx::Vec3& v, const gfx::Vec3& axis, float degrees = 3);
 float Dot(const gfx::Vec3& a, const gfx::Vec3& b);
 
+// Where `slot` is from the leader (slot 0) at progress t.
+gfx::Vec3 Offset(const Programme& programme, int slot, float t);
+// The mean position of the whole formation at progress t.
+gfx::Vec3 CentreAt(const Programme& programme, float t);
+
 // Whether the aircraft rolls steadily to the right (+1) or left (-1) over [from, until]: each
 // small step turns the canopy towards that wing. 0 when it does neither throughout.
 int RollDirection(const Programme& programme, int slot, float from, float until);

@@ -10,9 +10,11 @@
 
 namespace {
 
+using flown::CentreAt;
 using flown::Distance;
 using flown::ExpectAlong;
 using flown::ExpectAt;
+using flown::Offset;
 using flown::Programme;
 
 constexpr int kLeader = 0;
@@ -20,21 +22,6 @@ constexpr int kLeader = 0;
 // The nose's direction in the horizontal plane, for a heading `yaw` in degrees.
 gfx::Vec3 Heading(float yaw) {
     return {-std::sin(yaw * gfx::kRadiansPerDegree), 0, -std::cos(yaw * gfx::kRadiansPerDegree)};
-}
-
-gfx::Vec3 Offset(const Programme& p, int slot, float t) {
-    const gfx::Vec3 a = p.Of(slot, t).position, lead = p.Of(kLeader, t).position;
-    return {a.x - lead.x, a.y - lead.y, a.z - lead.z};
-}
-
-gfx::Vec3 CentreAt(const Programme& p, float t) {
-    gfx::Vec3 sum{0, 0, 0};
-    for (int slot = 0; slot < p.AircraftCount(); ++slot) {
-        const gfx::Vec3 a = p.Of(slot, t).position;
-        sum = {sum.x + a.x, sum.y + a.y, sum.z + a.z};
-    }
-    const float n = static_cast<float>(p.AircraftCount());
-    return {sum.x / n, sum.y / n, sum.z / n};
 }
 
 std::vector<float> Progress(int steps = 100) {
