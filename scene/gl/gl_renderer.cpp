@@ -278,8 +278,14 @@ void GlRenderer::DrawQueued() {
     } else {
         UseInstanceArrays(true);
         glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(queue.size() * sizeof(InstanceData)), queue.data(),
-                     GL_STREAM_DRAW);
+        // Refilled in place: the draw has read the instances by the time it returns, and fresh
+        // storage for every draw would cost megabytes of new pages per frame.
+        const std::size_t bytes = queue.size() * sizeof(InstanceData);
+        if (bytes > instanceCapacity) {
+            instanceCapacity = kMaxQueuedInstances * sizeof(InstanceData);
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instanceCapacity), nullptr, GL_STREAM_DRAW);
+        }
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), queue.data());
         for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
             glVertexAttribPointer(kWorldRow0 + i, 4, GL_FLOAT, GL_FALSE, sizeof(InstanceData),
                                   reinterpret_cast<const void*>(std::uintptr_t{i} * 4 * sizeof(float)));

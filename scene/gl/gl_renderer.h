@@ -83,6 +83,7 @@ private:
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
+    std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;
     bool programSpecular = true;  // whether the current program adds specular light
