@@ -37,7 +37,7 @@ std::size_t BytesInUse() {
 #endif
 }
 
-constexpr std::uint32_t kFrameMs = 50;  // 20 frames a second keeps ten rounds quick
+constexpr std::uint32_t kFrameMs = 100;  // 10 frames a second keeps ten rounds of forty programmes quick
 constexpr int kRounds = 10;
 
 void PlayToTheEnd(int number, scene::RecordingDevice& device, platform::TestClock& clock) {
