@@ -77,15 +77,21 @@ struct Camera {
     }
 };
 
-void BM_GatherAndSort(benchmark::State& state) {
+// Six full trails on a recording device, seen by the benchmark camera: what both sorts start from.
+struct SortScene {
     platform::MessageCapture messages;
     scene::RecordingDevice device;
     FullTrails trails;
-    auto m = trails.Start(device);
+    std::unique_ptr<manoeuvres::Manoeuvre> m = trails.Start(device);
     const Camera camera;
+};
+
+void BM_GatherAndSort(benchmark::State& state) {
+    SortScene scene;
+    const Camera& camera = scene.camera;
     std::size_t count = 0;
     for (auto _ : state) {
-        count = m->GatherSmoke(kNow, camera.view, camera.projection, camera.viewport).size();
+        count = scene.m->GatherSmoke(kNow, camera.view, camera.projection, camera.viewport).size();
         benchmark::DoNotOptimize(count);
     }
     state.counters["puffs"] = static_cast<double>(count);
@@ -109,17 +115,13 @@ int LiteralOrder(const void* a, const void* b) {
 }
 
 void BM_GatherAndSortLiteral(benchmark::State& state) {
-    platform::MessageCapture messages;
-    scene::RecordingDevice device;
-    FullTrails trails;
-    auto m = trails.Start(device);
-    const Camera camera;
-    sortView = camera.view;
+    SortScene scene;
+    sortView = scene.camera.view;
     std::vector<ParticleRef> refs(6 * aircraft::SmokeTrail::kCapacity);
     for (auto _ : state) {
         std::size_t n = 0;
         int slot = 0;
-        for (auto& plane : m->Formation()) {
+        for (auto& plane : scene.m->Formation()) {
             const auto puffs = plane.Smoke().Particles();
             for (std::uint32_t j = 0; j < puffs.size(); ++j) {
                 if (aircraft::IsAlive(puffs[j], kNow)) refs[n++] = {slot, j, puffs[j].birth, puffs[j].position};

@@ -7,35 +7,16 @@ scenario=$1
 saver=$2
 layout_tool=$3
 
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 77; }
 command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
+source "$(dirname "$0")/../e2e/virtual_display.sh"
 
 # Time limits are multiplied by this (the sanitizer build is slower).
 scale=${E2E_TIME_SCALE:-1}
 
-work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config
 export SDL_AUDIODRIVER=dummy
 export NO_AT_BRIDGE=1
 settings=$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-start_display() {
-  exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  local number
-  read -r -t 20 -u "$fd" number || fail "Xvfb did not start"
-  export DISPLAY=":$number"
-}
 
 # Starts `vantaro -c` and waits for its dialog; sets $dialog_pid, $origin_x and $origin_y.
 open_dialog() {
@@ -87,7 +68,7 @@ ends_with_success_within() {
 
 OK=1 CANCEL=2 SOUND=1002 AVAILABLE=1005 PLAY=1006 ADD=1007 REMOVE=1009 UP=1010 PLAY_ALL=1014
 
-start_display
+start_display 400 499
 case "$scenario" in
   ok_stores_the_choices)
     open_dialog
@@ -129,15 +110,7 @@ Smoke=2'
     ;;
   second_instance_exits)
     open_dialog
-    for switches in "-c" "-w" "" "-a"; do
-      start=$(date +%s%N)
-      # shellcheck disable=SC2086
-      timeout 5 "$saver" $switches >/dev/null 2>&1
-      status=$?
-      elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-      [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
-      [ "$elapsed" -lt $((2000 * scale)) ] || fail "second instance '$switches' took $elapsed ms"
-    done
+    expect_second_instances_end "-c" "-w" "" "-a"
     [ "$(xdotool search --onlyvisible --class ssKZClass | wc -l)" -eq 1 ] || fail "a second window appeared"
     kill -0 "$dialog_pid" || fail "the dialog ended"
     click_control $CANCEL

@@ -35,3 +35,18 @@ start_display() {
   done
   fail "no free display number"
 }
+
+# A second instance started with each set of switches ($@) ends at once with status 0 while the
+# first one runs on. Time limits are multiplied by $scale.
+expect_second_instances_end() {
+  local switches start status elapsed
+  for switches in "$@"; do
+    start=$(date +%s%N)
+    # shellcheck disable=SC2086
+    timeout 5 "$saver" $switches >/dev/null 2>&1
+    status=$?
+    elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+    [ "$status" -eq 0 ] || fail "second instance '$switches' ended with status $status"
+    [ "$elapsed" -lt $((2000 * scale)) ] || fail "second instance '$switches' took $elapsed ms"
+  done
+}
