@@ -21,10 +21,23 @@ std::unique_ptr<GlTexture> GlTexture::Create(std::shared_ptr<GlRenderer> rendere
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // Storage for the whole chain at once: levels given one by one are each stored on their own
+    // and copied into one texture at its first use, which briefly holds the texture twice.
+    const bool wholeChain = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_texture_storage");
+    if (wholeChain) {
+        glTexStorage2D(GL_TEXTURE_2D, static_cast<GLsizei>(levels.size()), GL_RGBA8,
+                       static_cast<GLsizei>(texture->width), static_cast<GLsizei>(texture->height));
+    }
     for (std::size_t level = 0; level < levels.size(); ++level) {
         const gfx::Image& pixels = levels[level];
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(pixels.width),
-                     static_cast<GLsizei>(pixels.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.pixels.data());
+        const auto w = static_cast<GLsizei>(pixels.width), h = static_cast<GLsizei>(pixels.height);
+        if (wholeChain) {
+            glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE,
+                            pixels.pixels.data());
+        } else {
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         pixels.pixels.data());
+        }
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size() - 1));
     renderer->BindingsChanged();

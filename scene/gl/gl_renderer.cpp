@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "scene/gl/gl_objects.h"
 
@@ -10,9 +11,16 @@ namespace scene::gl {
 
 namespace {
 
-// Instances per draw: a full formation's smoke fits in a handful of draws, and the upload of
-// one draw stays around two megabytes.
-constexpr std::size_t kMaxQueuedInstances = 16384;
+// Instances per draw: a thousand puffs upload 128 KiB, and a trail's smoke takes a few draws.
+constexpr std::size_t kMaxQueuedInstances = 1024;
+
+// Triangles sent between two fences. A software rasteriser keeps every binned triangle of the
+// work it has queued, and draws run far ahead of its threads: with full smoke trails a frame
+// binned at once held 7 MB more than this bound allows.
+constexpr std::uint64_t kTrianglesPerFence = 2048;
+
+// Waits that long at most: a lost wait costs only the bound, never a frame.
+constexpr GLuint64 kFenceTimeoutNs = 1'000'000'000;
 
 constexpr std::array<GLenum, 11> kBlendFactors{
     GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,         GL_ONE_MINUS_SRC_ALPHA,
@@ -114,6 +122,7 @@ GlRenderer::~GlRenderer() {
     if (!MakeCurrent()) {
         return;  // the context is gone; so are its objects
     }
+    ReleaseFence(fence, false);
     programs.Release();
     glDeleteTextures(1, &whiteTexture);
     glDeleteSamplers(1, &sampler);
@@ -295,6 +304,31 @@ void GlRenderer::DrawQueued() {
     }
     ++stats.drawCalls;
     stats.instances += queue.size();
+    Sent(std::uint64_t{queuedRange.primitiveCount} * queue.size());
+}
+
+// At most one fenced run of draws waits in the rasteriser's queue behind the one it is
+// drawing, so its memory stays bounded while it still works in parallel with us.
+void GlRenderer::Sent(std::uint64_t triangles) {
+    trianglesSinceFence += triangles;
+    if (trianglesSinceFence < kTrianglesPerFence) {
+        return;
+    }
+    trianglesSinceFence = 0;
+    GLsync previous = std::exchange(fence, glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+    glFlush();
+    ReleaseFence(previous, true);
+}
+
+void GlRenderer::ReleaseFence(GLsync& sync, bool wait) {
+    if (sync == nullptr) {
+        return;
+    }
+    if (wait) {
+        glClientWaitSync(sync, 0, kFenceTimeoutNs);
+    }
+    glDeleteSync(sync);
+    sync = nullptr;
 }
 
 void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::uint32_t indexCount) {
@@ -311,6 +345,7 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
                    reinterpret_cast<const void*>(std::uintptr_t{firstIndex} * sizeof(std::uint32_t)));
     ++stats.drawCalls;
     ++stats.instances;
+    Sent(indexCount / 3);
 }
 
 HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
@@ -352,6 +387,8 @@ HResult GlRenderer::Present() {
                       static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
                       windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
     bool swapped = context->SwapBuffers();
+    ReleaseFence(fence, false);  // the swap has drawn everything
+    trianglesSinceFence = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return swapped ? kOk : kFail;
 }

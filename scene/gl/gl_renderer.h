@@ -71,6 +71,9 @@ private:
     void BindStream();
     void UseInstanceArrays(bool instanced);
     void DrawQueued();
+    // Counts triangles sent and bounds the rasteriser's queue with fences.
+    void Sent(std::uint64_t triangles);
+    static void ReleaseFence(GLsync& sync, bool wait);
 
     struct QueuedRange {
         PrimitiveType type;
@@ -93,6 +96,8 @@ private:
     QueuedRange queuedRange{};
     std::vector<InstanceData> queue;
     bool queuedSpecular = false;  // some queued material has a specular colour
+    GLsync fence = nullptr;  // marks the end of the run of draws sent before the current one
+    std::uint64_t trianglesSinceFence = 0;
     DeviceStats stats;
 };
 

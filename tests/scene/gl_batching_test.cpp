@@ -48,6 +48,9 @@ std::vector<Puff> MakePuffs(int count) {
     return puffs;
 }
 
+constexpr int kPuffCount = 3000;
+constexpr int kFirstDarkPuff = 2000;  // where the texture changes
+
 // Draws the puffs as the smoke code does, one strip each, and reads the picture back.
 gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
     std::unique_ptr<Texture> light, dark;
@@ -77,13 +80,13 @@ gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
 
     Material material;
     material.diffuse = material.ambient = material.emissive = {1, 1, 1, 1};
-    auto puffs = MakePuffs(600);
+    auto puffs = MakePuffs(kPuffCount);
     for (std::size_t i = 0; i < puffs.size(); ++i) {
         material.diffuse.a = puffs[i].alpha;
         device.SetMaterial(material);
         device.SetStreamSource(0, quad.get(), 0, sizeof(testing::Vertex));
         device.SetFVF(testing::kVertexFvf);
-        device.SetTexture(0, i < 400 ? light.get() : dark.get());  // the change ends a run
+        device.SetTexture(0, i < kFirstDarkPuff ? light.get() : dark.get());  // the change ends a run
         device.SetTransform(TransformType::kWorld, puffs[i].world);
         EXPECT_EQ(device.DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2), kOk);
     }
@@ -92,6 +95,8 @@ gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
     return image;
 }
 
+// Long runs go out in several draws, with the rasteriser's queue bounded between them; neither
+// may drop, repeat or reorder a puff.
 TEST(GlBatching, PuffsDrawnAsInstancesMatchPuffsDrawnOneByOne) {
     auto device = testing::MakeOffscreen(160, 120);
     ASSERT_NE(device, nullptr);
@@ -99,9 +104,10 @@ TEST(GlBatching, PuffsDrawnAsInstancesMatchPuffsDrawnOneByOne) {
     gfx::Image oneByOne = DrawPuffs(*device, false, single);
     gfx::Image instanced = DrawPuffs(*device, true, batched);
 
-    EXPECT_EQ(single.drawCalls, 600u);
-    EXPECT_EQ(batched.drawCalls, 2u);
-    EXPECT_EQ(batched.instances, 600u);
+    EXPECT_EQ(single.drawCalls, std::uint64_t{kPuffCount});
+    EXPECT_GE(batched.drawCalls, 3u);  // the texture change, and runs longer than one draw takes
+    EXPECT_LE(batched.drawCalls, 8u);
+    EXPECT_EQ(batched.instances, std::uint64_t{kPuffCount});
     ASSERT_EQ(oneByOne.pixels.size(), instanced.pixels.size());
     std::size_t differing = 0;
     for (std::size_t i = 0; i < oneByOne.pixels.size(); ++i) {

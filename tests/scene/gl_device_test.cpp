@@ -299,6 +299,43 @@ TEST_F(GlTextureStageTest, PointAndLinearFilteringDifferOnATwoByTwoTexture) {
     EXPECT_GT(levels(kTexfLinear).first, 20u);
 }
 
+// A one-texel black and white checker averages to grey from its second level down: a quad an
+// eighth of the texture's size shows grey only if every level reached the texture.
+TEST_F(GlTextureStageTest, MinifiedTexturesReadTheirSmallerLevels) {
+    gfx::Image checker{64, 64, {}};
+    for (unsigned y = 0; y < 64; ++y) {
+        for (unsigned x = 0; x < 64; ++x) {
+            const std::uint8_t v = (x + y) % 2 == 0 ? 255 : 0;
+            checker.pixels.insert(checker.pixels.end(), {v, v, v, 255});
+        }
+    }
+    auto texture = MakeTexture(checker);
+    device->SetTexture(0, texture.get());
+    device->SetRenderState(RenderState::kLighting, 0);
+    device->SetSamplerState(0, SamplerState::kMinFilter, kTexfPoint);
+
+    auto greys = [&](std::uint32_t mipFilter) {
+        device->SetSamplerState(0, SamplerState::kMipFilter, mipFilter);
+        device->Clear(kClearTarget | kClearZBuffer, 0xff0000ff, 1, 0);
+        DrawQuad(Quad(-0.125f, -0.125f, 0.125f, 0.125f, 0.5f));  // 8 x 8 pixels
+        auto image = ReadBack(*device);
+        std::set<int> seen;
+        for (unsigned y = 29; y < 35; ++y) {
+            for (unsigned x = 29; x < 35; ++x) {
+                seen.insert(PixelAt(image, x, y).r);
+            }
+        }
+        return seen;
+    };
+    for (std::uint32_t filter : {kTexfPoint, kTexfLinear}) {
+        for (int grey : greys(filter)) {
+            EXPECT_NEAR(grey, 128, 1) << "mip filter " << filter;
+        }
+    }
+    const std::set<int> topLevel = greys(kTexfNone);
+    EXPECT_TRUE(std::ranges::all_of(topLevel, [](int grey) { return grey == 0 || grey == 255; }));
+}
+
 TEST_F(GlDeviceTest, ProjectedPointLandsOnThePixelTheProjectFunctionPredicts) {
     device->SetRenderState(RenderState::kCullMode, kCullNone);
     gfx::Viewport viewport;
