@@ -16,7 +16,7 @@ constexpr std::size_t kMaxQueuedInstances = 1024;
 
 // Triangles sent between two fences. A software rasteriser keeps every binned triangle of the
 // work it has queued, and draws run far ahead of its threads: with full smoke trails a frame
-// binned at once held 7 MB more than this bound allows.
+// binned at once held about 7 MB more than with this bound.
 constexpr std::uint64_t kTrianglesPerFence = 2048;
 
 // Waits that long at most: a lost wait costs only the bound, never a frame.
@@ -387,7 +387,7 @@ HResult GlRenderer::Present() {
                       static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
                       windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
     bool swapped = context->SwapBuffers();
-    ReleaseFence(fence, false);  // the swap has drawn everything
+    ReleaseFence(fence, false);  // the swap sent the whole frame; the next starts a new count
     trianglesSinceFence = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return swapped ? kOk : kFail;
