@@ -68,6 +68,15 @@ std::vector<float> KeyTimes(const Programme& p) {
     return times;
 }
 
+void ExpectEvenKeys(const Programme& p, std::size_t count) {
+    const auto times = KeyTimes(p);
+    ASSERT_EQ(times.size(), count);
+    const double step = 1.0 / static_cast<double>(count - 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        EXPECT_EQ(times[i], static_cast<float>((static_cast<double>(i) - 1) * step)) << i;
+    }
+}
+
 void ExpectSmoke(const Programme& p, int slot, std::initializer_list<float> on, std::initializer_list<float> off) {
     for (float t : on) EXPECT_TRUE(p.Of(slot, t).smoke) << "slot " << slot + 1 << " at " << t;
     for (float t : off) EXPECT_FALSE(p.Of(slot, t).smoke) << "slot " << slot + 1 << " at " << t;

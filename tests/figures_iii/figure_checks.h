@@ -32,6 +32,8 @@ gfx::Vec3 CameraTrackAt(const Programme& p, float t);
 bool InPicture(const Programme& p, int number, float t, const gfx::Vec3& point, float margin = 0);
 // The key times every track of the programme shares.
 std::vector<float> KeyTimes(const Programme& p);
+// `count` keys evenly spaced, one before 0 and one after 1, as the spline needs them.
+void ExpectEvenKeys(const Programme& p, std::size_t count);
 void ExpectSmoke(const Programme& p, int slot, std::initializer_list<float> on, std::initializer_list<float> off);
 
 }  // namespace figures

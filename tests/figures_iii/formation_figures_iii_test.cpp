@@ -11,6 +11,7 @@
 namespace {
 
 using figures::CentreAt;
+using figures::ExpectEvenKeys;
 using figures::Heading;
 using figures::Offset;
 using figures::Progress;
@@ -22,13 +23,6 @@ using flown::RollDirection;
 
 constexpr int kLeader = 0;
 constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusX{1, 0, 0}, kMinusZ{0, 0, -1};
-
-void ExpectEvenKeys(const Programme& p, std::size_t count) {
-    const auto times = figures::KeyTimes(p);
-    ASSERT_EQ(times.size(), count);
-    const double step = 1.0 / static_cast<double>(count - 3);
-    for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(times[i], static_cast<float>((static_cast<double>(i) - 1) * step)) << i;
-}
 
 TEST(FiguresIII, MembersNeverCollide) {
     for (int n : {19, 20, 21, 22, 24, 25, 26}) EXPECT_GT(figures::ClosestPair(Programme(n)), 0.9f) << "programme " << n;

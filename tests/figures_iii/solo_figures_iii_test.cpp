@@ -20,11 +20,7 @@ constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1}, kMinusZ{0, 0
 
 TEST(VerticalCubanEight, EvenKeysFromALevelRunToALevelRunOut) {
     const Programme p(23);
-    const auto times = figures::KeyTimes(p);
-    ASSERT_EQ(times.size(), 51u);
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        EXPECT_EQ(times[i], static_cast<float>((static_cast<double>(i) - 1) / 48)) << i;
-    }
+    figures::ExpectEvenKeys(p, 51);
     ExpectAt(p.Of(kSolo, 0).position, {-89.62f, 40, 5.55f}, 0.01f);
     ExpectAt(p.Of(kSolo, 1).position, {-85.62f, 40, -102.51f}, 0.05f);
     for (float t : {0.0f, 0.03f, 0.92f, 1.0f}) {
