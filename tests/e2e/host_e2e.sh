@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # The saver installed and run by the real screensaver host (xscreensaver) on a virtual display.
-#   host_e2e.sh SCENARIO BUILD_DIR
+#   host_e2e.sh SCENARIO BUILD_DIR            installs the build into a temporary prefix first
+#   host_e2e.sh SCENARIO --installed PREFIX   checks what is already installed under PREFIX
 # The host refuses to run display modes as root, so it runs as nobody here: the temporary
 # prefix is readable by all, and the fresh HOME belongs to nobody.
 set -u
 scenario=$1
-build=$2
+installed=""
+if [ "$2" = "--installed" ]; then
+  installed=$3
+else
+  build=$2
+fi
+icon_source=$(cd "$(dirname "$0")/../.." && pwd)/resources/icons/vantaro.ico
 
 # shellcheck source=tests/e2e/virtual_display.sh
 source "$(dirname "$0")/virtual_display.sh"
 chmod 755 "$work"
-prefix=$work/prefix
+prefix=${installed:-$work/prefix}
+saver=$prefix/libexec/xscreensaver/vantaro
 
 install_into() {
   DESTDIR=${2:-} cmake --install "$build" --prefix "$1" >"$work/install.log" 2>&1 ||
@@ -20,7 +28,7 @@ install_into() {
 # Our installed saver's processes, whoever started them.
 saver_pids() {
   for exe in /proc/[0-9]*/exe; do
-    [ "$(readlink "$exe" 2>/dev/null)" = "$prefix/libexec/xscreensaver/vantaro" ] && basename "$(dirname "$exe")"
+    [ "$(readlink "$exe" 2>/dev/null)" = "$saver" ] && basename "$(dirname "$exe")"
   done
 }
 
@@ -35,32 +43,95 @@ region() { convert "$work/screen.png" -crop "$1" -format '%[fx:mean] %k' info:; 
 
 case "$scenario" in
   install_layout)
-    install_into /usr "$work/stage"
-    for f in usr/libexec/xscreensaver/vantaro usr/share/xscreensaver/config/vantaro.xml \
-             usr/share/man/man6/vantaro.6 usr/share/icons/hicolor/128x128/apps/vantaro.png; do
-      [ -f "$work/stage/$f" ] || fail "$f was not installed under DESTDIR"
-    done
-    [ -x "$work/stage/usr/libexec/xscreensaver/vantaro" ] || fail "the saver is not executable"
-    grep -q '<command arg="--root"/>' "$work/stage/usr/share/xscreensaver/config/vantaro.xml" ||
-      fail "the host description has no --root command"
-    [ "$(identify -format '%wx%h' "$work/stage/usr/share/icons/hicolor/128x128/apps/vantaro.png")" = "128x128" ] ||
-      fail "the icon is not 128 by 128"
-    if command -v xmllint >/dev/null; then
-      xmllint --noout "$work/stage/usr/share/xscreensaver/config/vantaro.xml" || fail "the host description is no XML"
+    if [ -n "$installed" ]; then
+      root=$prefix
+    else
+      install_into /usr "$work/stage"
+      root=$work/stage/usr
     fi
+    for f in libexec/xscreensaver/vantaro share/xscreensaver/config/vantaro.xml share/man/man6/vantaro.6.gz \
+             share/applications/vantaro-settings.desktop share/doc/vantaro/copyright; do
+      [ -f "$root/$f" ] || fail "$f was not installed"
+    done
+    [ -x "$root/libexec/xscreensaver/vantaro" ] || fail "the saver is not executable"
+    grep -q '<command arg="--root"/>' "$root/share/xscreensaver/config/vantaro.xml" ||
+      fail "the host description has no --root command"
+    if command -v xmllint >/dev/null; then
+      xmllint --noout "$root/share/xscreensaver/config/vantaro.xml" || fail "the host description is no XML"
+    fi
+    # The icon theme holds each size of the icon the saver carries, the same pictures.
+    sizes=$(identify -format '%wx%h\n' "$icon_source")
+    [ "$(echo "$sizes" | wc -l)" -ge 2 ] || fail "cannot read the sizes of $icon_source"
+    frame=0
+    for size in $sizes; do
+      png=$root/share/icons/hicolor/$size/apps/vantaro.png
+      [ -f "$png" ] || fail "no $size icon"
+      [ "$(identify -format '%wx%h' "$png")" = "$size" ] || fail "the $size icon is $(identify -format '%wx%h' "$png")"
+      differ=$(compare -metric AE "${icon_source}[$frame]" "$png" null: 2>&1)
+      [ "$differ" = "0" ] || fail "the $size icon differs from the saver's own in $differ pixels"
+      frame=$((frame + 1))
+    done
+    [ "$(find "$root/share/icons/hicolor" -name vantaro.png | wc -l)" -eq "$frame" ] || fail "icons of other sizes"
+    # The manual names the version the build was made with.
+    version=$(zcat "$root/share/man/man6/vantaro.6.gz" | sed -n 's/^\.TH .*"Vantaro \([^"]*\)".*/\1/p')
+    [[ "$version" =~ ^[0-9]+(\.[0-9]+)+$ ]] || fail "the manual page names no version (\"$version\")"
     if command -v man >/dev/null; then
-      warnings=$(MANWIDTH=80 man --warnings -l "$work/stage/usr/share/man/man6/vantaro.6" 2>&1 >/dev/null)
+      warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man6/vantaro.6.gz" 2>&1 >/dev/null)
       [ -z "$warnings" ] || fail "the manual page: $warnings"
     fi
+    # The menu entry runs the settings dialog of the saver where it is installed, whatever the
+    # prefix; a staged install names the prefix it was made for.
+    entry=$root/share/applications/vantaro-settings.desktop
+    if command -v desktop-file-validate >/dev/null; then
+      problems=$(desktop-file-validate "$entry" 2>&1) || fail "the desktop entry: $problems"
+      [ -z "$problems" ] || fail "the desktop entry: $problems"
+    fi
+    exec_line=$(sed -n 's/^Exec=//p' "$entry")
+    [ "$exec_line" = "${installed:-/usr}/libexec/xscreensaver/vantaro -c" ] || fail "the desktop entry runs '$exec_line'"
+    grep -qx 'Icon=vantaro' "$entry" || fail "the desktop entry has another icon"
+    grep -qx 'Categories=Settings;.*' "$entry" || fail "the desktop entry is not among the settings"
+    ;;
+  settings_entry)
+    command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
+    [ -n "$installed" ] || install_into "$prefix"
+    start_display 300 399
+    home=$work/home
+    mkdir -p "$home"
+    # What the desktop's menu runs, as it would: the Exec line split at blanks.
+    read -r -a command <<<"$(sed -n 's/^Exec=//p' "$prefix/share/applications/vantaro-settings.desktop")"
+    [ "${command[0]}" = "$saver" ] || fail "the desktop entry runs ${command[0]}, not $saver"
+    HOME=$home XDG_CONFIG_HOME=$home/.config SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1 "${command[@]}" >"$work/out" 2>&1 &
+    dialog_pid=$!
+    pids+=("$dialog_pid")
+    window=""
+    for _ in $(seq 200); do
+      window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
+      [ -n "$window" ] && break
+      kill -0 "$dialog_pid" 2>/dev/null || fail "the menu's command ended before a dialog appeared: $(cat "$work/out")"
+      sleep 0.05
+    done
+    [ -n "$window" ] || fail "the menu's command opened no dialog"
+    title=$(xdotool getwindowname "$window")
+    [ "$title" = "Vantaro 設定" ] || fail "the menu's command opened '$title', not the settings"
+    sleep 0.3
+    xdotool windowfocus --sync "$window" key Escape
+    for _ in $(seq 100); do kill -0 "$dialog_pid" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$dialog_pid" 2>/dev/null && fail "Escape did not close the settings dialog"
+    wait "$dialog_pid" || fail "the settings dialog ended with status $?: $(cat "$work/out")"
+    [ ! -e "$home/.config/KELDRAN/Vantaro.ini" ] || fail "closing the dialog wrote the settings"
     ;;
   real_host)
     for tool in xscreensaver xscreensaver-command setpriv; do
       command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
     done
     start_display 300 399
-    install_into "$prefix"
+    [ -n "$installed" ] || install_into "$prefix"
     home=$work/home
     mkdir -p "$home"
+    # Installed under /usr, the saver is where the host looks for display modes, so the bare
+    # name must do, as the README tells users to write it.
+    host_command=$saver
+    [ "$installed" = /usr ] && host_command=vantaro
     cat >"$home/.xscreensaver" <<END
 mode:		one
 selected:	0
@@ -69,7 +140,7 @@ lock:		False
 fade:		False
 unfade:		False
 splash:		False
-programs:	$prefix/libexec/xscreensaver/vantaro --root \n
+programs:	$host_command --root \n
 END
     chown -R nobody:nogroup "$home"
     as_user xscreensaver -no-splash >"$work/host.out" 2>&1 &
