@@ -2,6 +2,9 @@
 # build/vantaro_<version>_amd64.deb holding what `cmake --install` installs, under /usr.
 # The version is the project's (project() in the top-level CMakeLists.txt); the dependencies
 # on shared libraries are computed from the executable by dpkg-shlibdeps.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  return()
+endif()
 
 # The version dialog shows the version in its text; a release must not say one thing in the
 # package and another in the dialog.

@@ -23,14 +23,12 @@ open_dialog() {
   "$saver" -c >"$work/out" 2>"$work/err" &
   dialog_pid=$!
   pids+=("$dialog_pid")
-  local window=""
-  for _ in $(seq $((200 * scale))); do
-    window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
+  local window
+  window=$(wait_for_saver_window "$dialog_pid" $((200 * scale)))
+  if [ -z "$window" ]; then
     kill -0 "$dialog_pid" 2>/dev/null || fail "vantaro -c ended before its dialog appeared: $(cat "$work/err")"
-    sleep 0.05
-  done
-  [ -n "$window" ] || fail "no dialog appeared"
+    fail "no dialog appeared"
+  fi
   sleep "$(awk -v s="$scale" 'BEGIN { print 0.3 * s }')"
   eval "$(xdotool getwindowgeometry --shell "$window")"
   origin_x=$X

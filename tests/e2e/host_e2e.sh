@@ -103,14 +103,8 @@ case "$scenario" in
     HOME=$home XDG_CONFIG_HOME=$home/.config SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1 "${command[@]}" >"$work/out" 2>&1 &
     dialog_pid=$!
     pids+=("$dialog_pid")
-    window=""
-    for _ in $(seq 200); do
-      window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
-      [ -n "$window" ] && break
-      kill -0 "$dialog_pid" 2>/dev/null || fail "the menu's command ended before a dialog appeared: $(cat "$work/out")"
-      sleep 0.05
-    done
-    [ -n "$window" ] || fail "the menu's command opened no dialog"
+    window=$(wait_for_saver_window "$dialog_pid" 200)
+    [ -n "$window" ] || fail "the menu's command opened no dialog: $(cat "$work/out")"
     title=$(xdotool getwindowname "$window")
     [ "$title" = "Vantaro 設定" ] || fail "the menu's command opened '$title', not the settings"
     sleep 0.3

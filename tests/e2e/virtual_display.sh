@@ -36,6 +36,18 @@ start_display() {
   fail "no free display number"
 }
 
+# Prints the id of the first visible window of class ssKZClass, waiting up to $2 steps of
+# 50 ms for it while process $1 runs; prints nothing when the process ends first or time is up.
+wait_for_saver_window() {
+  local window
+  for _ in $(seq "$2"); do
+    window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
+    [ -n "$window" ] && { echo "$window"; return; }
+    kill -0 "$1" 2>/dev/null || return
+    sleep 0.05
+  done
+}
+
 # A second instance started with each set of switches ($@) ends at once with status 0 while the
 # first one runs on. Time limits are multiplied by $scale.
 expect_second_instances_end() {
