@@ -1,9 +1,12 @@
 // The figures of programmes 1 to 9, and the list of every group.
 
+#include <algorithm>
+#include <cmath>
 #include <numbers>
 
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 namespace {
@@ -56,27 +59,60 @@ ProgrammeFigure LowAngleCubanTakeOff() {
 
 // Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
 // over the top into a descending half loop, and three rolls to the left without a stop on the
-// way back. The key times bunch where the aircraft rolls and turns; the last key lies at 1.
-// The saver moves this programme in straight lines through segments 2 to 7, 12 to 14 and from
-// 26 on, and on splines elsewhere: the level legs and the up line fall on the straight ones.
+// way back. The last key lies at 1. The saver moves this programme in straight lines through
+// segments 2 to 7, 12 to 14 and from 26 on, and on splines elsewhere. A spline keeps the speed
+// only through evenly timed keys: keys 6 to 12 lie a hundredth apart (the roll upright and the
+// start of the pull-up), keys 13 to 26 a longer step apart (the up line, the top and the half
+// loop down); the level legs and the rolls fall on the straight segments.
 ProgrammeFigure InvertedAndContinuousRoll() {
-    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f, 0.25f, 0.26f, 0.2875f, 0.315f,
-                                0.3425f, 0.37f, 0.385f, 0.40f, 0.41f, 0.43f, 0.45f};
-    for (int k = 1; k <= 9; ++k) times.push_back(static_cast<float>(0.45 + 0.26 * k / 9));  // the half loop
-    times.push_back(0.79f);
+    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f};
+    for (int k = 0; k <= 7; ++k) times.push_back(static_cast<float>(0.25 + 0.01 * k));
+    constexpr double kLoopStep = (0.71 - 0.32) / 12;
+    for (int k = 1; k <= 13; ++k) times.push_back(static_cast<float>(0.32 + kLoopStep * k));
     for (int k = 0; k < 13; ++k) times.push_back(static_cast<float>(0.87 + 0.01 * k));  // the rolls
     times.push_back(1.0f);
 
-    Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, 750.04);
-    f.Straight(0.08).Roll(0.10, 180)         // on its back
-        .Straight(0.24).Fly(0.26, {0, 0, 180}, 970)  // upright again, gathering speed for the climb
-        .Pitch(0.37, 64)
-        .Roll(0.40, 180).Straight(0.41)      // half roll on the up line
-        .Fly(0.45, {0, -64, 0}, 510)         // over the top on its back
-        .Fly(0.71, {0, -180, 0}, 790)        // the descending half loop, level at the bottom
-        .Fly(0.87, {}, 770)
-        .Roll(0.99, -3 * 360)
-        .Straight(1.0);
+    // Speeds, changing only on the spline segments, where evenly timed keys carry a change
+    // smoothly: the pass's own until the pull-up; gathered for the climb in its first steps;
+    // the same share lost every second from the half roll to the top; the same share gained
+    // every second down the half loop; one speed on the straight segments from the bottom on.
+    // The climb's speed, the speed over the top and the pass back's are found so that the top is
+    // at 119.6, the half loop ends level at 12 and the pass ends at z -77.5.
+    constexpr double kPass = 750.04;
+    const auto fly = [](const std::vector<double>& v) {
+        const double climb = v[0], top = v[1], back = v[2];
+        constexpr double slowest = 0.48;
+        // The slowest point lies a little past the top, on the way down.
+        constexpr double kSlowFrom = 0.385;
+        const auto speed = [&](double t) {
+            if (t <= kSlowFrom) return climb;
+            if (t <= slowest) return climb * std::pow(top / climb, (t - kSlowFrom) / (slowest - kSlowFrom));
+            return top * std::pow(back / top, (t - slowest) / (0.71 - slowest));
+        };
+        constexpr double kPullRate = 64 / (0.37 - 0.26), kTopRate = 64 / (0.45 - 0.41), kLoopRate = 180 / (0.71 - 0.45);
+        Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, kPass);
+        f.Straight(0.08).Roll(0.10, 180)     // on its back
+            .Straight(0.24).Roll(0.26, 180)  // upright again
+            .Fly(0.30, {0, kPullRate * 0.04, 0}, climb)
+            .Pitch(0.37, kPullRate * 0.07)
+            .Roll(0.385, 90)                 // half roll on the up line
+            .Fly(0.40, {0, 0, 90}, speed(0.40));
+        for (double t = 0.41; t < 0.4505; t += 0.01) f.Fly(t, {0, t > 0.415 ? -kTopRate * 0.01 : 0, 0}, speed(t));  // over the top
+        for (int k = 1; k <= 13; ++k) {  // the descending half loop, level at the bottom
+            const double t = 0.45 + 0.02 * k;
+            f.Fly(t, {0, -kLoopRate * 0.02, 0}, speed(t));
+        }
+        f.Straight(0.87).Roll(0.99, -3 * 360).Straight(1.0);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        double highest = 0;
+        for (double t = 0.37; t <= 0.55; t += 0.001) highest = std::max(highest, f.At(t).position.y);
+        return std::vector<double>{highest, f.At(0.71).position.y, f.At(1).position.z};
+    };
+    const std::vector<double> speeds = choreography::Solve(measure, {1000, 550, 750}, {119.6, 12, -77.5});
+    const Flight f = fly(speeds);
     return Solo(7, f, kSmokeThroughout, std::move(times));
 }
 

@@ -9,9 +9,6 @@
 namespace choreography {
 namespace {
 
-// The angle `a` written within half a turn of `reference`: the same orientation, the short way.
-double Near(double a, double reference) { return a + 360.0 * std::round((reference - a) / 360.0); }
-
 // Follows `from` until `start`, then eases over to `to` by `end`, position and attitude alike.
 // For a camera that moves its aim from one aircraft to another, or a member that settles back
 // into its place after flying a path of its own.
@@ -96,19 +93,21 @@ ProgrammeFigure ChangeOverLoop() {
 // Half slow roll: a pair runs in along the crowd line, rolls slowly onto its back, flies
 // inverted and rolls back upright quickly. The keys bunch in the rolls.
 ProgrammeFigure HalfSlowRoll() {
+    // The saver draws splines up to key 7 and straight lines after it. A spline keeps the speed
+    // only through evenly timed keys, so keys 0 to 8 lie a tenth apart; the slow roll runs over
+    // three of those steps, the quick roll back over the short straight segments after them.
+    constexpr double kStep = 0.1;
     const auto fly = [](const Vec3& start) {
         Flight f(start, {kTowardsMinusZ, 0, 0}, 270.18 + 85.83);
-        f.Straight(0.24333337).Roll(0.48666674, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
+        f.Straight(2 * kStep).Roll(5 * kStep, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
         return Flown(f);
     };
     const std::vector<Path> paths = {fly({-30, 12, 270.18}), fly({-28.5, 12, 272.81})};
     ProgrammeFigure figure = Formation(12, paths, {kSmokeThroughout, kSmokeThroughout}, Centre(paths));
-    // Even steps where the saver draws splines (to 0.73), the slow roll a quarter turn per step;
-    // the quick roll back on the straight segments that follow.
-    figure.times = KeyTimes(-0.121666685f,
-                            {0, 0.121666685f, 0.24333337f, 0.365f, 0.48666674f, 0.6083334f, 0.73f, 0.76f, 0.78f,
-                             0.80f, 0.90f, 1},
-                            1.0246212f);
+    std::vector<float> inside;
+    for (int i = 0; i <= 7; ++i) inside.push_back(static_cast<float>(i * kStep));
+    for (float t : {0.76f, 0.78f, 0.80f, 1.0f}) inside.push_back(t);
+    figure.times = KeyTimes(-0.121666685f, inside, 1.0246212f);
     return figure;
 }
 
@@ -148,11 +147,13 @@ ProgrammeFigure LetterEight() {
     const Path joining = InFormation(leader, {{kJoin, BodyOffset(leader, kJoin, caughtUp)},
                                               {26 * kStep, BodyOffset(leader, 0, fourth)}});
     const std::vector<Path> wing = FormationOf(leader, 0, {{1.49, 0, -1.14}, {1.49, 0, 1.14}});
-    const std::vector<Path> paths = {leader, wing[1], wing[2], Handover(own, joining, kJoin, kJoin + 2 * kStep)};
+    const std::vector<Path> paths = {leader, wing[1], wing[2], AlongPath(Handover(own, joining, kJoin, kJoin + 2 * kStep))};
 
-    const Path all = Centre(paths), three = Centre({paths[0], paths[1], paths[2]});
+    // The camera stays with number 4 until it is back beside the others: handed over earlier,
+    // while the two circles lie far apart, it would sweep through empty sky.
+    const Path all = Centre(paths);
     const Path onFour = Handover(all, paths[3], kStep, 3 * kStep);
-    const Path camera = Handover(Handover(onFour, three, 11 * kStep, 12 * kStep), all, 23 * kStep, 26 * kStep);
+    const Path camera = Handover(onFour, all, 23 * kStep, 26 * kStep);
     const std::vector<SmokeInterval> wingSmoke{{kStep, 26 * kStep}};
     return Formation(13, paths,
                      {{{kStep, 23 * kStep}}, wingSmoke, wingSmoke, {{kStep, 10 * kStep}, {23 * kStep, 26 * kStep}}},
