@@ -40,8 +40,6 @@ const std::vector<Exception> kSpeedExceptions = {
     // Known faults not mended yet: speeds fitted to stated points change within a second or two.
     {1, 0.13f, 0.18f, "known: the diamond slows from 5.5 to 3.4 units a second as it banks into the turn"},
     {13, 0.83f, 0.87f, "known: number 4 slows from its chase to the formation's speed as it slips into place"},
-    {18, 0.03f, 0.13f, "known: doubles its speed from 6.1 to 12 units a second entering the turn"},
-    {18, 0.93f, 1.0f, "known: halves its speed again on the run out"},
     {22, 0.87f, 0.95f, "known: speeds up from 7.3 to 12 units a second rolling out of the circles"},
 };
 

@@ -1,10 +1,12 @@
 // The figures of programmes 11 to 18.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 namespace {
@@ -44,17 +46,29 @@ ProgrammeFigure TurnAndLoop() {
     constexpr double kPullIn = 10;  // degrees of pitch by the time the turn is done: the pull builds up
     // Over the top where the rest of the loop keeps one pitch rate.
     constexpr double kTop = (180 * kLevel + (180 - kPullIn) * kLoopOut) / (360 - kPullIn);
-    // Speeds fitted so that the loop tops out at 102 and the pass ends at (1.5, 13.75, 5.98).
-    constexpr double kSpeed = 354.45, kTurnSpeed = 684.16, kLoopSpeed = 745.67, kTopSpeed = 585.64,
-                     kExitSpeed = 786.78;
-    Flight f({-1, 12, -85.94}, {kTowardsPlusZ, 0, 0}, kSpeed);
-    f.Straight(kTurnIn)
-        .Fly(kBanked, {kTurnRate * kStep / 2, 0, -65}, kTurnSpeed)
-        .Fly(kLoopIn, {kTurnRate * (kLoopIn - kBanked), 0, 0})
-        .Fly(kLevel, {kTurnRate * kStep * 1.5, kPullIn, 65}, kLoopSpeed)
-        .Fly(kTop, {0, 180 - kPullIn, 0}, kTopSpeed)
-        .Fly(kLoopOut, {0, 180, 0}, kExitSpeed)
-        .Fly(1.0, {}, kSpeed);
+    // Speeds: on the way in (and out again), round the turn and into the loop, over the top and
+    // at the bottom of the loop, found so that the loop tops out at 102 and the pass ends at
+    // (1.5, 13.75, 5.98). Each changes steadily over a leg of two seconds or more.
+    const auto fly = [&](const std::vector<double>& v) {
+        Flight f({-1, 12, -85.94}, {kTowardsPlusZ, 0, 0}, v[0]);
+        f.Straight(kTurnIn)
+            .Fly(kBanked, {kTurnRate * kStep / 2, 0, -65}, v[1])
+            .Fly(kLoopIn, {kTurnRate * (kLoopIn - kBanked), 0, 0})
+            .Fly(kLevel, {kTurnRate * kStep * 1.5, kPullIn, 65})
+            .Fly(kTop, {0, 180 - kPullIn, 0}, v[2])
+            .Fly(kLoopOut, {0, 180, 0}, v[3])
+            .Fly(1.0, {}, v[0]);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        double top = 0;
+        for (double t = kLevel; t <= kLoopOut; t += 0.0005) top = std::max(top, f.At(t).position.y);
+        const Vec3 end = f.At(1).position;
+        return std::vector<double>{top, end.x, end.y, end.z};
+    };
+    const std::vector<double> speeds = Solve(measure, {600, 684, 585, 700}, {102, 1.5, 13.75, 5.98});
+    const Flight f = fly(speeds);
     return Solo(18, f, {{-kAlways, kLoopOut}});
 }
 
