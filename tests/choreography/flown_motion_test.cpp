@@ -38,7 +38,6 @@ const std::vector<Exception> kSpeedExceptions = {
     {2, 0.0f, 0.36f, "take-off run: accelerates from the runway"},
     {2, 0.62f, 0.90f, "the dive on its back and the pull-out"},
     // Known faults not mended yet: speeds fitted to stated points change within a second or two.
-    {1, 0.13f, 0.18f, "known: the diamond slows from 5.5 to 3.4 units a second as it banks into the turn"},
     {13, 0.83f, 0.87f, "known: number 4 slows from its chase to the formation's speed as it slips into place"},
     {22, 0.87f, 0.95f, "known: speeds up from 7.3 to 12 units a second rolling out of the circles"},
 };

@@ -89,7 +89,7 @@ TEST(DirtyTurn, DiamondTurnsLeftThreeQuartersAndPassesTheCrowd) {
     ExpectAlong(p.Of(kLeader, 0.5f).nose, Heading(180 - 270 * 0.35f / 0.7f), 4);  // half way round, to the left
     EXPECT_NEAR(p.Of(kLeader, 0.86f).BankDegrees(), 0, 1);
     ExpectAlong(p.Of(kLeader, 0.9f).nose, Heading(-90), 3);
-    ExpectAt(p.Of(kLeader, 1).position, {47.76f, 16.77f, -33.06f}, 1);
+    ExpectAt(p.Of(kLeader, 1).position, {47.76f, 16.77f, -33.06f}, 0.05f);
 
     const auto [low, high] = Heights(p);
     EXPECT_NEAR(low, 0.6f, 0.1f);

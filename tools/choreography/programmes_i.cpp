@@ -157,13 +157,24 @@ ProgrammeFigure RainFall() {
 // passes the crowd heading +x, the wing aircraft smoking for the pass.
 ProgrammeFigure DirtyTurn() {
     constexpr double kTurnRate = 270 / (0.85 - 0.15);  // degrees per unit of progress
-    Flight lead({0, 1.21, -78.8}, {kTowardsPlusZ, 2.6, 0}, 630);
-    lead.Straight(0.10)
-        .Fly(0.15, {0, 0, -10}, 245)  // slowing as the bank begins
-        .Fly(0.25, {-kTurnRate * 0.10, 0, -20})
-        .Fly(0.75, {-kTurnRate * 0.50, 0, 0})
-        .Fly(0.85, {-kTurnRate * 0.10, 0, 30}, 481)  // rolling level, speeding up for the pass
-        .Straight(1.0);
+    // Speeds: at the start; round the turn, reached by slowing steadily all the way in; for the
+    // pass, gathered while rolling level. Found so that the pass ends at (47.76, 16.77, -33.06).
+    const auto fly = [](const std::vector<double>& v) {
+        const double slowing = std::pow(v[1] / v[0], 0.10 / 0.15);
+        Flight f({0, 1.21, -78.8}, {kTowardsPlusZ, 2.6, 0}, v[0]);
+        f.FlyScaling(0.10, {}, v[0] * slowing)
+            .FlyScaling(0.15, {0, 0, -10}, v[1])  // the bank begins
+            .Fly(0.25, {-kTurnRate * 0.10, 0, -20})
+            .Fly(0.75, {-kTurnRate * 0.50, 0, 0})
+            .Fly(0.85, {-kTurnRate * 0.10, 0, 30}, v[2])  // rolling level, speeding up for the pass
+            .Straight(1.0);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Vec3 end = fly(v).At(1).position;
+        return std::vector<double>{end.x, end.y, end.z};
+    };
+    const Flight lead = fly(choreography::Solve(measure, {887, 245, 481}, {47.76, 16.77, -33.06}));
     const auto paths = FormationOf(Flown(lead), 0, {{-1, -0.31, -1.08}, {1, -0.31, -1.08}, {0, -0.61, -2.17}});
     const std::vector<SmokeInterval> pass{{0.65, kAlways}};
     return Formation(1, paths, {kNoSmoke, pass, pass, pass}, Centre(paths));
