@@ -223,21 +223,22 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
 ProgrammeFigure CherryBlossom() {
     constexpr double kCircleFrom = 0.07, kCircleTo = 0.87, kBanked = 0.13;
     constexpr double kRadius = 26;  // small enough that the petals lie side by side
-    constexpr double kEntrySpeed = 200;  // easing in, which keeps the -z petals in the lens
     const Vec3 leaderStart{-92.04, 70, 46.18};
     const double circleSpeed = 2 * kPi * kRadius / (kCircleTo - kCircleFrom);
-    // Speeding away after the circle, which closes on itself: the straight legs make 63.09.
-    const double entry = kCircleFrom * (kEntrySpeed + circleSpeed) / 2;
-    const double exitSpeed = 2 * (46.18 + 16.91 - entry) / (1 - kCircleTo) - circleSpeed;
+    constexpr double entrySpeed = 200;  // easing in, which keeps the -z petals in the lens
     const double turnRate = -360 / (kCircleTo - kCircleFrom);
-    const auto circle = [&](const Vec3& offset) {
-        Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, kEntrySpeed);
+    const auto fly = [&](const Vec3& offset, double exitSpeed) {
+        Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, entrySpeed);
         f.Fly(kCircleFrom, {0, 0, -60 * kCircleFrom / kBanked}, circleSpeed)
             .Fly(kBanked, {turnRate * (kBanked - kCircleFrom), 0, -60 * (kBanked - kCircleFrom) / kBanked})
             .Turn(kCircleTo, turnRate * (kCircleTo - kBanked))
-            .Fly(1.0, {0, 0, 60}, exitSpeed);
-        return Flown(f);
+            // Speeding away after the circle, which closes on itself, by the same share every
+            // second: the straight legs make 63.09 between them.
+            .FlyScaling(1.0, {0, 0, 60}, exitSpeed);
+        return f;
     };
+    const double exitSpeed = Solve([&](double v) { return fly({}, v).At(1).position.z + 16.91; }, circleSpeed, 5 * circleSpeed);
+    const auto circle = [&](const Vec3& offset) { return Flown(fly(offset, exitSpeed)); };
     std::vector<Path> paths;
     for (const Vec3& offset : std::vector<Vec3>{{0, 0, 0}, {-19, 0, 60}, {-63, 0, 0}, {-19, 0, -61}, {52, 0, -38},
                                                 {52, 0, 38}}) {
