@@ -39,8 +39,6 @@ const std::vector<Exception> kSpeedExceptions = {
     {2, 0.62f, 0.90f, "the dive on its back and the pull-out"},
     {22, 0.87f, 1.0f, "speeding away after the circles: the straight legs must make 63 units in a fifth of "
                       "the programme, the side-by-side circles in the wide lens are flown at 6 a second"},
-    // Known faults not mended yet: speeds fitted to stated points change within a second or two.
-    {13, 0.83f, 0.87f, "known: number 4 slows from its chase to the formation's speed as it slips into place"},
 };
 
 TEST(FlownMotion, SpeedsChangeSmoothly) {

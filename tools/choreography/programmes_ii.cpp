@@ -151,7 +151,8 @@ ProgrammeFigure LetterEight() {
         .Fly(9 * kStep, {-kLeftRate * 6, 0, 0})
         .Fly(10 * kStep, {-kLeftRate / 2, 0, 70})  // the reversal: level at the waist of the eight
         .Fly(11 * kStep, {kRightRate / 2, 0, 55}, kChase)
-        .Fly(25 * kStep, {kRightRate * 14, 0, 0})
+        .Fly(17 * kStep, {kRightRate * 6, 0, 0})
+        .FlyScaling(25 * kStep, {kRightRate * 8, 0, 0}, kSpeed)  // easing back to the formation's speed
         .Fly(26 * kStep, {kRightRate / 2, 0, -55}, kSpeed)
         .Straight(1.0);
     // Catching up from behind and outside, number 4 closes in on its place in the leader's frame.
