@@ -105,8 +105,8 @@ TEST(DirtyTurn, DiamondTurnsLeftThreeQuartersAndPassesTheCrowd) {
 TEST(FanBreak, BankedDiamondFliesHalfACircleWithoutSmoke) {
     const Programme p(4);
     ExpectAt(p.Of(kLeader, 0).position, {105.54f, 12.09f, -170.14f}, 0.01f);
-    ExpectAt(p.Of(kLeader, 0.5f).position, {-16.36f, 12.09f, -46.76f}, 1);
-    ExpectAt(p.Of(kLeader, 1).position, {107.02f, 12.09f, 75.14f}, 1.5f);
+    ExpectAt(p.Of(kLeader, 0.5f).position, {-16.36f, 12.09f, -46.76f}, 0.05f);
+    ExpectAt(p.Of(kLeader, 1).position, {107.02f, 12.09f, 75.14f}, 0.05f);
     ExpectAlong(p.Of(kLeader, 0).nose, Heading(90), 1);
     ExpectAlong(p.Of(kLeader, 0.5f).nose, Heading(180), 1);
     ExpectAlong(p.Of(kLeader, 1).nose, Heading(270), 1);

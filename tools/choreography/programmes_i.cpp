@@ -119,10 +119,21 @@ ProgrammeFigure InvertedAndContinuousRoll() {
 // Fan break: a diamond banked 50 degrees right flies half a level circle round the crowd's
 // side of the field, from heading -x to heading +x, without smoke.
 ProgrammeFigure FanBreak() {
-    const Vec3 start{105.54, 12.09, -170.14}, end{107.02, 12.09, 75.14};
-    const double radius = (end.z - start.z) / 2;
-    Flight lead(start, {kTowardsMinusX, 0, 50}, std::numbers::pi * radius);
-    lead.Turn(1.0, 180);
+    const Vec3 start{105.54, 12.09, -170.14}, middle{-16.36, 12.09, -46.76}, end{107.02, 12.09, 75.14};
+    // One steady turn, its speed changing a little (from one given speed to the next at 0, 0.25,
+    // 0.5 and 1) so that it passes its middle and ends where stated: the half circle is not quite round.
+    const auto fly = [&](const std::vector<double>& v) {
+        Flight f(start, {kTowardsMinusX, 0, 50}, v[0]);
+        f.Fly(0.25, {45, 0, 0}, v[1]).Fly(0.5, {45, 0, 0}, v[2]).Fly(1.0, {90, 0, 0}, v[3]);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        const Vec3 a = f.At(0.5).position, b = f.At(1).position;
+        return std::vector<double>{a.x, a.z, b.x, b.z};
+    };
+    const double round = std::numbers::pi * (end.z - start.z) / 2;
+    const Flight lead = fly(choreography::Solve(measure, {round, round, round, round}, {middle.x, middle.z, end.x, end.z}));
     const auto paths = FormationOf(Flown(lead), 0, {{0.74, 0.66, -0.45}, {0.74, -0.67, 0.45}, {1.48, 0.06, -0.49}});
     return Formation(4, paths, {kNoSmoke, kNoSmoke, kNoSmoke, kNoSmoke}, Centre(paths));
 }
