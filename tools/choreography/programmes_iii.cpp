@@ -165,20 +165,22 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             .Fly(0.35, {13, 0, 72})
             .Fly(0.42, {13, -14.5, 72}, topSpeed)  // over the top, slower
             .Fly(kTop, {0, -14.5, 72});
-        double from = kTop;
-        const auto leg = [&](double until, Attitude change) {
-            if (from < fast && until > fast) {  // split where the speed stops growing
-                const double share = (fast - from) / (until - from);
-                f.Fly(fast, {change.yaw * share, change.pitch * share, change.roll * share}, shape.exitSpeed);
-                change = {change.yaw * (1 - share), change.pitch * (1 - share), change.roll * (1 - share)};
-            }
-            f.Fly(until, change, diving(until));
-            from = until;
+        // From the top on: the roll goes on to 0.63, the dive steepens to 0.63 and eases out by
+        // 0.85, the heading swings back between backFrom and backTo; each leg between those times
+        // (and where the speed stops growing) changes them steadily.
+        const auto ramp = [](double t, double from, double until) { return std::clamp((t - from) / (until - from), 0.0, 1.0); };
+        const auto change = [&](double t) {
+            return Attitude{-39 * ramp(t, backFrom, backTo),
+                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (0.85 - 0.63) * ramp(t, 0.63, 0.85),
+                            144 * ramp(t, kTop, 0.63)};
         };
-        leg(0.63, {0, -shape.descent, 144});
-        leg(backFrom, {0, pitchRate * (backFrom - 0.63), 0});
-        leg(backTo, {-39, pitchRate * kYawBackTakes, 0});
-        leg(0.85, {0, pitchRate * (0.85 - backTo), 0});
+        std::vector<double> marks{kTop, 0.63, backFrom, backTo, fast, 0.85};
+        std::sort(marks.begin(), marks.end());
+        for (std::size_t i = 1; i < marks.size(); ++i) {
+            if (marks[i] <= marks[i - 1]) continue;
+            const Attitude a = change(marks[i - 1]), b = change(marks[i]);
+            f.Fly(marks[i], {b.yaw - a.yaw, b.pitch - a.pitch, b.roll - a.roll}, diving(marks[i]));
+        }
         f.Straight(1.0);
         return f;
     };
@@ -200,7 +202,7 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             Shape s = shape;
             s.yawBack = t;
             return dot(endAt(s) - end, right);
-        }, 0.50, 0.84 - kYawBackTakes);
+        }, 0.5, 0.84 - kYawBackTakes);
         shape.exitSpeed = Solve([&](double v) {
             Shape s = shape;
             s.exitSpeed = v;
