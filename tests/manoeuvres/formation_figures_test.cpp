@@ -30,10 +30,11 @@ std::vector<float> Progress(int steps = 100) {
     return t;
 }
 
-// Height range over every aircraft of the programme through the whole programme.
-std::pair<float, float> Heights(const Programme& p) {
+// Height range over every aircraft of the programme from progress `from` to `until`.
+std::pair<float, float> Heights(const Programme& p, float from = 0, float until = 1) {
     float low = 1e9f, high = -1e9f;
-    for (float t : Progress()) {
+    for (float s : Progress()) {
+        const float t = from + (until - from) * s;
         for (int slot = 0; slot < p.AircraftCount(); ++slot) {
             low = std::min(low, p.Of(slot, t).Height());
             high = std::max(high, p.Of(slot, t).Height());
@@ -177,6 +178,10 @@ TEST(RainFall, SplitSFromOnHighFansTheWingmenWide) {
         EXPECT_LE(lead.Height(), 14.5f);
     }
     ExpectAt(p.Of(kLeader, 1).position, {111.84f, 12.25f, 0}, 0.5f);
+    // Level from 12.25 (the leader) to 14.5 (the outer pair), once the splines have settled.
+    const auto [low, high] = Heights(p, 0.75f, 1);
+    EXPECT_NEAR(low, 12.25f, 0.05f);
+    EXPECT_NEAR(high, 14.5f, 0.05f);
     // Fanned out: 20 and 45 degrees either side of the leader's heading.
     ExpectAlong(p.Of(1, 1).nose, Heading(-110), 2);
     ExpectAlong(p.Of(2, 1).nose, Heading(-70), 2);

@@ -142,10 +142,12 @@ ProgrammeFigure FanBreak() {
 // loop; on the way down the wing pairs turn away, 20 and 45 degrees to either side, so that
 // they come out level fanned wide apart while the leader passes the crowd.
 ProgrammeFigure RainFall() {
-    constexpr double kTop = 193.09, kLevel = 12.25, kFanFrom = 0.29, kLevelAt = 0.57;
+    constexpr double kTop = 193.09, kFanFrom = 0.29, kLevelAt = 0.57;
     const Vec3 start{-101.22, kTop, 0};
-    const double speed = std::numbers::pi * (kTop - kLevel) / 2 / kLevelAt;
-    const auto fly = [&](const Vec3& offset, double turn, double endSpeed) {
+    // Each levels out at its own height, the leader lowest at 12.25 and the outer pair highest at
+    // 14.5: a slightly smaller half loop, flown a little slower.
+    const auto fly = [&](const Vec3& offset, double turn, double level, double endSpeed) {
+        const double speed = std::numbers::pi * (kTop - level) / 2 / kLevelAt;
         Flight f(start + offset, {kTowardsPlusX, 180, 0}, speed);  // pitched over on its back: heading -x
         f.Pitch(kFanFrom, 180 * kFanFrom / kLevelAt)
             .Fly(kLevelAt, {turn, 180 * (kLevelAt - kFanFrom) / kLevelAt, 0})
@@ -156,9 +158,12 @@ ProgrammeFigure RainFall() {
     // The leader's pass ends at x 111.84; the outer pair open the throttle to spread the fan
     // over 430 units by the end.
     constexpr double kLeaderEnd = 492, kOuterEnd = 627;
-    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderEnd), fly({1.16, 0, 0.89}, -20, kLeaderEnd),
-                                     fly({1.16, 0, -0.89}, 20, kLeaderEnd), fly({2.32, 0, 1.78}, -45, kOuterEnd),
-                                     fly({2.32, 0, -1.78}, 45, kOuterEnd)};
+    constexpr double kLeaderLevel = 12.25, kInnerLevel = 13.375, kOuterLevel = 14.5;
+    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderLevel, kLeaderEnd),
+                                     fly({1.16, 0, 0.89}, -20, kInnerLevel, kLeaderEnd),
+                                     fly({1.16, 0, -0.89}, 20, kInnerLevel, kLeaderEnd),
+                                     fly({2.32, 0, 1.78}, -45, kOuterLevel, kOuterEnd),
+                                     fly({2.32, 0, -1.78}, 45, kOuterLevel, kOuterEnd)};
     const std::vector<SmokeInterval> smoke{{3.0 / 14, 11.0 / 14}};  // from the key at 3/14 to the one at 11/14
     return Formation(8, paths, {smoke, smoke, smoke, smoke, smoke}, paths[0]);
 }
