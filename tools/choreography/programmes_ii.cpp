@@ -117,7 +117,12 @@ ProgrammeFigure HalfSlowRoll() {
         return Flown(f);
     };
     const std::vector<Path> paths = {fly({-30, 12, 270.18}), fly({-28.5, 12, 272.81})};
-    ProgrammeFigure figure = Formation(12, paths, {kSmokeThroughout, kSmokeThroughout}, Centre(paths));
+    // The camera aims a little ahead of the pair's centre: the noses reach further ahead of the
+    // aircraft's origins than the tails behind, and as the pair passes broadside the 2-degree
+    // lens is only just wide enough for both.
+    const Path centre = Centre(paths);
+    const Path camera = [centre](double t) { return State{centre(t).position + Vec3{0, 0, -0.19}, {}}; };
+    ProgrammeFigure figure = Formation(12, paths, {kSmokeThroughout, kSmokeThroughout}, camera);
     std::vector<float> inside;
     for (int i = 0; i <= 7; ++i) inside.push_back(static_cast<float>(i * kStep));
     for (float t : {0.76f, 0.78f, 0.80f, 1.0f}) inside.push_back(t);
