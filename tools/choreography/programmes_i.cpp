@@ -81,13 +81,12 @@ ProgrammeFigure InvertedAndContinuousRoll() {
     constexpr double kPass = 750.04;
     const auto fly = [](const std::vector<double>& v) {
         const double climb = v[0], top = v[1], back = v[2];
-        constexpr double slowest = 0.48;
         // The slowest point lies a little past the top, on the way down.
-        constexpr double kSlowFrom = 0.385;
+        constexpr double kSlowFrom = 0.385, kSlowest = 0.48;
         const auto speed = [&](double t) {
             if (t <= kSlowFrom) return climb;
-            if (t <= slowest) return climb * std::pow(top / climb, (t - kSlowFrom) / (slowest - kSlowFrom));
-            return top * std::pow(back / top, (t - slowest) / (0.71 - slowest));
+            if (t <= kSlowest) return climb * std::pow(top / climb, (t - kSlowFrom) / (kSlowest - kSlowFrom));
+            return top * std::pow(back / top, (t - kSlowest) / (0.71 - kSlowest));
         };
         constexpr double kPullRate = 64 / (0.37 - 0.26), kTopRate = 64 / (0.45 - 0.41), kLoopRate = 180 / (0.71 - 0.45);
         Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, kPass);
@@ -96,8 +95,12 @@ ProgrammeFigure InvertedAndContinuousRoll() {
             .Fly(0.30, {0, kPullRate * 0.04, 0}, climb)
             .Pitch(0.37, kPullRate * 0.07)
             .Roll(0.385, 90)                 // half roll on the up line
-            .Fly(0.40, {0, 0, 90}, speed(0.40));
-        for (double t = 0.41; t < 0.4505; t += 0.01) f.Fly(t, {0, t > 0.415 ? -kTopRate * 0.01 : 0, 0}, speed(t));  // over the top
+            .Fly(0.40, {0, 0, 90}, speed(0.40))
+            .Fly(0.41, {}, speed(0.41));
+        for (int k = 1; k <= 4; ++k) {  // over the top on its back
+            const double t = 0.41 + 0.01 * k;
+            f.Fly(t, {0, -kTopRate * 0.01, 0}, speed(t));
+        }
         for (int k = 1; k <= 13; ++k) {  // the descending half loop, level at the bottom
             const double t = 0.45 + 0.02 * k;
             f.Fly(t, {0, -kLoopRate * 0.02, 0}, speed(t));
@@ -111,7 +114,7 @@ ProgrammeFigure InvertedAndContinuousRoll() {
         for (double t = 0.37; t <= 0.55; t += 0.001) highest = std::max(highest, f.At(t).position.y);
         return std::vector<double>{highest, f.At(0.71).position.y, f.At(1).position.z};
     };
-    const std::vector<double> speeds = choreography::Solve(measure, {1000, 550, 750}, {119.6, 12, -77.5});
+    const std::vector<double> speeds = Solve(measure, {1000, 550, 750}, {119.6, 12, -77.5});
     const Flight f = fly(speeds);
     return Solo(7, f, kSmokeThroughout, std::move(times));
 }
@@ -133,7 +136,7 @@ ProgrammeFigure FanBreak() {
         return std::vector<double>{a.x, a.z, b.x, b.z};
     };
     const double round = std::numbers::pi * (end.z - start.z) / 2;
-    const Flight lead = fly(choreography::Solve(measure, {round, round, round, round}, {middle.x, middle.z, end.x, end.z}));
+    const Flight lead = fly(Solve(measure, {round, round, round, round}, {middle.x, middle.z, end.x, end.z}));
     const auto paths = FormationOf(Flown(lead), 0, {{0.74, 0.66, -0.45}, {0.74, -0.67, 0.45}, {1.48, 0.06, -0.49}});
     return Formation(4, paths, {kNoSmoke, kNoSmoke, kNoSmoke, kNoSmoke}, Centre(paths));
 }
@@ -190,7 +193,7 @@ ProgrammeFigure DirtyTurn() {
         const Vec3 end = fly(v).At(1).position;
         return std::vector<double>{end.x, end.y, end.z};
     };
-    const Flight lead = fly(choreography::Solve(measure, {887, 245, 481}, {47.76, 16.77, -33.06}));
+    const Flight lead = fly(Solve(measure, {887, 245, 481}, {47.76, 16.77, -33.06}));
     const auto paths = FormationOf(Flown(lead), 0, {{-1, -0.31, -1.08}, {1, -0.31, -1.08}, {0, -0.61, -2.17}});
     const std::vector<SmokeInterval> pass{{0.65, kAlways}};
     return Formation(1, paths, {kNoSmoke, pass, pass, pass}, Centre(paths));
