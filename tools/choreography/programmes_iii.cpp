@@ -227,10 +227,10 @@ ProgrammeFigure CherryBlossom() {
     constexpr double kRadius = 26;  // small enough that the petals lie side by side
     const Vec3 leaderStart{-92.04, 70, 46.18};
     const double circleSpeed = 2 * kPi * kRadius / (kCircleTo - kCircleFrom);
-    constexpr double entrySpeed = 200;  // easing in, which keeps the -z petals in the lens
+    constexpr double kEntrySpeed = 200;  // easing in, which keeps the -z petals in the lens
     const double turnRate = -360 / (kCircleTo - kCircleFrom);
     const auto fly = [&](const Vec3& offset, double exitSpeed) {
-        Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, entrySpeed);
+        Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, kEntrySpeed);
         f.Fly(kCircleFrom, {0, 0, -60 * kCircleFrom / kBanked}, circleSpeed)
             .Fly(kBanked, {turnRate * (kBanked - kCircleFrom), 0, -60 * (kBanked - kCircleFrom) / kBanked})
             .Turn(kCircleTo, turnRate * (kCircleTo - kBanked))
