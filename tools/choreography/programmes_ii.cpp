@@ -169,11 +169,12 @@ ProgrammeFigure LetterEight() {
     const std::vector<Path> wing = FormationOf(leader, 0, {{1.49, 0, -1.14}, {1.49, 0, 1.14}});
     const std::vector<Path> paths = {leader, wing[1], wing[2], AlongPath(Handover(own, joining, kJoin, kJoin + 2 * kStep))};
 
-    // The camera stays with number 4 until it is back beside the others: handed over earlier,
-    // while the two circles lie far apart, it would sweep through empty sky.
-    const Path all = Centre(paths);
+    // The camera stays with number 4 until its chase brings it within a few degrees of the
+    // others as the eye sees them (about t 0.70 to 0.74), and goes over to them there: handed
+    // over while the two circles lie far apart, it would sweep through empty sky.
+    const Path all = Centre(paths), three = Centre({paths[0], paths[1], paths[2]});
     const Path onFour = Handover(all, paths[3], kStep, 3 * kStep);
-    const Path camera = Handover(onFour, all, 23 * kStep, 26 * kStep);
+    const Path camera = Handover(Handover(onFour, three, 19 * kStep, 20 * kStep), all, 23 * kStep, 26 * kStep);
     const std::vector<SmokeInterval> wingSmoke{{kStep, 26 * kStep}};
     return Formation(13, paths,
                      {{{kStep, 23 * kStep}}, wingSmoke, wingSmoke, {{kStep, 10 * kStep}, {23 * kStep, 26 * kStep}}},
