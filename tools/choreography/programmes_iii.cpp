@@ -135,7 +135,7 @@ ProgrammeFigure OppositeTriangle() {
 // as one body over the top with the heading swinging right and back, comes down level, and
 // then every aircraft rolls once by itself, quickly and together, without smoke.
 ProgrammeFigure DeltaRollAndBonTonRoll() {
-    // The saver draws splines up to key 14 and straight lines after it; a spline keeps the
+    // The saver draws splines up to key 13 and straight lines after it; a spline keeps the
     // speed only through evenly timed keys, so keys 0 to 14 lie one step apart, the last of them
     // where the quick roll begins, a quarter turn per key.
     constexpr double kStep = 0.87 / 13;
