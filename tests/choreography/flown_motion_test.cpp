@@ -75,10 +75,6 @@ constexpr double kNoseOffPath = 10.0;
 
 const std::vector<Exception> kNoseExceptions = {
     {24, 0.0f, 1.0f, "the star's aircraft keep yaw, pitch and roll at 0 whatever way they fly"},
-    // Known faults not mended yet: 10.8 and 11.2 degrees where a pull or roll starts abruptly
-    // at a key and the spline through the keys already turns before the nose does.
-    {19, 0.21f, 0.24f, "known: the outer members' path rises ahead of the nose as the loop starts"},
-    {31, 0.13f, 0.16f, "known: number 4's path rises ahead of the nose as the roll starts"},
 };
 
 TEST(FlownMotion, NosesPointAlongThePath) {

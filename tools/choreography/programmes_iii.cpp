@@ -77,12 +77,27 @@ ProgrammeFigure AtTimes(ProgrammeFigure figure, std::vector<float> times) {
 ProgrammeFigure WideToDeltaLoop() {
     constexpr double kLoopFrom = 0.22, kLoopTo = 0.89, kTop = (kLoopFrom + kLoopTo) / 2;
     constexpr double kSlowOverTheTop = 0.8;
+    // The pull builds up over a little more than a key step, centred on the loop's start, and dies
+    // away the same way at its end, so the splines through the keys do not turn ahead of the noses.
+    constexpr double kPullBuilds = 0.07, kPullFrom = kLoopFrom - kPullBuilds / 2;
+    constexpr double kPullRate = 180 / (kTop - kLoopFrom);  // degrees per unit of progress
     const auto loop = [&](double runInSpeed, double loopSpeed) {
+        const auto slowing = [&](double t) {
+            return loopSpeed * (1 - (1 - kSlowOverTheTop) * std::max(0.0, t - kLoopFrom) / (kTop - kLoopFrom));
+        };
         Flight f({-4.07, 15, -30}, {kTowardsMinusX, 0, 0}, runInSpeed);
-        f.Fly(kLoopFrom, {}, loopSpeed)
-            .Fly(kTop, {0, 180, 0}, loopSpeed * kSlowOverTheTop)
-            .Fly(kLoopTo, {0, 180, 0}, loopSpeed)
-            .Straight(1.0);
+        f.Fly(kPullFrom, {}, loopSpeed);
+        for (int i = 0; i < 4; ++i) {  // an eighth, three eighths, ... of the full rate
+            const double until = kPullFrom + kPullBuilds * (i + 1) / 4;
+            f.Fly(until, {0, kPullRate * (2 * i + 1) / 8 * kPullBuilds / 4, 0}, slowing(until));
+        }
+        f.Fly(kTop, {0, kPullRate * (kTop - kPullFrom - kPullBuilds), 0}, loopSpeed * kSlowOverTheTop)
+            .Fly(kLoopTo - kPullBuilds / 2, {0, kPullRate * (kLoopTo - kTop - kPullBuilds / 2), 0}, slowing(2 * kTop - kLoopTo + kPullBuilds / 2));
+        for (int i = 0; i < 4; ++i) {  // and dies away as it began
+            const double until = kLoopTo - kPullBuilds / 2 + kPullBuilds * (i + 1) / 4;
+            f.Fly(until, {0, kPullRate * (7 - 2 * i) / 8 * kPullBuilds / 4, 0}, slowing(2 * kTop - until));
+        }
+        f.Straight(1.0);
         return f;
     };
     // The loop's speed sizes it to its top at 180; the run-in's, gathering speed for the pull,

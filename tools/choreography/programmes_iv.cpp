@@ -216,7 +216,7 @@ ProgrammeFigure LevelOpener() {
 ProgrammeFigure TrailToDiamondRoll() {
     const Vec3 start{-71.2, 15.52, -232.22}, end{-16.84, 18.94, 54.97};
     static constexpr double kRollFrom = 0.14, kRollUntil = 0.93, kTop = 54;
-    static constexpr double kPitchUp = 23, kPitchDown = -24, kYawRight = 33, kEase = 0.06;
+    static constexpr double kPitchUp = 23, kPitchDown = -24, kYawRight = 33, kEase = 0.09;
     static constexpr double kYawPeak = 8.0 / 14;  // on a key, so the keys hold the whole yaw
     // p: speed, when the climb at 23 degrees ends, when the dive at -24 begins, when the yaw begins.
     const auto attitudes = [](const std::vector<double>& p) {
