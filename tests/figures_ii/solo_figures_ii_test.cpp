@@ -38,7 +38,7 @@ TEST(TurnAndLoop, LevelLeftTurnRightRoundThenALoopAndAwayHeadingPlusZ) {
         ExpectAlong(p.Of(kSolo, t).nose, kPlusZ, 1);
         ExpectAlong(p.Of(kSolo, t).up, kUp, 1);
     }
-    ExpectAt(p.Of(kSolo, 1).position, {1.5f, 13.75f, 5.98f}, 1.6f);
+    ExpectAt(p.Of(kSolo, 1).position, {1.5f, 13.75f, 5.98f}, 0.05f);
     ExpectSmoke(p, kSolo, {0, 0.5f, 0.92f}, {0.94f, 1});
 }
 

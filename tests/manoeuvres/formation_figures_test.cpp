@@ -30,10 +30,11 @@ std::vector<float> Progress(int steps = 100) {
     return t;
 }
 
-// Height range over every aircraft of the programme through the whole programme.
-std::pair<float, float> Heights(const Programme& p) {
+// Height range over every aircraft of the programme from progress `from` to `until`.
+std::pair<float, float> Heights(const Programme& p, float from = 0, float until = 1) {
     float low = 1e9f, high = -1e9f;
-    for (float t : Progress()) {
+    for (float s : Progress()) {
+        const float t = from + (until - from) * s;
         for (int slot = 0; slot < p.AircraftCount(); ++slot) {
             low = std::min(low, p.Of(slot, t).Height());
             high = std::max(high, p.Of(slot, t).Height());
@@ -89,7 +90,7 @@ TEST(DirtyTurn, DiamondTurnsLeftThreeQuartersAndPassesTheCrowd) {
     ExpectAlong(p.Of(kLeader, 0.5f).nose, Heading(180 - 270 * 0.35f / 0.7f), 4);  // half way round, to the left
     EXPECT_NEAR(p.Of(kLeader, 0.86f).BankDegrees(), 0, 1);
     ExpectAlong(p.Of(kLeader, 0.9f).nose, Heading(-90), 3);
-    ExpectAt(p.Of(kLeader, 1).position, {47.76f, 16.77f, -33.06f}, 1);
+    ExpectAt(p.Of(kLeader, 1).position, {47.76f, 16.77f, -33.06f}, 0.05f);
 
     const auto [low, high] = Heights(p);
     EXPECT_NEAR(low, 0.6f, 0.1f);
@@ -105,8 +106,8 @@ TEST(DirtyTurn, DiamondTurnsLeftThreeQuartersAndPassesTheCrowd) {
 TEST(FanBreak, BankedDiamondFliesHalfACircleWithoutSmoke) {
     const Programme p(4);
     ExpectAt(p.Of(kLeader, 0).position, {105.54f, 12.09f, -170.14f}, 0.01f);
-    ExpectAt(p.Of(kLeader, 0.5f).position, {-16.36f, 12.09f, -46.76f}, 1);
-    ExpectAt(p.Of(kLeader, 1).position, {107.02f, 12.09f, 75.14f}, 1.5f);
+    ExpectAt(p.Of(kLeader, 0.5f).position, {-16.36f, 12.09f, -46.76f}, 0.05f);
+    ExpectAt(p.Of(kLeader, 1).position, {107.02f, 12.09f, 75.14f}, 0.05f);
     ExpectAlong(p.Of(kLeader, 0).nose, Heading(90), 1);
     ExpectAlong(p.Of(kLeader, 0.5f).nose, Heading(180), 1);
     ExpectAlong(p.Of(kLeader, 1).nose, Heading(270), 1);
@@ -177,6 +178,10 @@ TEST(RainFall, SplitSFromOnHighFansTheWingmenWide) {
         EXPECT_LE(lead.Height(), 14.5f);
     }
     ExpectAt(p.Of(kLeader, 1).position, {111.84f, 12.25f, 0}, 0.5f);
+    // Level from 12.25 (the leader) to 14.5 (the outer pair), once the splines have settled.
+    const auto [low, high] = Heights(p, 0.75f, 1);
+    EXPECT_NEAR(low, 12.25f, 0.05f);
+    EXPECT_NEAR(high, 14.5f, 0.05f);
     // Fanned out: 20 and 45 degrees either side of the leader's heading.
     ExpectAlong(p.Of(1, 1).nose, Heading(-110), 2);
     ExpectAlong(p.Of(2, 1).nose, Heading(-70), 2);

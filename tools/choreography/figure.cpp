@@ -1,6 +1,7 @@
 #include "tools/choreography/figure.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace choreography {
 namespace {
@@ -22,7 +23,46 @@ bool SmokesAt(const std::vector<SmokeInterval>& smoke, double t) {
     return false;
 }
 
+double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec3 Unit(const Vec3& v) { return v * (1.0 / std::sqrt(Dot(v, v))); }
+
+// v turned by the rotation that takes the unit vector `from` onto the unit vector `to`.
+Vec3 TurnedLike(const Vec3& v, const Vec3& from, const Vec3& to) {
+    const Vec3 axis = Cross(from, to);
+    const double c = Dot(from, to), s = std::sqrt(Dot(axis, axis));
+    if (s < 1e-12) return v;
+    const Vec3 k = axis * (1.0 / s);
+    return v * c + Cross(k, v) * s + k * (Dot(k, v) * (1 - c));
+}
+
+// The yaw, pitch and roll whose nose and canopy point along `nose` and `up`, written as close
+// to `near` as the two ways of writing one orientation allow.
+Attitude AttitudeOf(const Vec3& nose, const Vec3& up, const Attitude& near) {
+    constexpr double kDegrees = 180.0 / std::numbers::pi;
+    Attitude a{std::atan2(-nose.x, -nose.z) * kDegrees, std::asin(std::fmax(-1.0, std::fmin(1.0, nose.y))) * kDegrees, 0};
+    const Vec3 level = ToWorld({0, 1, 0}, a), side = ToWorld({1, 0, 0}, a);
+    a.roll = std::atan2(-Dot(up, side), Dot(up, level)) * kDegrees;
+    const Attitude other{a.yaw + 180, 180 - a.pitch, a.roll + 180};
+    const Attitude& pick = std::fabs(Near(a.pitch, near.pitch) - near.pitch) <= std::fabs(Near(other.pitch, near.pitch) - near.pitch) ? a : other;
+    return {Near(pick.yaw, near.yaw), Near(pick.pitch, near.pitch), Near(pick.roll, near.roll)};
+}
+
 }  // namespace
+
+double Near(double a, double reference) { return a + 360.0 * std::round((reference - a) / 360.0); }
+
+Path AlongPath(Path path) {
+    return [path = std::move(path)](double t) {
+        constexpr double kDelta = 1e-4;  // progress either side for the direction of motion
+        State s = path(t);
+        const Vec3 motion = path(t + kDelta).position - path(t - kDelta).position;
+        if (Dot(motion, motion) < 1e-12) return s;
+        const Vec3 nose = NoseDirection(s.attitude), along = Unit(motion);
+        s.attitude = AttitudeOf(along, TurnedLike(ToWorld({0, 1, 0}, s.attitude), nose, along), s.attitude);
+        return s;
+    };
+}
 
 std::vector<float> EvenTimes(int keyCount) {
     std::vector<float> times;
@@ -37,7 +77,8 @@ Path Flown(const Flight& flight) {
 }
 
 Path InFormation(Path leader, std::vector<OffsetAt> offsets) {
-    return [leader = std::move(leader), offsets = std::move(offsets)](double t) {
+    const bool moving = offsets.size() > 1;
+    Path member = [leader = std::move(leader), offsets = std::move(offsets)](double t) {
         const State lead = leader(t);
         Vec3 body = offsets.front().body;
         for (std::size_t i = 1; i < offsets.size(); ++i) {
@@ -49,6 +90,7 @@ Path InFormation(Path leader, std::vector<OffsetAt> offsets) {
         }
         return State{lead.position + ToWorld(body, lead.attitude), lead.attitude};
     };
+    return moving ? AlongPath(std::move(member)) : member;
 }
 
 Vec3 BodyOffset(const Path& leader, double t, const Vec3& world) { return ToBody(world, leader(t).attitude); }

@@ -47,8 +47,15 @@ struct OffsetAt {
     Vec3 body;
 };
 // A formation member: the leader's attitude at the leader's position plus its offset, turned
-// with the leader. Offsets blend smoothly from one given time to the next.
+// with the leader. Offsets blend smoothly from one given time to the next, and while they do
+// the member's nose follows its own path.
 Path InFormation(Path leader, std::vector<OffsetAt> offsets);
+// The angle `a` written within half a turn of `reference`: the same orientation, the short way.
+double Near(double a, double reference);
+
+// The path with each attitude turned the least way that points the nose where the aircraft
+// moves, its bank kept: a member changing places flies towards where it goes, not sideways.
+Path AlongPath(Path path);
 // The body-frame offset that puts a member at `world` from the leader at progress t.
 Vec3 BodyOffset(const Path& leader, double t, const Vec3& world);
 

@@ -55,6 +55,15 @@ Flight& Flight::Fly(double until, Attitude change, double speedTo) {
     return *this;
 }
 
+Flight& Flight::FlyScaling(double until, Attitude change, double speedTo, int pieces) {
+    const double from = End(), speedFrom = EndSpeed();
+    for (int i = 1; i <= pieces; ++i) {
+        const double share = static_cast<double>(i) / pieces;
+        Fly(from + (until - from) * share, Scaled(change, 1.0 / pieces), speedFrom * std::pow(speedTo / speedFrom, share));
+    }
+    return *this;
+}
+
 // Steps from the leg's start to t with the midpoint rule; t may lie outside the leg, where its
 // rates go on (the speed stays at the value it has at the leg's end it passes).
 State Flight::Integrate(const Leg& leg, double t) const {

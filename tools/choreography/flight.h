@@ -46,11 +46,15 @@ public:
     Flight& Roll(double until, double degrees) { return Fly(until, {0, 0, degrees}); }
     Flight& Pitch(double until, double degrees) { return Fly(until, {0, degrees, 0}); }
     Flight& Turn(double until, double degrees) { return Fly(until, {degrees, 0, 0}); }
+    // As Fly, but the speed changes by the same share in every moment (in `pieces` steady steps):
+    // a large change of speed that never lurches at its slow end.
+    Flight& FlyScaling(double until, Attitude change, double speedTo, int pieces = 8);
 
     // The state at progress t. Before 0 and after the last leg the first and last legs go on
     // at their own rates, which is what the outer keys of a track need.
     State At(double t) const;
     double End() const { return legs.empty() ? 0 : legs.back().until; }
+    double EndSpeed() const { return legs.empty() ? initialSpeed : legs.back().speedTo; }
 
 private:
     struct Leg {

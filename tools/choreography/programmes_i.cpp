@@ -1,9 +1,12 @@
 // The figures of programmes 1 to 9, and the list of every group.
 
+#include <algorithm>
+#include <cmath>
 #include <numbers>
 
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 namespace {
@@ -56,37 +59,84 @@ ProgrammeFigure LowAngleCubanTakeOff() {
 
 // Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
 // over the top into a descending half loop, and three rolls to the left without a stop on the
-// way back. The key times bunch where the aircraft rolls and turns; the last key lies at 1.
-// The saver moves this programme in straight lines through segments 2 to 7, 12 to 14 and from
-// 26 on, and on splines elsewhere: the level legs and the up line fall on the straight ones.
+// way back. The last key lies at 1. The saver moves this programme in straight lines through
+// segments 2 to 7, 12 to 14 and from 26 on, and on splines elsewhere. A spline keeps the speed
+// only through evenly timed keys: keys 6 to 12 lie a hundredth apart (the roll upright and the
+// start of the pull-up), keys 13 to 26 a longer step apart (the up line, the top and the half
+// loop down); the level legs and the rolls fall on the straight segments.
 ProgrammeFigure InvertedAndContinuousRoll() {
-    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f, 0.25f, 0.26f, 0.2875f, 0.315f,
-                                0.3425f, 0.37f, 0.385f, 0.40f, 0.41f, 0.43f, 0.45f};
-    for (int k = 1; k <= 9; ++k) times.push_back(static_cast<float>(0.45 + 0.26 * k / 9));  // the half loop
-    times.push_back(0.79f);
+    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f};
+    for (int k = 0; k <= 7; ++k) times.push_back(static_cast<float>(0.25 + 0.01 * k));
+    constexpr double kLoopStep = (0.71 - 0.32) / 12;
+    for (int k = 1; k <= 13; ++k) times.push_back(static_cast<float>(0.32 + kLoopStep * k));
     for (int k = 0; k < 13; ++k) times.push_back(static_cast<float>(0.87 + 0.01 * k));  // the rolls
     times.push_back(1.0f);
 
-    Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, 750.04);
-    f.Straight(0.08).Roll(0.10, 180)         // on its back
-        .Straight(0.24).Fly(0.26, {0, 0, 180}, 970)  // upright again, gathering speed for the climb
-        .Pitch(0.37, 64)
-        .Roll(0.40, 180).Straight(0.41)      // half roll on the up line
-        .Fly(0.45, {0, -64, 0}, 510)         // over the top on its back
-        .Fly(0.71, {0, -180, 0}, 790)        // the descending half loop, level at the bottom
-        .Fly(0.87, {}, 770)
-        .Roll(0.99, -3 * 360)
-        .Straight(1.0);
+    // Speeds, changing only on the spline segments, where evenly timed keys carry a change
+    // smoothly: the pass's own until the pull-up; gathered for the climb in its first steps;
+    // the same share lost every second from the half roll to the top; the same share gained
+    // every second down the half loop; one speed on the straight segments from the bottom on.
+    // The climb's speed, the speed over the top and the pass back's are found so that the top is
+    // at 119.6, the half loop ends level at 12 and the pass ends at z -77.5.
+    constexpr double kPass = 750.04;
+    const auto fly = [](const std::vector<double>& v) {
+        const double climb = v[0], top = v[1], back = v[2];
+        // The slowest point lies a little past the top, on the way down.
+        constexpr double kSlowFrom = 0.385, kSlowest = 0.48;
+        const auto speed = [&](double t) {
+            if (t <= kSlowFrom) return climb;
+            if (t <= kSlowest) return climb * std::pow(top / climb, (t - kSlowFrom) / (kSlowest - kSlowFrom));
+            return top * std::pow(back / top, (t - kSlowest) / (0.71 - kSlowest));
+        };
+        constexpr double kPullRate = 64 / (0.37 - 0.26), kTopRate = 64 / (0.45 - 0.41), kLoopRate = 180 / (0.71 - 0.45);
+        Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, kPass);
+        f.Straight(0.08).Roll(0.10, 180)     // on its back
+            .Straight(0.24).Roll(0.26, 180)  // upright again
+            .Fly(0.30, {0, kPullRate * 0.04, 0}, climb)
+            .Pitch(0.37, kPullRate * 0.07)
+            .Roll(0.385, 90)                 // half roll on the up line
+            .Fly(0.40, {0, 0, 90}, speed(0.40))
+            .Fly(0.41, {}, speed(0.41));
+        for (int k = 1; k <= 4; ++k) {  // over the top on its back
+            const double t = 0.41 + 0.01 * k;
+            f.Fly(t, {0, -kTopRate * 0.01, 0}, speed(t));
+        }
+        for (int k = 1; k <= 13; ++k) {  // the descending half loop, level at the bottom
+            const double t = 0.45 + 0.02 * k;
+            f.Fly(t, {0, -kLoopRate * 0.02, 0}, speed(t));
+        }
+        f.Straight(0.87).Roll(0.99, -3 * 360).Straight(1.0);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        double highest = 0;
+        for (double t = 0.37; t <= 0.55; t += 0.001) highest = std::max(highest, f.At(t).position.y);
+        return std::vector<double>{highest, f.At(0.71).position.y, f.At(1).position.z};
+    };
+    const std::vector<double> speeds = Solve(measure, {1000, 550, 750}, {119.6, 12, -77.5});
+    const Flight f = fly(speeds);
     return Solo(7, f, kSmokeThroughout, std::move(times));
 }
 
 // Fan break: a diamond banked 50 degrees right flies half a level circle round the crowd's
 // side of the field, from heading -x to heading +x, without smoke.
 ProgrammeFigure FanBreak() {
-    const Vec3 start{105.54, 12.09, -170.14}, end{107.02, 12.09, 75.14};
-    const double radius = (end.z - start.z) / 2;
-    Flight lead(start, {kTowardsMinusX, 0, 50}, std::numbers::pi * radius);
-    lead.Turn(1.0, 180);
+    const Vec3 start{105.54, 12.09, -170.14}, middle{-16.36, 12.09, -46.76}, end{107.02, 12.09, 75.14};
+    // One steady turn, its speed changing a little (from one given speed to the next at 0, 0.25,
+    // 0.5 and 1) so that it passes its middle and ends where stated: the half circle is not quite round.
+    const auto fly = [&](const std::vector<double>& v) {
+        Flight f(start, {kTowardsMinusX, 0, 50}, v[0]);
+        f.Fly(0.25, {45, 0, 0}, v[1]).Fly(0.5, {45, 0, 0}, v[2]).Fly(1.0, {90, 0, 0}, v[3]);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        const Vec3 a = f.At(0.5).position, b = f.At(1).position;
+        return std::vector<double>{a.x, a.z, b.x, b.z};
+    };
+    const double round = std::numbers::pi * (end.z - start.z) / 2;
+    const Flight lead = fly(Solve(measure, {round, round, round, round}, {middle.x, middle.z, end.x, end.z}));
     const auto paths = FormationOf(Flown(lead), 0, {{0.74, 0.66, -0.45}, {0.74, -0.67, 0.45}, {1.48, 0.06, -0.49}});
     return Formation(4, paths, {kNoSmoke, kNoSmoke, kNoSmoke, kNoSmoke}, Centre(paths));
 }
@@ -95,10 +145,12 @@ ProgrammeFigure FanBreak() {
 // loop; on the way down the wing pairs turn away, 20 and 45 degrees to either side, so that
 // they come out level fanned wide apart while the leader passes the crowd.
 ProgrammeFigure RainFall() {
-    constexpr double kTop = 193.09, kLevel = 12.25, kFanFrom = 0.29, kLevelAt = 0.57;
+    constexpr double kTop = 193.09, kFanFrom = 0.29, kLevelAt = 0.57;
     const Vec3 start{-101.22, kTop, 0};
-    const double speed = std::numbers::pi * (kTop - kLevel) / 2 / kLevelAt;
-    const auto fly = [&](const Vec3& offset, double turn, double endSpeed) {
+    // Each levels out at its own height, the leader lowest at 12.25 and the outer pair highest at
+    // 14.5: a slightly smaller half loop, flown a little slower.
+    const auto fly = [&](const Vec3& offset, double turn, double level, double endSpeed) {
+        const double speed = std::numbers::pi * (kTop - level) / 2 / kLevelAt;
         Flight f(start + offset, {kTowardsPlusX, 180, 0}, speed);  // pitched over on its back: heading -x
         f.Pitch(kFanFrom, 180 * kFanFrom / kLevelAt)
             .Fly(kLevelAt, {turn, 180 * (kLevelAt - kFanFrom) / kLevelAt, 0})
@@ -109,9 +161,12 @@ ProgrammeFigure RainFall() {
     // The leader's pass ends at x 111.84; the outer pair open the throttle to spread the fan
     // over 430 units by the end.
     constexpr double kLeaderEnd = 492, kOuterEnd = 627;
-    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderEnd), fly({1.16, 0, 0.89}, -20, kLeaderEnd),
-                                     fly({1.16, 0, -0.89}, 20, kLeaderEnd), fly({2.32, 0, 1.78}, -45, kOuterEnd),
-                                     fly({2.32, 0, -1.78}, 45, kOuterEnd)};
+    constexpr double kLeaderLevel = 12.25, kInnerLevel = 13.375, kOuterLevel = 14.5;
+    const std::vector<Path> paths = {fly({0, 0, 0}, 0, kLeaderLevel, kLeaderEnd),
+                                     fly({1.16, 0, 0.89}, -20, kInnerLevel, kLeaderEnd),
+                                     fly({1.16, 0, -0.89}, 20, kInnerLevel, kLeaderEnd),
+                                     fly({2.32, 0, 1.78}, -45, kOuterLevel, kOuterEnd),
+                                     fly({2.32, 0, -1.78}, 45, kOuterLevel, kOuterEnd)};
     const std::vector<SmokeInterval> smoke{{3.0 / 14, 11.0 / 14}};  // from the key at 3/14 to the one at 11/14
     return Formation(8, paths, {smoke, smoke, smoke, smoke, smoke}, paths[0]);
 }
@@ -121,13 +176,24 @@ ProgrammeFigure RainFall() {
 // passes the crowd heading +x, the wing aircraft smoking for the pass.
 ProgrammeFigure DirtyTurn() {
     constexpr double kTurnRate = 270 / (0.85 - 0.15);  // degrees per unit of progress
-    Flight lead({0, 1.21, -78.8}, {kTowardsPlusZ, 2.6, 0}, 630);
-    lead.Straight(0.10)
-        .Fly(0.15, {0, 0, -10}, 245)  // slowing as the bank begins
-        .Fly(0.25, {-kTurnRate * 0.10, 0, -20})
-        .Fly(0.75, {-kTurnRate * 0.50, 0, 0})
-        .Fly(0.85, {-kTurnRate * 0.10, 0, 30}, 481)  // rolling level, speeding up for the pass
-        .Straight(1.0);
+    // Speeds: at the start; round the turn, reached by slowing steadily all the way in; for the
+    // pass, gathered while rolling level. Found so that the pass ends at (47.76, 16.77, -33.06).
+    const auto fly = [](const std::vector<double>& v) {
+        const double slowing = std::pow(v[1] / v[0], 0.10 / 0.15);
+        Flight f({0, 1.21, -78.8}, {kTowardsPlusZ, 2.6, 0}, v[0]);
+        f.FlyScaling(0.10, {}, v[0] * slowing)
+            .FlyScaling(0.15, {0, 0, -10}, v[1])  // the bank begins
+            .Fly(0.25, {-kTurnRate * 0.10, 0, -20})
+            .Fly(0.75, {-kTurnRate * 0.50, 0, 0})
+            .Fly(0.85, {-kTurnRate * 0.10, 0, 30}, v[2])  // rolling level, speeding up for the pass
+            .Straight(1.0);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Vec3 end = fly(v).At(1).position;
+        return std::vector<double>{end.x, end.y, end.z};
+    };
+    const Flight lead = fly(Solve(measure, {887, 245, 481}, {47.76, 16.77, -33.06}));
     const auto paths = FormationOf(Flown(lead), 0, {{-1, -0.31, -1.08}, {1, -0.31, -1.08}, {0, -0.61, -2.17}});
     const std::vector<SmokeInterval> pass{{0.65, kAlways}};
     return Formation(1, paths, {kNoSmoke, pass, pass, pass}, Centre(paths));

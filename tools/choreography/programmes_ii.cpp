@@ -1,16 +1,15 @@
 // The figures of programmes 11 to 18.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 namespace {
-
-// The angle `a` written within half a turn of `reference`: the same orientation, the short way.
-double Near(double a, double reference) { return a + 360.0 * std::round((reference - a) / 360.0); }
 
 // Follows `from` until `start`, then eases over to `to` by `end`, position and attitude alike.
 // For a camera that moves its aim from one aircraft to another, or a member that settles back
@@ -47,17 +46,29 @@ ProgrammeFigure TurnAndLoop() {
     constexpr double kPullIn = 10;  // degrees of pitch by the time the turn is done: the pull builds up
     // Over the top where the rest of the loop keeps one pitch rate.
     constexpr double kTop = (180 * kLevel + (180 - kPullIn) * kLoopOut) / (360 - kPullIn);
-    // Speeds fitted so that the loop tops out at 102 and the pass ends at (1.5, 13.75, 5.98).
-    constexpr double kSpeed = 354.45, kTurnSpeed = 684.16, kLoopSpeed = 745.67, kTopSpeed = 585.64,
-                     kExitSpeed = 786.78;
-    Flight f({-1, 12, -85.94}, {kTowardsPlusZ, 0, 0}, kSpeed);
-    f.Straight(kTurnIn)
-        .Fly(kBanked, {kTurnRate * kStep / 2, 0, -65}, kTurnSpeed)
-        .Fly(kLoopIn, {kTurnRate * (kLoopIn - kBanked), 0, 0})
-        .Fly(kLevel, {kTurnRate * kStep * 1.5, kPullIn, 65}, kLoopSpeed)
-        .Fly(kTop, {0, 180 - kPullIn, 0}, kTopSpeed)
-        .Fly(kLoopOut, {0, 180, 0}, kExitSpeed)
-        .Fly(1.0, {}, kSpeed);
+    // Speeds: on the way in (and out again), round the turn and into the loop, over the top and
+    // at the bottom of the loop, found so that the loop tops out at 102 and the pass ends at
+    // (1.5, 13.75, 5.98). Each changes steadily over a leg of two seconds or more.
+    const auto fly = [&](const std::vector<double>& v) {
+        Flight f({-1, 12, -85.94}, {kTowardsPlusZ, 0, 0}, v[0]);
+        f.Straight(kTurnIn)
+            .Fly(kBanked, {kTurnRate * kStep / 2, 0, -65}, v[1])
+            .Fly(kLoopIn, {kTurnRate * (kLoopIn - kBanked), 0, 0})
+            .Fly(kLevel, {kTurnRate * kStep * 1.5, kPullIn, 65})
+            .Fly(kTop, {0, 180 - kPullIn, 0}, v[2])
+            .Fly(kLoopOut, {0, 180, 0}, v[3])
+            .Fly(1.0, {}, v[0]);
+        return f;
+    };
+    const auto measure = [&](const std::vector<double>& v) {
+        const Flight f = fly(v);
+        double top = 0;
+        for (double t = kLevel; t <= kLoopOut; t += 0.0005) top = std::max(top, f.At(t).position.y);
+        const Vec3 end = f.At(1).position;
+        return std::vector<double>{top, end.x, end.y, end.z};
+    };
+    const std::vector<double> speeds = Solve(measure, {600, 684, 585, 700}, {102, 1.5, 13.75, 5.98});
+    const Flight f = fly(speeds);
     return Solo(18, f, {{-kAlways, kLoopOut}});
 }
 
@@ -96,19 +107,26 @@ ProgrammeFigure ChangeOverLoop() {
 // Half slow roll: a pair runs in along the crowd line, rolls slowly onto its back, flies
 // inverted and rolls back upright quickly. The keys bunch in the rolls.
 ProgrammeFigure HalfSlowRoll() {
+    // The saver draws splines up to key 7 and straight lines after it. A spline keeps the speed
+    // only through evenly timed keys, so keys 0 to 8 lie a tenth apart; the slow roll runs over
+    // three of those steps, the quick roll back over the short straight segments after them.
+    constexpr double kStep = 0.1;
     const auto fly = [](const Vec3& start) {
         Flight f(start, {kTowardsMinusZ, 0, 0}, 270.18 + 85.83);
-        f.Straight(0.24333337).Roll(0.48666674, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
+        f.Straight(2 * kStep).Roll(5 * kStep, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
         return Flown(f);
     };
     const std::vector<Path> paths = {fly({-30, 12, 270.18}), fly({-28.5, 12, 272.81})};
-    ProgrammeFigure figure = Formation(12, paths, {kSmokeThroughout, kSmokeThroughout}, Centre(paths));
-    // Even steps where the saver draws splines (to 0.73), the slow roll a quarter turn per step;
-    // the quick roll back on the straight segments that follow.
-    figure.times = KeyTimes(-0.121666685f,
-                            {0, 0.121666685f, 0.24333337f, 0.365f, 0.48666674f, 0.6083334f, 0.73f, 0.76f, 0.78f,
-                             0.80f, 0.90f, 1},
-                            1.0246212f);
+    // The camera aims a little ahead of the pair's centre: the noses reach further ahead of the
+    // aircraft's origins than the tails behind, and as the pair passes broadside the 2-degree
+    // lens is only just wide enough for both.
+    const Path centre = Centre(paths);
+    const Path camera = [centre](double t) { return State{centre(t).position + Vec3{0, 0, -0.19}, {}}; };
+    ProgrammeFigure figure = Formation(12, paths, {kSmokeThroughout, kSmokeThroughout}, camera);
+    std::vector<float> inside;
+    for (int i = 0; i <= 7; ++i) inside.push_back(static_cast<float>(i * kStep));
+    for (float t : {0.76f, 0.78f, 0.80f, 1.0f}) inside.push_back(t);
+    figure.times = KeyTimes(-0.121666685f, inside, 1.0246212f);
     return figure;
 }
 
@@ -138,7 +156,8 @@ ProgrammeFigure LetterEight() {
         .Fly(9 * kStep, {-kLeftRate * 6, 0, 0})
         .Fly(10 * kStep, {-kLeftRate / 2, 0, 70})  // the reversal: level at the waist of the eight
         .Fly(11 * kStep, {kRightRate / 2, 0, 55}, kChase)
-        .Fly(25 * kStep, {kRightRate * 14, 0, 0})
+        .Fly(17 * kStep, {kRightRate * 6, 0, 0})
+        .FlyScaling(25 * kStep, {kRightRate * 8, 0, 0}, kSpeed)  // easing back to the formation's speed
         .Fly(26 * kStep, {kRightRate / 2, 0, -55}, kSpeed)
         .Straight(1.0);
     // Catching up from behind and outside, number 4 closes in on its place in the leader's frame.
@@ -148,11 +167,14 @@ ProgrammeFigure LetterEight() {
     const Path joining = InFormation(leader, {{kJoin, BodyOffset(leader, kJoin, caughtUp)},
                                               {26 * kStep, BodyOffset(leader, 0, fourth)}});
     const std::vector<Path> wing = FormationOf(leader, 0, {{1.49, 0, -1.14}, {1.49, 0, 1.14}});
-    const std::vector<Path> paths = {leader, wing[1], wing[2], Handover(own, joining, kJoin, kJoin + 2 * kStep)};
+    const std::vector<Path> paths = {leader, wing[1], wing[2], AlongPath(Handover(own, joining, kJoin, kJoin + 2 * kStep))};
 
+    // The camera stays with number 4 until its chase brings it within a few degrees of the
+    // others as the eye sees them (about t 0.70 to 0.74), and goes over to them there: handed
+    // over while the two circles lie far apart, it would sweep through empty sky.
     const Path all = Centre(paths), three = Centre({paths[0], paths[1], paths[2]});
     const Path onFour = Handover(all, paths[3], kStep, 3 * kStep);
-    const Path camera = Handover(Handover(onFour, three, 11 * kStep, 12 * kStep), all, 23 * kStep, 26 * kStep);
+    const Path camera = Handover(Handover(onFour, three, 19 * kStep, 20 * kStep), all, 23 * kStep, 26 * kStep);
     const std::vector<SmokeInterval> wingSmoke{{kStep, 26 * kStep}};
     return Formation(13, paths,
                      {{{kStep, 23 * kStep}}, wingSmoke, wingSmoke, {{kStep, 10 * kStep}, {23 * kStep, 26 * kStep}}},

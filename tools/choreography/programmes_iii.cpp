@@ -77,12 +77,27 @@ ProgrammeFigure AtTimes(ProgrammeFigure figure, std::vector<float> times) {
 ProgrammeFigure WideToDeltaLoop() {
     constexpr double kLoopFrom = 0.22, kLoopTo = 0.89, kTop = (kLoopFrom + kLoopTo) / 2;
     constexpr double kSlowOverTheTop = 0.8;
+    // The pull builds up over a little more than a key step, centred on the loop's start, and dies
+    // away the same way at its end, so the splines through the keys do not turn ahead of the noses.
+    constexpr double kPullBuilds = 0.07, kPullFrom = kLoopFrom - kPullBuilds / 2;
+    constexpr double kPullRate = 180 / (kTop - kLoopFrom);  // degrees per unit of progress
     const auto loop = [&](double runInSpeed, double loopSpeed) {
+        const auto slowing = [&](double t) {
+            return loopSpeed * (1 - (1 - kSlowOverTheTop) * std::max(0.0, t - kLoopFrom) / (kTop - kLoopFrom));
+        };
         Flight f({-4.07, 15, -30}, {kTowardsMinusX, 0, 0}, runInSpeed);
-        f.Fly(kLoopFrom, {}, loopSpeed)
-            .Fly(kTop, {0, 180, 0}, loopSpeed * kSlowOverTheTop)
-            .Fly(kLoopTo, {0, 180, 0}, loopSpeed)
-            .Straight(1.0);
+        f.Fly(kPullFrom, {}, loopSpeed);
+        for (int i = 0; i < 4; ++i) {  // an eighth, three eighths, ... of the full rate
+            const double until = kPullFrom + kPullBuilds * (i + 1) / 4;
+            f.Fly(until, {0, kPullRate * (2 * i + 1) / 8 * kPullBuilds / 4, 0}, slowing(until));
+        }
+        f.Fly(kTop, {0, kPullRate * (kTop - kPullFrom - kPullBuilds), 0}, loopSpeed * kSlowOverTheTop)
+            .Fly(kLoopTo - kPullBuilds / 2, {0, kPullRate * (kLoopTo - kTop - kPullBuilds / 2), 0}, slowing(2 * kTop - kLoopTo + kPullBuilds / 2));
+        for (int i = 0; i < 4; ++i) {  // and dies away as it began
+            const double until = kLoopTo - kPullBuilds / 2 + kPullBuilds * (i + 1) / 4;
+            f.Fly(until, {0, kPullRate * (7 - 2 * i) / 8 * kPullBuilds / 4, 0}, slowing(2 * kTop - until));
+        }
+        f.Straight(1.0);
         return f;
     };
     // The loop's speed sizes it to its top at 180; the run-in's, gathering speed for the pull,
@@ -135,9 +150,13 @@ ProgrammeFigure OppositeTriangle() {
 // as one body over the top with the heading swinging right and back, comes down level, and
 // then every aircraft rolls once by itself, quickly and together, without smoke.
 ProgrammeFigure DeltaRollAndBonTonRoll() {
-    std::vector<float> times = {-0.07054019f, 0,     0.07f, 0.14f,   0.21f, 0.28f,   0.35f, 0.42f,
-                                0.49f,        0.56f, 0.63f, 0.70f,   0.77f, 0.85f,   0.87f, 0.8825f,
-                                0.895f,       0.9075f, 0.92f, 0.96f, 1,     1.0417689f};
+    // The saver draws splines up to key 13 and straight lines after it; a spline keeps the
+    // speed only through evenly timed keys, so keys 0 to 14 lie one step apart, the last of them
+    // where the quick roll begins, a quarter turn per key.
+    constexpr double kStep = 0.87 / 13;
+    std::vector<float> times = {-0.07054019f};
+    for (int i = 0; i <= 13; ++i) times.push_back(static_cast<float>(i * kStep));
+    for (float t : {0.8825f, 0.895f, 0.9075f, 0.92f, 0.96f, 1.0f, 1.0417689f}) times.push_back(t);
     constexpr double kTop = 0.49;
     const Vec3 start{-421.25, 11.8, -341.81}, end{61.08, 12.95, 46.01};
     struct Shape {
@@ -147,18 +166,37 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
     const auto fly = [&](const Shape& shape) {
         const double pitchRate = shape.descent / (0.85 - 0.63);  // easing out of the dive
         const double backFrom = shape.yawBack, backTo = shape.yawBack + kYawBackTakes;
+        // The delta gathers speed steadily all the way down from the top, as a dive does.
+        const double topSpeed = shape.climbSpeed * 0.75;
+        // It is at full speed by the last spline key: the straight segments after it keep one speed.
+        const double fast = 12 * kStep;
+        const auto diving = [&](double t) {
+            return topSpeed + (shape.exitSpeed - topSpeed) * (std::min(t, fast) - kTop) / (fast - kTop);
+        };
         Flight f(start, {220, 0, 0}, shape.climbSpeed);
         f.Straight(0.07)
             .Pitch(0.21, 29 * 0.14 / 0.21)
             .Fly(0.28, {13, 29 * 0.07 / 0.21, 0})
             .Fly(0.35, {13, 0, 72})
-            .Fly(0.42, {13, -14.5, 72}, shape.climbSpeed * 0.75)  // over the top, slower
-            .Fly(kTop, {0, -14.5, 72})
-            .Fly(0.63, {0, -shape.descent, 144})
-            .Pitch(backFrom, pitchRate * (backFrom - 0.63))
-            .Fly(backTo, {-39, pitchRate * kYawBackTakes, 0})
-            .Fly(0.85, {0, pitchRate * (0.85 - backTo), 0}, shape.exitSpeed)
-            .Straight(1.0);
+            .Fly(0.42, {13, -14.5, 72}, topSpeed)  // over the top, slower
+            .Fly(kTop, {0, -14.5, 72});
+        // From the top on: the roll goes on to 0.63, the dive steepens to 0.63 and eases out by
+        // 0.85, the heading swings back between backFrom and backTo; each leg between those times
+        // (and where the speed stops growing) changes them steadily.
+        const auto ramp = [](double t, double from, double until) { return std::clamp((t - from) / (until - from), 0.0, 1.0); };
+        const auto change = [&](double t) {
+            return Attitude{-39 * ramp(t, backFrom, backTo),
+                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (0.85 - 0.63) * ramp(t, 0.63, 0.85),
+                            144 * ramp(t, kTop, 0.63)};
+        };
+        std::vector<double> marks{kTop, 0.63, backFrom, backTo, fast, 0.85};
+        std::sort(marks.begin(), marks.end());
+        for (std::size_t i = 1; i < marks.size(); ++i) {
+            if (marks[i] <= marks[i - 1]) continue;
+            const Attitude a = change(marks[i - 1]), b = change(marks[i]);
+            f.Fly(marks[i], {b.yaw - a.yaw, b.pitch - a.pitch, b.roll - a.roll}, diving(marks[i]));
+        }
+        f.Straight(1.0);
         return f;
     };
     // The climb's speed puts the top at 83, the descent brings the delta down to 12.95, and
@@ -179,7 +217,7 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             Shape s = shape;
             s.yawBack = t;
             return dot(endAt(s) - end, right);
-        }, 0.635, 0.84 - kYawBackTakes);
+        }, 0.5, 0.84 - kYawBackTakes);
         shape.exitSpeed = Solve([&](double v) {
             Shape s = shape;
             s.exitSpeed = v;
@@ -192,7 +230,8 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
                              {{-1.75, 0, -0.46}, {-0.25, 0, -1.79}, {-1.99, -0.5, -2.25}, {-3.49, 0, -0.92},
                               {-0.5, 0, -3.57}});
     for (Path& path : paths) path = WithOwnRoll(path, Ramp({{0.87, 0}, {0.92, 360}}));
-    const std::vector<SmokeInterval> smoke{{-kAlways, 0.85}};
+    // Smoke stops with the straight segment before the quick roll (keys 13 and 14 lie either side of 0.85).
+    const std::vector<SmokeInterval> smoke{{-kAlways, 13 * kStep}};
     return AtTimes(Formation(21, paths, std::vector(6, smoke), Centre(paths)), std::move(times));
 }
 
@@ -201,21 +240,22 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
 ProgrammeFigure CherryBlossom() {
     constexpr double kCircleFrom = 0.07, kCircleTo = 0.87, kBanked = 0.13;
     constexpr double kRadius = 26;  // small enough that the petals lie side by side
-    constexpr double kEntrySpeed = 200;  // easing in, which keeps the -z petals in the lens
     const Vec3 leaderStart{-92.04, 70, 46.18};
     const double circleSpeed = 2 * kPi * kRadius / (kCircleTo - kCircleFrom);
-    // Speeding away after the circle, which closes on itself: the straight legs make 63.09.
-    const double entry = kCircleFrom * (kEntrySpeed + circleSpeed) / 2;
-    const double exitSpeed = 2 * (46.18 + 16.91 - entry) / (1 - kCircleTo) - circleSpeed;
+    constexpr double kEntrySpeed = 200;  // easing in, which keeps the -z petals in the lens
     const double turnRate = -360 / (kCircleTo - kCircleFrom);
-    const auto circle = [&](const Vec3& offset) {
+    const auto fly = [&](const Vec3& offset, double exitSpeed) {
         Flight f(leaderStart + offset, {kTowardsMinusZ, 0, 0}, kEntrySpeed);
         f.Fly(kCircleFrom, {0, 0, -60 * kCircleFrom / kBanked}, circleSpeed)
             .Fly(kBanked, {turnRate * (kBanked - kCircleFrom), 0, -60 * (kBanked - kCircleFrom) / kBanked})
             .Turn(kCircleTo, turnRate * (kCircleTo - kBanked))
-            .Fly(1.0, {0, 0, 60}, exitSpeed);
-        return Flown(f);
+            // Speeding away after the circle, which closes on itself, by the same share every
+            // second: the straight legs make 63.09 between them.
+            .FlyScaling(1.0, {0, 0, 60}, exitSpeed);
+        return f;
     };
+    const double exitSpeed = Solve([&](double v) { return fly({}, v).At(1).position.z + 16.91; }, circleSpeed, 5 * circleSpeed);
+    const auto circle = [&](const Vec3& offset) { return Flown(fly(offset, exitSpeed)); };
     std::vector<Path> paths;
     for (const Vec3& offset : std::vector<Vec3>{{0, 0, 0}, {-19, 0, 60}, {-63, 0, 0}, {-19, 0, -61}, {52, 0, -38},
                                                 {52, 0, 38}}) {
@@ -307,26 +347,17 @@ ProgrammeFigure VerticalCubanEight() {
     return {23, TimesOf(23), {{flown, {{3.0 / 48, 43.0 / 48}}}}, {}};  // the keys at 0.06 and 0.90
 }
 
-// The tack cross's key times: a key a hundredth of progress apart on the level legs and the
-// half rolls, a quarter turn per key in the rolls on the up line, closer keys where the pair
-// turn, pull and loop, and a straight stretch of keys on the crossing leg, which the saver
-// moves on straight lines (keys 61 to 67), as it does the first five segments.
+// The tack cross's key times. The saver moves the pair on splines from key 6 to key 61 and
+// from key 68 on, on straight lines elsewhere; a spline keeps the speed only through evenly
+// timed keys, so keys 5 to 62 lie one step apart (from the end of the first half roll to the
+// half roll onto the back before the cross), and keys 66 to 75 one shorter step apart (the
+// roll upright and the last turn). The straight crossing leg between them takes the rest.
 std::vector<float> TackCrossTimes() {
-    std::vector<float> times = {-0.01041667f, 0, 0.02f, 0.04f, 0.05f, 0.06f, 0.085f, 0.11f, 0.13f, 0.14f, 0.15f};
-    const auto spread = [&](double from, double until, int segments) {
-        for (int k = 1; k <= segments; ++k) times.push_back(static_cast<float>(from + (until - from) * k / segments));
-    };
-    spread(0.15, 0.25, 4);   // the turn
-    spread(0.25, 0.26, 1);
-    spread(0.26, 0.33, 4);   // the pull-up
-    spread(0.33, 0.44, 10);  // two and a half rolls
-    spread(0.44, 0.49, 3);   // over the top
-    spread(0.49, 0.72, 16);  // the half loop down
-    for (float t : {0.73f, 0.74f, 0.75f, 0.76f, 0.77f, 0.78f, 0.79f, 0.80f, 0.82f, 0.83f, 0.84f, 0.86f, 0.88f, 0.89f, 0.90f,
-                    0.91f, 0.92f, 0.93f, 0.94f}) {
-        times.push_back(t);
-    }
-    spread(0.94, 1.0, 7);  // the last turn
+    std::vector<float> times = {-0.01041667f, 0, 0.02f, 0.04f, 0.05f, 0.06f};
+    constexpr double kStep = 0.0125, kLastStep = 1.0 / 96;
+    for (int k = 1; k <= 57; ++k) times.push_back(static_cast<float>(0.06 + k * kStep));
+    for (float t : {0.785f, 0.83f, 0.875f}) times.push_back(t);
+    for (int k = 8; k >= 0; --k) times.push_back(static_cast<float>(1.0 - k * kLastStep));
     times.push_back(1.0104166f);
     return times;
 }
@@ -390,12 +421,16 @@ ProgrammeFigure TackCross() {
     const Vec3 start5{-185.28, 12.01, -25.91};
     const Path five = solve({start5, 1, 11.5, {29.57, 11.5, 43.22}}, 6);
     const Path six = solve({start5 + Vec3{-3.04, 0, -9.14}, -1, 13.03, {20.54, 13.03, -104.18}}, 6 - 3.04);
-    // Aimed between the pair until they break apart at key 10, then at aircraft 5.
+    // Aimed between the pair until they break apart at key 10, then at aircraft 5. The pair fly
+    // wider apart than the long lens shows from where they pass, so the aim leans 2.5 towards
+    // aircraft 5 and keeps it in the picture, and has less to move when it goes over to it.
     const std::vector<float> times = TackCrossTimes();
     const double parted = times[10];
     const Path camera = [five, six, parted](double t) {
         if (t > parted) return five(t);
-        return State{(five(t).position + six(t).position) * 0.5, {}};
+        const Vec3 centre = (five(t).position + six(t).position) * 0.5, towards = five(t).position - centre;
+        const double gap = std::sqrt(towards.x * towards.x + towards.y * towards.y + towards.z * towards.z);
+        return State{centre + towards * (std::min(2.5, gap) / gap), {}};
     };
     const std::vector<SmokeInterval> smoke{{-kAlways, 0.44}, {0.575, 0.95}};
     return {25, times, {{five, smoke}, {six, smoke}}, camera};

@@ -38,19 +38,15 @@ Eased Ease(double u, double ramp) {
 
 // An aircraft rolling round a point in its leader's frame: the frame turns with the leader's
 // heading and pitch and is rolled by the aircraft's own roll, so a place kept in it circles the
-// leader's line of flight. While it rolls, the nose leads the way it moves round by up to the
-// given yaw and pitch: up where it moves up, right where it moves right.
+// leader's line of flight. The attitude is the rolled frame's; AlongPath then turns the nose
+// where the aircraft goes.
 struct RollingPlace {
     Vec3 place;   // in the rolled frame
     double roll;  // degrees rolled so far
-    double lead;  // 0 to 1: how strongly the nose leads, from the rate of roll
 };
-State RollingAround(const State& leader, const RollingPlace& r, double yawLead, double pitchLead) {
-    constexpr double kRadians = std::numbers::pi / 180;
+State RollingAround(const State& leader, const RollingPlace& r) {
     const Attitude frame{leader.attitude.yaw, leader.attitude.pitch, r.roll};
-    const double s = std::sin(r.roll * kRadians), c = std::cos(r.roll * kRadians);
-    return {leader.position + ToWorld(r.place, frame),
-            {frame.yaw + yawLead * r.lead * s, frame.pitch + pitchLead * r.lead * c, r.roll}};
+    return {leader.position + ToWorld(r.place, frame), frame};
 }
 
 // Flies to `until` changing the attitude by `change`, at a rate that builds up over the first
@@ -139,14 +135,22 @@ ProgrammeFigure Corkscrew() {
     const Vec3 place = ToBody({-2.72, 0, 4.93}, {kHeading, 0, 0}), tucked{1.5, -0.25, 1.6};
     constexpr double kRollFrom = 0.05, kRollUntil = 0.73, kRolled = 1380, kBankedRoll = -60;
     constexpr double kTuckFrom = 0.69, kTuckUntil = 0.76;
-    const Path wingman = [leader, place, tucked](double t) {
+    // Rolling round the leader it turns its canopy towards it, a quarter turn further round than
+    // its place on the circle, easing into that over the roll's first stretch and out of it before
+    // the roll slows at the end, slowly enough that it never rolls back; its nose follows where
+    // it goes.
+    constexpr double kFacing = 90, kFacingRamp = 0.12, kFacingOut = kRollUntil - 0.04;
+    const Path wingman = AlongPath([leader, place, tucked](double t) {
         const State lead = leader(t);
         const double tuck = Ease((t - kTuckFrom) / (kTuckUntil - kTuckFrom), 0.5).done;
         const Vec3 at = place + (tucked - place) * tuck;
-        if (t >= kRollUntil) return RollingAround(lead, {at, kRolled + lead.attitude.roll - kBankedRoll, 0}, 0, 0);
+        if (t >= kRollUntil) return RollingAround(lead, {at, kRolled + lead.attitude.roll - kBankedRoll});
         const Eased roll = Ease((t - kRollFrom) / (kRollUntil - kRollFrom), 0.05);
-        return RollingAround(lead, {at, kRolled * roll.done, roll.rate}, 19, 18);
-    };
+        State s = RollingAround(lead, {at, kRolled * roll.done});
+        const double in = Ease((t - kRollFrom) / kFacingRamp, 0.5).done, out = Ease((kFacingOut - t) / kFacingRamp, 0.5).done;
+        s.attitude.roll += kFacing * std::min(in, out);
+        return s;
+    });
     return {27, TimesOf(27), {{leader, kSmokeThroughout}, {wingman, kSmokeThroughout}}, leader};
 }
 
@@ -212,7 +216,7 @@ ProgrammeFigure LevelOpener() {
 ProgrammeFigure TrailToDiamondRoll() {
     const Vec3 start{-71.2, 15.52, -232.22}, end{-16.84, 18.94, 54.97};
     static constexpr double kRollFrom = 0.14, kRollUntil = 0.93, kTop = 54;
-    static constexpr double kPitchUp = 23, kPitchDown = -24, kYawRight = 33, kEase = 0.06;
+    static constexpr double kPitchUp = 23, kPitchDown = -24, kYawRight = 33, kEase = 0.09;
     static constexpr double kYawPeak = 8.0 / 14;  // on a key, so the keys hold the whole yaw
     // p: speed, when the climb at 23 degrees ends, when the dive at -24 begins, when the yaw begins.
     const auto attitudes = [](const std::vector<double>& p) {
@@ -274,25 +278,23 @@ ProgrammeFigure RollBackToArrowhead() {
     run.Straight(1.0);
     const Path leader = Flown(run);
 
-    // Each roll swings the nose 20 to 22 degrees off the line of flight: the circle it rolls round
+    // Each roll swings the path 20 to 22 degrees off the line of flight: the circle it rolls round
     // has the radius that makes it fly at 20 degrees to the leader's line at the steady rate. The
-    // rolls begin and end on keys, and the nose comes up in the key's step before each roll and
-    // settles in the step after it, as a barrel roll is pulled into and out of.
-    constexpr double kStep = 1.0 / 24, kRollFrom = 9 * kStep, kRollUntil = 19 * kStep, kRamp = 0.04;
+    // rolls begin and end on keys and build up and die away over a key's step, so the noses,
+    // which follow the paths, turn no faster than the keys can carry.
+    constexpr double kStep = 1.0 / 24, kRollFrom = 9 * kStep, kRollUntil = 19 * kStep, kRamp = 0.1;
     const double steadyRate = 2 * std::numbers::pi / ((kRollUntil - kRollFrom) * (1 - kRamp));
     const double radius = speed * std::tan(20 * std::numbers::pi / 180) / steadyRate;
     const auto rollingBack = [&](const Vec3& from, const Vec3& to, double direction) -> Path {
         const Vec3 bodyFrom = BodyOffset(leader, 0, from), bodyTo = BodyOffset(leader, 1, to);
         const Vec3 rim{direction * radius, 0, 0};  // a left roll circles a centre out on the left
-        return [=](double t) {
+        return AlongPath([=](double t) {
             const State lead = leader(t);
             const double roll = Ease((t - kRollFrom) / (kRollUntil - kRollFrom), kRamp).done;
-            const double pull = Ease((t - kRollFrom + kStep) / (kRollUntil - kRollFrom + 2 * kStep),
-                                     kStep / (kRollUntil - kRollFrom + 2 * kStep)).rate;
             const Vec3 base = bodyFrom + (bodyTo - bodyFrom) * roll;  // dropping back as it rolls
             const State centre{lead.position + ToWorld(base - rim, lead.attitude), lead.attitude};
-            return RollingAround(centre, {rim, direction * 360 * roll, pull}, 22, 20);
-        };
+            return RollingAround(centre, {rim, direction * 360 * roll});
+        });
     };
     const std::vector<Path> paths{leader, rollingBack({-2.08, -0.3, 0.09}, {-6.18, -0.3, -2.79}, -1),
                                   rollingBack({-0.63, -0.3, -1.99}, {-4.72, -0.3, -4.86}, 1),
