@@ -29,6 +29,23 @@ constexpr std::array<GLenum, 11> kBlendFactors{
 
 GLenum BlendFactor(std::uint32_t value) { return kBlendFactors.at(value - kBlendZero); }
 
+bool IsSoftwareRenderer(const std::string& name) {
+    for (const char* software : {"llvmpipe", "softpipe", "swrast"}) {
+        if (name.find(software) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+GLenum ColourFormat(ColourPrecision precision) {
+    switch (precision) {
+    case ColourPrecision::kHalfFloat: return GL_RGBA16F;
+    case ColourPrecision::kFloat: return GL_RGBA32F;
+    default: return GL_RGBA8;
+    }
+}
+
 GLenum PrimitiveMode(PrimitiveType type) {
     return type == PrimitiveType::kTriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
 }
@@ -82,8 +99,9 @@ bool GlRenderer::SetUp() {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    if (!SetColourPrecision(kDrawingPrecision)) {
+        return false;
+    }
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, static_cast<GLsizei>(width),
@@ -115,7 +133,20 @@ bool GlRenderer::SetUp() {
     glBindTexture(GL_TEXTURE_2D, whiteTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    PaceIfTheSwapDoesNot();
     return glGetError() == GL_NO_ERROR;
+}
+
+// Mesa's software rasteriser accepts a swap interval of 1 but does not wait (Xvfb has no
+// retrace to wait for), so there the device keeps the display's pace itself.
+void GlRenderer::PaceIfTheSwapDoesNot() {
+    if (!context->HasWindow()) {
+        return;  // offscreen frames are drawn as fast as they are asked for
+    }
+    const bool retrace = context->WaitForRetrace();
+    if (!retrace || IsSoftwareRenderer(RendererName())) {
+        pacer.emplace(context->RefreshRate());
+    }
 }
 
 GlRenderer::~GlRenderer() {
@@ -141,6 +172,17 @@ std::string GlRenderer::RendererName() const {
 void GlRenderer::SetBatching(bool enable) {
     Flush();
     batching = enable;
+}
+
+bool GlRenderer::SetColourPrecision(ColourPrecision precision) {
+    Flush();
+    if (!MakeCurrent()) {
+        return false;
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, ColourFormat(precision), static_cast<GLsizei>(width),
+                          static_cast<GLsizei>(height));
+    return glGetError() == GL_NO_ERROR;
 }
 
 void GlRenderer::Finish() {
@@ -386,6 +428,9 @@ HResult GlRenderer::Present() {
     glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
                       static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
                       windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
+    if (pacer) {
+        pacer->WaitForDeadline();
+    }
     bool swapped = context->SwapBuffers();
     ReleaseFence(fence, false);  // the swap sent the whole frame; the next starts a new count
     trianglesSinceFence = 0;

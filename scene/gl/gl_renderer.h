@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "gfx/image.h"
@@ -14,6 +15,7 @@
 #include "scene/device_state.h"
 #include "scene/gl/egl_context.h"
 #include "scene/gl/fixed_function_program.h"
+#include "scene/gl/frame_pacer.h"
 
 namespace scene::gl {
 
@@ -47,6 +49,7 @@ public:
     bool ReadBack(gfx::Image& image);
 
     void SetBatching(bool enable);
+    bool SetColourPrecision(ColourPrecision precision);
     void Finish();
     const DeviceStats& Stats() const { return stats; }
     void ResetStats() { stats = {}; }
@@ -67,6 +70,7 @@ public:
 private:
     GlRenderer(std::unique_ptr<EglContext> owned, unsigned width, unsigned height);
     bool SetUp();
+    void PaceIfTheSwapDoesNot();
     void ApplyState(bool specular);
     void BindStream();
     void UseInstanceArrays(bool instanced);
@@ -83,6 +87,7 @@ private:
 
     std::unique_ptr<EglContext> context;
     unsigned width, height;
+    std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
