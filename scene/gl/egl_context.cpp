@@ -258,6 +258,8 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
         result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
         if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
             result->refreshHz = ScreenRefreshRate(xDisplay, window);
+            result->nativeDisplay = xDisplay;
+            result->nativeWindow = window;
             return result;
         }
     }

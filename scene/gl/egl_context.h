@@ -34,6 +34,9 @@ public:
     bool WaitForRetrace();
     // The refresh rate of the window's display in Hz as RandR reports it; 0 when unknown or offscreen.
     double RefreshRate() const { return refreshHz; }
+    // The X11 Display* and Window the surface is on; null and 0 offscreen.
+    void* NativeDisplay() const { return nativeDisplay; }
+    unsigned long NativeWindow() const { return nativeWindow; }
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
@@ -44,6 +47,8 @@ private:
     EGLContext context = EGL_NO_CONTEXT;
     EGLSurface surface = EGL_NO_SURFACE;
     double refreshHz = 0;
+    void* nativeDisplay = nullptr;
+    unsigned long nativeWindow = 0;
 };
 
 }  // namespace scene::gl

@@ -144,9 +144,58 @@ void GlRenderer::PaceIfTheSwapDoesNot() {
         return;  // offscreen frames are drawn as fast as they are asked for
     }
     const bool retrace = context->WaitForRetrace();
-    if (!retrace || IsSoftwareRenderer(RendererName())) {
+    const bool software = IsSoftwareRenderer(RendererName());
+    if (!retrace || software) {
         pacer.emplace(context->RefreshRate());
     }
+    if (software) {
+        shm = ShmPresenter::Create(context->NativeDisplay(), context->NativeWindow());
+    }
+}
+
+bool GlRenderer::SizePresentBuffer(unsigned windowWidth, unsigned windowHeight) {
+    if (presentFramebuffer != 0 && presentWidth == windowWidth && presentHeight == windowHeight) {
+        return true;
+    }
+    if (presentFramebuffer == 0) {
+        glGenFramebuffers(1, &presentFramebuffer);
+        glGenRenderbuffers(1, &presentBuffer);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, presentBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(windowWidth),
+                          static_cast<GLsizei>(windowHeight));
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentBuffer);
+    presentWidth = windowWidth;
+    presentHeight = windowHeight;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// The frame scaled to the window into a buffer of its own, read back into the shared image and
+// put on the window; the same pixels as the blit to the window and the swap.
+bool GlRenderer::PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight) {
+    std::uint8_t* pixels = shm->Frame(windowWidth, windowHeight);
+    if (pixels == nullptr || !SizePresentBuffer(windowWidth, windowHeight)) {
+        return false;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFramebuffer);
+    // Upside down on the way, so that the rows read back run from the top as X wants them.
+    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0,
+                      static_cast<GLint>(windowHeight), static_cast<GLint>(windowWidth), 0, GL_COLOR_BUFFER_BIT,
+                      windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFramebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight), GL_BGRA,
+                 GL_UNSIGNED_BYTE, pixels);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    if (pacer) {
+        pacer->WaitForDeadline();
+    }
+    return shm->Show();
 }
 
 GlRenderer::~GlRenderer() {
@@ -159,6 +208,8 @@ GlRenderer::~GlRenderer() {
     glDeleteSamplers(1, &sampler);
     glDeleteBuffers(1, &instanceBuffer);
     glDeleteVertexArrays(1, &streamArray);
+    glDeleteFramebuffers(1, &presentFramebuffer);
+    glDeleteRenderbuffers(1, &presentBuffer);
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteRenderbuffers(1, &depthBuffer);
     glDeleteRenderbuffers(1, &colourBuffer);
@@ -422,6 +473,15 @@ HResult GlRenderer::Present() {
     if (!context->SurfaceSize(windowWidth, windowHeight)) {
         glFlush();
         return kOk;  // offscreen: the back buffer is the result
+    }
+    if (shm) {
+        const bool shown = PresentThroughSharedMemory(windowWidth, windowHeight);
+        ReleaseFence(fence, false);  // the read-back waited for the whole frame
+        trianglesSinceFence = 0;
+        if (shown) {
+            return kOk;
+        }
+        shm.reset();  // from now on through the swap
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);

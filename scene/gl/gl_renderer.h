@@ -16,6 +16,7 @@
 #include "scene/gl/egl_context.h"
 #include "scene/gl/fixed_function_program.h"
 #include "scene/gl/frame_pacer.h"
+#include "scene/gl/shm_presenter.h"
 
 namespace scene::gl {
 
@@ -71,6 +72,8 @@ private:
     GlRenderer(std::unique_ptr<EglContext> owned, unsigned width, unsigned height);
     bool SetUp();
     void PaceIfTheSwapDoesNot();
+    bool PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight);
+    bool SizePresentBuffer(unsigned windowWidth, unsigned windowHeight);
     void ApplyState(bool specular);
     void BindStream();
     void UseInstanceArrays(bool instanced);
@@ -88,8 +91,12 @@ private:
     std::unique_ptr<EglContext> context;
     unsigned width, height;
     std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
+    std::unique_ptr<ShmPresenter> shm;  // on a window drawn by the software rasteriser
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
+    // The frame at the window's size, read back for shared-memory presentation.
+    GLuint presentFramebuffer = 0, presentBuffer = 0;
+    unsigned presentWidth = 0, presentHeight = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
     std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
