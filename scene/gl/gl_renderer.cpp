@@ -271,6 +271,19 @@ void GlRenderer::Forget(const VertexBuffer* buffer) {
     }
 }
 
+// Source alpha over inverse source alpha with a source alpha of exactly 1 writes the source
+// unchanged: the sky, the ground and the aircraft take their alpha from opaque textures. Without
+// blending the rasteriser does not read the back buffer, which is much of what those cost.
+bool GlRenderer::BlendingIsANoOp() const {
+    const bool alphaOver = state.Get(RenderState::kSrcBlend) == kBlendSrcAlpha &&
+                           state.Get(RenderState::kDestBlend) == kBlendInvSrcAlpha;
+    const bool alphaFromTexture = state.Get(TextureStageState::kAlphaOp) == kTopSelectArg1 &&
+                                  state.Get(TextureStageState::kAlphaArg1) == kTaTexture;
+    const auto* texture = TextureName(state.texture) != 0 ? static_cast<const GlTexture*>(state.texture) : nullptr;
+    const bool opaqueTexture = texture == nullptr || texture->Opaque();  // none reads as opaque white
+    return alphaOver && alphaFromTexture && opaqueTexture;
+}
+
 // Everything a draw reads apart from world, material and the vertex stream.
 void GlRenderer::ApplyState(bool specular) {
     if (stateDirty || specular != programSpecular) {
@@ -283,7 +296,7 @@ void GlRenderer::ApplyState(bool specular) {
     Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
     glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
-    Enable(GL_BLEND, state.Get(RenderState::kAlphaBlendEnable) != 0);
+    Enable(GL_BLEND, state.Get(RenderState::kAlphaBlendEnable) != 0 && !BlendingIsANoOp());
     glBlendFunc(BlendFactor(state.Get(RenderState::kSrcBlend)), BlendFactor(state.Get(RenderState::kDestBlend)));
     std::uint32_t cull = state.Get(RenderState::kCullMode);
     Enable(GL_CULL_FACE, cull != kCullNone);

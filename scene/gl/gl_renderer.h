@@ -75,6 +75,7 @@ private:
     bool PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight);
     bool SizePresentBuffer(unsigned windowWidth, unsigned windowHeight);
     void ApplyState(bool specular);
+    bool BlendingIsANoOp() const;
     void BindStream();
     void UseInstanceArrays(bool instanced);
     void DrawQueued();
