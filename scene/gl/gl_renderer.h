@@ -91,14 +91,14 @@ private:
 
     std::unique_ptr<EglContext> context;
     unsigned width, height;
-    std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
-    std::unique_ptr<ShmPresenter> shm;  // on a window drawn by the software rasteriser
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
     // The frame at the window's size, read back for shared-memory presentation.
     GLuint presentFramebuffer = 0, presentBuffer = 0;
     unsigned presentWidth = 0, presentHeight = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
+    std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
+    std::unique_ptr<ShmPresenter> shm;  // on a window drawn by the software rasteriser
     std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;
