@@ -34,6 +34,40 @@ bool IsLocal(std::string_view name) {
     return name.starts_with(":") || name.starts_with("unix:") || name.starts_with("/");
 }
 
+// Catches the errors of one connection while it lives, so that a server that cannot attach the
+// segment (another machine's, a stricter one) makes the presenter step aside instead of ending
+// the process through Xlib's default handler. Errors of other connections go to the handler that
+// was there before.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display) {
+        trapped = display;
+        failed = false;
+        previous = XSetErrorHandler(&ErrorTrap::Handle);
+    }
+    ~ErrorTrap() {
+        XSetErrorHandler(previous);
+        trapped = nullptr;
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    static bool Failed() { return failed; }
+
+private:
+    static int Handle(Display* display, XErrorEvent* error) {
+        if (display == trapped) {
+            failed = true;
+            return 0;
+        }
+        return previous != nullptr ? previous(display, error) : 0;
+    }
+
+    static inline Display* trapped = nullptr;
+    static inline bool failed = false;
+    static inline XErrorHandler previous = nullptr;
+};
+
 bool IsBgrx(const Visual* visual, int depth) {
     return depth == 24 && visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
 }
@@ -64,12 +98,14 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Create(void* x11Display, unsigned lo
 
 ShmPresenter::~ShmPresenter() { ReleaseImage(); }
 
-void ShmPresenter::ReleaseImage() {
+void ShmPresenter::ReleaseImage(bool attached) {
     if (x->image == nullptr) {
         return;
     }
-    XShmDetach(x->display, &x->segment);
-    XSync(x->display, False);
+    if (attached) {
+        XShmDetach(x->display, &x->segment);
+        XSync(x->display, False);
+    }
     XDestroyImage(x->image);  // frees the XImage, not the segment
     shmdt(x->segment.shmaddr);
     x->image = nullptr;
@@ -107,13 +143,18 @@ std::uint8_t* ShmPresenter::Frame(unsigned width, unsigned height) {
     x->segment.readOnly = True;
     image->data = x->segment.shmaddr;
     x->image = image;
-    const bool attached = XShmAttach(x->display, &x->segment) == True;
-    XSync(x->display, False);
+    bool attached = false;
+    {
+        ErrorTrap trap(x->display);
+        attached = XShmAttach(x->display, &x->segment) == True;
+        XSync(x->display, False);
+        attached = attached && !ErrorTrap::Failed();
+    }
     // Once both sides hold it, marked for removal: it goes when the last of them lets go, even
     // when the saver does not end cleanly.
     shmctl(x->segment.shmid, IPC_RMID, nullptr);
     if (!attached) {
-        ReleaseImage();
+        ReleaseImage(false);
         return nullptr;
     }
     return reinterpret_cast<std::uint8_t*>(image->data);

@@ -26,7 +26,7 @@ public:
 private:
     struct Connection;
     explicit ShmPresenter(std::unique_ptr<Connection> connection);
-    void ReleaseImage();
+    void ReleaseImage(bool attached = true);
 
     std::unique_ptr<Connection> x;
 };

@@ -62,6 +62,10 @@ private:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        // Too slow to answer (a loaded machine): ended here, or it would outlive the test.
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
         return nullptr;
     }
 
