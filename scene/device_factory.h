@@ -24,6 +24,13 @@ struct DeviceStats {
     std::uint64_t instances = 0;  // copies of geometry those draws drew
 };
 
+// What the back buffer keeps of each colour channel while a frame is drawn. A software
+// rasteriser blends into 8 bits with truncation, so hundreds of nearly transparent old smoke
+// puffs over one another drift each channel one way into pink, green and purple bands; half
+// floats keep them a faint, colourless haze. Full floats are the reference the tests compare with.
+enum class ColourPrecision { kEightBit, kHalfFloat, kFloat };
+inline constexpr ColourPrecision kDrawingPrecision = ColourPrecision::kHalfFloat;
+
 // A device that draws into a back buffer of its own, which can be read back.
 class RenderDevice : public Device {
 public:
@@ -32,6 +39,9 @@ public:
     // On by default: runs of draws that differ only in world transform and material are
     // drawn as one instanced draw. Off, every draw is issued as it comes.
     virtual void SetBatching(bool enable) = 0;
+    // Draws from now on into a back buffer of this precision (kDrawingPrecision at first); what
+    // the back buffer held is lost. False when the driver cannot draw into it.
+    virtual bool SetColourPrecision(ColourPrecision precision) = 0;
     // Waits until everything drawn so far is in the back buffer, for timing.
     virtual void Finish() = 0;
     virtual DeviceStats Stats() const = 0;

@@ -1,7 +1,13 @@
-// The built saver run as a user runs it: `vantaro -w` on a virtual display of its own, with the
-// default play list and sound off, for as many seconds as the argument says (20 s, and 330 s:
-// one whole round of the default list). It reports the saver's peak resident memory, as the
-// kernel counts it for a finished child, and the frames per second the saver itself counted.
+// The built saver run as a user runs it, on a 1024 x 768 virtual display of its own with sound
+// off: programme 1 in the test window (`vantaro -w`, 20 s), programme 22 full screen at
+// 800 x 600 (its whole 35 s), and one whole round of the default play list full screen (330 s).
+// It reports the frames per second the saver itself counted, the cores it used (CPU seconds
+// per wall second, as the kernel counts them for a finished child), the cores the X server
+// used meanwhile, and the saver's peak resident memory.
+//
+//   build/bench/app/bench_saver                                   # all three, about seven minutes
+//   build/bench/app/bench_saver --benchmark_filter=TestWindow     # programme 1 in the window only
+//   VANTARO_BENCH_SAVER=/path/to/other/vantaro build/bench/app/bench_saver   # another build
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -12,11 +18,13 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,15 +63,17 @@ public:
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_addclose(&files, fds[0]);
         posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-        pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
+        pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten",
                      "tcp", "-noreset"},
                     {}, &files);
         posix_spawn_file_actions_destroy(&files);
         close(fds[1]);
-        char text[16] = {};
-        ssize_t length = pid != 0 ? read(fds[0], text, sizeof text - 1) : 0;
+        // The number comes as a line, not necessarily in one piece.
+        std::string number;
+        char digit = 0;
+        while (pid != 0 && read(fds[0], &digit, 1) == 1 && digit != '\n') number += digit;
         close(fds[0]);
-        if (length > 0) name = ":" + std::string(text, static_cast<std::size_t>(length - 1));
+        if (!number.empty()) name = ":" + number;
     }
     ~VirtualDisplay() {
         if (pid == 0) return;
@@ -73,21 +83,39 @@ public:
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
+    // CPU seconds the server has used so far; 0 when it cannot be read.
+    double CpuSeconds() const {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        std::getline(in, text);
+        const std::size_t end = text.rfind(')');  // the command name may hold spaces
+        if (pid == 0 || end == std::string::npos) return 0;
+        std::istringstream fields(text.substr(end + 2));
+        std::string field;
+        std::uint64_t user = 0, system = 0;
+        for (int index = 3; fields >> field && index <= 15; ++index) {
+            if (index == 14) user = std::stoull(field);
+            if (index == 15) system = std::stoull(field);
+        }
+        return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
     std::string name;  // empty when the server did not start
 
 private:
     pid_t pid = 0;
 };
 
-// A settings folder with sound off and every other setting at its default.
+// A settings folder with sound off, `options` (lines of the [Option] group) and every other
+// setting at its default.
 class ScratchSettings {
 public:
-    ScratchSettings() {
+    explicit ScratchSettings(const std::string& options) {
         char pattern[] = "/tmp/vantaro-bench-XXXXXX";
         if (mkdtemp(pattern) == nullptr) return;
         folder = pattern;
         fs::create_directories(folder / "KELDRAN");
-        std::ofstream(folder / "KELDRAN" / "Vantaro.ini") << "[Option]\nSound=0\n";
+        std::ofstream(folder / "KELDRAN" / "Vantaro.ini") << "[Option]\nSound=0\n" << options;
     }
     ~ScratchSettings() {
         std::error_code ignored;
@@ -103,7 +131,11 @@ struct SaverRun {
     bool ok = false;
     double peakMegabytes = 0;
     double framesPerSecond = 0;
+    double cores = 0;        // the saver's CPU seconds per wall second
+    double serverCores = 0;  // the X server's, over the same time
 };
+
+double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
 
 double FramesPerSecondIn(const fs::path& log) {
     std::ifstream in(log);
@@ -115,14 +147,19 @@ double FramesPerSecondIn(const fs::path& log) {
     return 0;
 }
 
-SaverRun RunSaver(const std::string& display, const fs::path& settings, int seconds) {
+SaverRun RunSaver(const VirtualDisplay& display, const fs::path& settings, const std::string& mode, int seconds) {
     const fs::path log = settings / "stderr.txt";
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&files, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const pid_t pid = Spawn({VANTARO_SAVER_PATH, "-w"},
-                            {"DISPLAY=" + display, "XDG_CONFIG_HOME=" + settings.string(), "VANTARO_FRAME_STATS=1"},
+    const char* other = std::getenv("VANTARO_BENCH_SAVER");  // another build, to compare with
+    std::vector<std::string> arguments{other != nullptr && *other != 0 ? other : VANTARO_SAVER_PATH};
+    if (!mode.empty()) arguments.push_back(mode);
+    const double serverBefore = display.CpuSeconds();
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t pid = Spawn(arguments,
+                            {"DISPLAY=" + display.name, "XDG_CONFIG_HOME=" + settings.string(), "VANTARO_FRAME_STATS=1"},
                             &files);
     posix_spawn_file_actions_destroy(&files);
     SaverRun run;
@@ -132,31 +169,45 @@ SaverRun RunSaver(const std::string& display, const fs::path& settings, int seco
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid) return run;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
     run.framesPerSecond = FramesPerSecondIn(log);
+    run.cores = (Seconds(usage.ru_utime) + Seconds(usage.ru_stime)) / wall;
+    run.serverCores = (display.CpuSeconds() - serverBefore) / wall;
     run.ok = WIFEXITED(status) && run.framesPerSecond > 0;
     return run;
 }
 
-void SaverInItsTestWindow(benchmark::State& state) {
+// One run of the saver with `options`, in `mode` ("-w", or "" for full screen), for `seconds`.
+void MeasureSaver(benchmark::State& state, const std::string& options, const std::string& mode, int seconds) {
     VirtualDisplay display;
-    ScratchSettings settings;
+    ScratchSettings settings(options);
     if (display.name.empty() || settings.folder.empty()) {
         state.SkipWithError("no virtual display or no scratch folder");
         return;
     }
     SaverRun run;
-    for (auto _ : state) run = RunSaver(display.name, settings.folder, static_cast<int>(state.range(0)));
+    for (auto _ : state) run = RunSaver(display, settings.folder, mode, seconds);
     if (!run.ok) {
         state.SkipWithError("the saver did not run to the end");
         return;
     }
-    state.counters["peak_MB"] = run.peakMegabytes;
     state.counters["fps"] = run.framesPerSecond;
+    state.counters["cores"] = run.cores;
+    state.counters["x_cores"] = run.serverCores;
+    state.counters["peak_MB"] = run.peakMegabytes;
 }
+
+void Programme1InTheTestWindow(benchmark::State& state) { MeasureSaver(state, "Program=\\x01\n", "-w", 20); }
+void Programme22FullScreen800x600(benchmark::State& state) {
+    MeasureSaver(state, "Program=\\x16\nWidth=800\nHeight=600\n", "", 35);
+}
+void DefaultRoundFullScreen(benchmark::State& state) { MeasureSaver(state, "", "", 330); }
 
 }  // namespace
 
-BENCHMARK(SaverInItsTestWindow)->Arg(20)->Arg(330)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(Programme1InTheTestWindow)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(Programme22FullScreen800x600)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(DefaultRoundFullScreen)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "scene/gl/egl_context.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -157,6 +158,21 @@ Display* SoftwareConnection(Display* shared) {
     return found->second;
 }
 
+// The refresh rate of the screen holding `window`, in Hz; 0 when the server cannot say.
+double ScreenRefreshRate(Display* display, Window window) {
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        return 0;
+    }
+    XRRScreenConfiguration* configuration = XRRGetScreenInfo(display, window);
+    if (configuration == nullptr) {
+        return 0;
+    }
+    const short rate = XRRConfigCurrentRate(configuration);
+    XRRFreeScreenConfigInfo(configuration);
+    return rate > 0 ? rate : 0;
+}
+
 std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
     const EGLint caveat = type == DeviceType::kHardware ? EGL_NONE : EGL_DONT_CARE;
     const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType,   EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
@@ -241,6 +257,9 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
         Window nativeWindow = window;
         result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
         if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
+            result->refreshHz = ScreenRefreshRate(xDisplay, window);
+            result->nativeDisplay = xDisplay;
+            result->nativeWindow = window;
             return result;
         }
     }
@@ -256,6 +275,10 @@ bool EglContext::MakeCurrent() {
     }
     currentContext = this;
     return true;
+}
+
+bool EglContext::WaitForRetrace() {
+    return surface != EGL_NO_SURFACE && MakeCurrent() && eglSwapInterval(display->Handle(), 1) == EGL_TRUE;
 }
 
 bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }

@@ -30,6 +30,13 @@ public:
     // The window surface's size in pixels; false offscreen.
     bool SurfaceSize(unsigned& width, unsigned& height) const;
     bool HasWindow() const { return surface != EGL_NO_SURFACE; }
+    // Asks the swap to wait for the display's vertical retrace; false when EGL refuses.
+    bool WaitForRetrace();
+    // The refresh rate of the window's display in Hz as RandR reports it; 0 when unknown or offscreen.
+    double RefreshRate() const { return refreshHz; }
+    // The X11 Display* and Window the surface is on; null and 0 offscreen.
+    void* NativeDisplay() const { return nativeDisplay; }
+    unsigned long NativeWindow() const { return nativeWindow; }
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
@@ -39,6 +46,9 @@ private:
     EGLConfig config;
     EGLContext context = EGL_NO_CONTEXT;
     EGLSurface surface = EGL_NO_SURFACE;
+    double refreshHz = 0;
+    void* nativeDisplay = nullptr;
+    unsigned long nativeWindow = 0;
 };
 
 }  // namespace scene::gl

@@ -170,6 +170,7 @@ HResult GlDevice::CreateTexture(const gfx::Image& image, std::unique_ptr<Texture
 
 bool GlDevice::ReadBackBuffer(gfx::Image& image) { return renderer->ReadBack(image); }
 void GlDevice::SetBatching(bool enable) { renderer->SetBatching(enable); }
+bool GlDevice::SetColourPrecision(ColourPrecision precision) { return renderer->SetColourPrecision(precision); }
 void GlDevice::Finish() { renderer->Finish(); }
 DeviceStats GlDevice::Stats() const { return renderer->Stats(); }
 void GlDevice::ResetStats() { renderer->ResetStats(); }

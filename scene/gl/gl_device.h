@@ -42,6 +42,7 @@ public:
 
     bool ReadBackBuffer(gfx::Image& image) override;
     void SetBatching(bool enable) override;
+    bool SetColourPrecision(ColourPrecision precision) override;
     void Finish() override;
     DeviceStats Stats() const override;
     void ResetStats() override;

@@ -17,6 +17,10 @@ std::unique_ptr<GlTexture> GlTexture::Create(std::shared_ptr<GlRenderer> rendere
     std::unique_ptr<GlTexture> texture(new GlTexture(renderer));
     texture->width = levels.front().width;
     texture->height = levels.front().height;
+    texture->opaque = true;
+    for (std::size_t i = 3; i < image.pixels.size() && texture->opaque; i += 4) {
+        texture->opaque = image.pixels[i] == 255;
+    }
     glGenTextures(1, &texture->name);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->name);

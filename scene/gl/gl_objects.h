@@ -24,6 +24,8 @@ public:
     unsigned Width() const override { return width; }
     unsigned Height() const override { return height; }
     GLuint Name() const { return name; }
+    // Every texel has alpha 1, so every sample has too, whatever the filter.
+    bool Opaque() const { return opaque; }
 
 private:
     explicit GlTexture(std::shared_ptr<GlRenderer> owner);
@@ -31,6 +33,7 @@ private:
     std::shared_ptr<GlRenderer> renderer;
     GLuint name = 0;
     unsigned width = 0, height = 0;
+    bool opaque = false;
 };
 
 // Kept in system memory too, as a managed buffer is: Lock hands out that copy and Unlock

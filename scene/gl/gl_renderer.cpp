@@ -29,6 +29,23 @@ constexpr std::array<GLenum, 11> kBlendFactors{
 
 GLenum BlendFactor(std::uint32_t value) { return kBlendFactors.at(value - kBlendZero); }
 
+bool IsSoftwareRenderer(const std::string& name) {
+    for (const char* software : {"llvmpipe", "softpipe", "swrast"}) {
+        if (name.find(software) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+GLenum ColourFormat(ColourPrecision precision) {
+    switch (precision) {
+    case ColourPrecision::kHalfFloat: return GL_RGBA16F;
+    case ColourPrecision::kFloat: return GL_RGBA32F;
+    default: return GL_RGBA8;
+    }
+}
+
 GLenum PrimitiveMode(PrimitiveType type) {
     return type == PrimitiveType::kTriangleStrip ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
 }
@@ -82,8 +99,9 @@ bool GlRenderer::SetUp() {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    if (!SetColourPrecision(kDrawingPrecision)) {
+        return false;
+    }
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, static_cast<GLsizei>(width),
@@ -115,7 +133,69 @@ bool GlRenderer::SetUp() {
     glBindTexture(GL_TEXTURE_2D, whiteTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    PaceIfTheSwapDoesNot();
     return glGetError() == GL_NO_ERROR;
+}
+
+// Mesa's software rasteriser accepts a swap interval of 1 but does not wait (Xvfb has no
+// retrace to wait for), so there the device keeps the display's pace itself.
+void GlRenderer::PaceIfTheSwapDoesNot() {
+    if (!context->HasWindow()) {
+        return;  // offscreen frames are drawn as fast as they are asked for
+    }
+    const bool retrace = context->WaitForRetrace();
+    const bool software = IsSoftwareRenderer(RendererName());
+    if (!retrace || software) {
+        pacer.emplace(context->RefreshRate());
+    }
+    if (software) {
+        shm = ShmPresenter::Create(context->NativeDisplay(), context->NativeWindow());
+    }
+}
+
+bool GlRenderer::SizePresentBuffer(unsigned windowWidth, unsigned windowHeight) {
+    if (presentFramebuffer != 0 && presentWidth == windowWidth && presentHeight == windowHeight) {
+        return true;
+    }
+    if (presentFramebuffer == 0) {
+        glGenFramebuffers(1, &presentFramebuffer);
+        glGenRenderbuffers(1, &presentBuffer);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, presentBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(windowWidth),
+                          static_cast<GLsizei>(windowHeight));
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentBuffer);
+    presentWidth = windowWidth;
+    presentHeight = windowHeight;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// The frame scaled to the window into a buffer of its own, read back into the shared image and
+// put on the window; the same pixels as the blit to the window and the swap.
+bool GlRenderer::PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight) {
+    std::uint8_t* pixels = shm->Frame(windowWidth, windowHeight);
+    if (pixels == nullptr || !SizePresentBuffer(windowWidth, windowHeight)) {
+        return false;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFramebuffer);
+    // Upside down on the way, so that the rows read back run from the top as X wants them.
+    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0,
+                      static_cast<GLint>(windowHeight), static_cast<GLint>(windowWidth), 0, GL_COLOR_BUFFER_BIT,
+                      windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFramebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight), GL_BGRA,
+                 GL_UNSIGNED_BYTE, pixels);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    if (pacer) {
+        pacer->WaitForDeadline();
+    }
+    return shm->Show();
 }
 
 GlRenderer::~GlRenderer() {
@@ -128,6 +208,8 @@ GlRenderer::~GlRenderer() {
     glDeleteSamplers(1, &sampler);
     glDeleteBuffers(1, &instanceBuffer);
     glDeleteVertexArrays(1, &streamArray);
+    glDeleteFramebuffers(1, &presentFramebuffer);
+    glDeleteRenderbuffers(1, &presentBuffer);
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteRenderbuffers(1, &depthBuffer);
     glDeleteRenderbuffers(1, &colourBuffer);
@@ -141,6 +223,17 @@ std::string GlRenderer::RendererName() const {
 void GlRenderer::SetBatching(bool enable) {
     Flush();
     batching = enable;
+}
+
+bool GlRenderer::SetColourPrecision(ColourPrecision precision) {
+    Flush();
+    if (!MakeCurrent()) {
+        return false;
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, ColourFormat(precision), static_cast<GLsizei>(width),
+                          static_cast<GLsizei>(height));
+    return glGetError() == GL_NO_ERROR;
 }
 
 void GlRenderer::Finish() {
@@ -178,6 +271,19 @@ void GlRenderer::Forget(const VertexBuffer* buffer) {
     }
 }
 
+// Source alpha over inverse source alpha with a source alpha of exactly 1 writes the source
+// unchanged: the sky, the ground and the aircraft take their alpha from opaque textures. Without
+// blending the rasteriser does not read the back buffer, which is much of what those cost.
+bool GlRenderer::BlendingIsANoOp() const {
+    const bool alphaOver = state.Get(RenderState::kSrcBlend) == kBlendSrcAlpha &&
+                           state.Get(RenderState::kDestBlend) == kBlendInvSrcAlpha;
+    const bool alphaFromTexture = state.Get(TextureStageState::kAlphaOp) == kTopSelectArg1 &&
+                                  state.Get(TextureStageState::kAlphaArg1) == kTaTexture;
+    const auto* texture = TextureName(state.texture) != 0 ? static_cast<const GlTexture*>(state.texture) : nullptr;
+    const bool opaqueTexture = texture == nullptr || texture->Opaque();  // none reads as opaque white
+    return alphaOver && alphaFromTexture && opaqueTexture;
+}
+
 // Everything a draw reads apart from world, material and the vertex stream.
 void GlRenderer::ApplyState(bool specular) {
     if (stateDirty || specular != programSpecular) {
@@ -190,7 +296,7 @@ void GlRenderer::ApplyState(bool specular) {
     Enable(GL_DEPTH_TEST, state.Get(RenderState::kZEnable) != 0);
     glDepthMask(state.Get(RenderState::kZWriteEnable) != 0 ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_NEVER + (state.Get(RenderState::kZFunc) - kCmpNever));
-    Enable(GL_BLEND, state.Get(RenderState::kAlphaBlendEnable) != 0);
+    Enable(GL_BLEND, state.Get(RenderState::kAlphaBlendEnable) != 0 && !BlendingIsANoOp());
     glBlendFunc(BlendFactor(state.Get(RenderState::kSrcBlend)), BlendFactor(state.Get(RenderState::kDestBlend)));
     std::uint32_t cull = state.Get(RenderState::kCullMode);
     Enable(GL_CULL_FACE, cull != kCullNone);
@@ -381,11 +487,23 @@ HResult GlRenderer::Present() {
         glFlush();
         return kOk;  // offscreen: the back buffer is the result
     }
+    if (shm) {
+        const bool shown = PresentThroughSharedMemory(windowWidth, windowHeight);
+        ReleaseFence(fence, false);  // the read-back waited for the whole frame
+        trianglesSinceFence = 0;
+        if (shown) {
+            return kOk;
+        }
+        shm.reset();  // from now on through the swap
+    }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
                       static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
                       windowWidth == width && windowHeight == height ? GL_NEAREST : GL_LINEAR);
+    if (pacer) {
+        pacer->WaitForDeadline();
+    }
     bool swapped = context->SwapBuffers();
     ReleaseFence(fence, false);  // the swap sent the whole frame; the next starts a new count
     trianglesSinceFence = 0;

@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "gfx/image.h"
@@ -14,6 +15,8 @@
 #include "scene/device_state.h"
 #include "scene/gl/egl_context.h"
 #include "scene/gl/fixed_function_program.h"
+#include "scene/gl/frame_pacer.h"
+#include "scene/gl/shm_presenter.h"
 
 namespace scene::gl {
 
@@ -47,6 +50,7 @@ public:
     bool ReadBack(gfx::Image& image);
 
     void SetBatching(bool enable);
+    bool SetColourPrecision(ColourPrecision precision);
     void Finish();
     const DeviceStats& Stats() const { return stats; }
     void ResetStats() { stats = {}; }
@@ -67,7 +71,11 @@ public:
 private:
     GlRenderer(std::unique_ptr<EglContext> owned, unsigned width, unsigned height);
     bool SetUp();
+    void PaceIfTheSwapDoesNot();
+    bool PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight);
+    bool SizePresentBuffer(unsigned windowWidth, unsigned windowHeight);
     void ApplyState(bool specular);
+    bool BlendingIsANoOp() const;
     void BindStream();
     void UseInstanceArrays(bool instanced);
     void DrawQueued();
@@ -85,7 +93,12 @@ private:
     unsigned width, height;
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
+    // The frame at the window's size, read back for shared-memory presentation.
+    GLuint presentFramebuffer = 0, presentBuffer = 0;
+    unsigned presentWidth = 0, presentHeight = 0;
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
+    std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
+    std::unique_ptr<ShmPresenter> shm;  // on a window drawn by the software rasteriser
     std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;

@@ -271,6 +271,33 @@ TEST_F(GlTextureStageTest, NoTextureReadsAsOpaqueWhite) {
     EXPECT_EQ(DrawRed(white.get(), kTopSelectArg1).r, DrawRed(nullptr, kTopSelectArg1).r);
 }
 
+// The device leaves blending out where it cannot change a pixel; wherever a fragment's alpha
+// may be below 1, it must still blend.
+TEST_F(GlTextureStageTest, BlendsEveryFragmentWhoseAlphaMayBeBelowOne) {
+    // Opaque red but for one clear texel at the top right, point-sampled over a blue frame.
+    gfx::Image almostOpaque{2, 2, {255, 0, 0, 255, 255, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255}};
+    auto texture = MakeTexture(almostOpaque);
+    auto opaque = MakeTexture(testing::SolidImage(2, 2, 255, 0, 0, 255));
+    device->SetRenderState(RenderState::kZFunc, kCmpAlways);
+    auto drawOverBlue = [&](Texture* drawn, std::uint32_t alphaOp, float materialAlpha) {
+        device->Clear(kClearTarget | kClearZBuffer, 0xff0000ff, 1, 0);
+        device->SetTexture(0, drawn);
+        device->SetTextureStageState(0, TextureStageState::kAlphaOp, alphaOp);
+        FullScreenQuad(FlatMaterial(1, 1, 1, materialAlpha));
+        return ReadBack(*device);
+    };
+    const auto selected = drawOverBlue(texture.get(), kTopSelectArg1, 1);
+    EXPECT_EQ(PixelAt(selected, 61, 2).b, 255) << "the clear texel must let the frame through";
+    EXPECT_EQ(PixelAt(selected, 2, 2).r, 255);
+    EXPECT_EQ(PixelAt(selected, 2, 2).b, 0);
+    // An opaque texture whose alpha is modulated with the material's half alpha still blends.
+    EXPECT_NEAR(PixelAt(drawOverBlue(opaque.get(), kTopModulate, 0.5f), 32, 32).b, 128, 1);
+    // Selected from an opaque texture, the colour is the texture's exactly.
+    const Rgb covered = PixelAt(drawOverBlue(opaque.get(), kTopSelectArg1, 0.5f), 32, 32);
+    EXPECT_EQ(covered.r, 255);
+    EXPECT_EQ(covered.b, 0);
+}
+
 TEST_F(GlTextureStageTest, PointAndLinearFilteringDifferOnATwoByTwoTexture) {
     gfx::Image checker{2, 2, {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255}};
     auto texture = MakeTexture(checker);
