@@ -105,7 +105,9 @@ set(VANTARO_RC_TYPE_WAVE WAVE)
 set(VANTARO_RC_TYPE_ICON ICON)
 set(VANTARO_RC_TYPE_DIALOG DLGSOURCE)
 
-# A string-table source ("id<TAB>text" lines, '#' comments, UTF-8) as an rc STRINGTABLE.
+# A string-table source ("id<TAB>text" lines, '#' comments, UTF-8) as an rc STRINGTABLE. The
+# strings are narrow: windres reads them as UTF-8 (the script's code page), where it would take
+# the bytes of L"..." strings one by one.
 function(_vantaro_rc_string_table path out_text)
   file(STRINGS "${path}" lines ENCODING UTF-8)
   set(text "STRINGTABLE\nBEGIN\n")
@@ -115,7 +117,7 @@ function(_vantaro_rc_string_table path out_text)
       set(value "${CMAKE_MATCH_2}")
       string(REPLACE "\\" "\\\\" value "${value}")
       string(REPLACE "\"" "\"\"" value "${value}")
-      string(APPEND text "    ${id}, L\"${value}\"\n")
+      string(APPEND text "    ${id}, \"${value}\"\n")
     endif()
   endforeach()
   string(APPEND text "END\n")

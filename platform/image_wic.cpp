@@ -2,7 +2,7 @@
 // codec takes the place of libjpeg. Failures are those of the libjpeg path: corrupt or
 // truncated data, oversized images and CMYK give nothing.
 
-#include <windows.h>
+#include "platform/windows_api.h"
 #include <wincodec.h>
 
 #include <algorithm>
@@ -57,21 +57,91 @@ ComPtr<IWICImagingFactory> CreateFactory() {
     return factory;
 }
 
-// libjpeg calls data that ends before the end-of-image marker truncated and only warns; WIC
-// decodes it quietly. Inside entropy-coded data a 0xFF byte is never followed by 0xD9, so the
-// marker after the last start-of-scan marks complete data (whatever follows it is ignored).
-bool HasEndOfImage(ByteSpan bytes) {
-    constexpr std::uint8_t kStartOfScan[] = {0xFF, 0xDA};
-    constexpr std::uint8_t kEndOfImage[] = {0xFF, 0xD9};
-    const auto scan = std::find_end(bytes.begin(), bytes.end(), std::begin(kStartOfScan), std::end(kStartOfScan));
-    return scan != bytes.end() &&
-           std::search(scan, bytes.end(), std::begin(kEndOfImage), std::end(kEndOfImage)) != bytes.end();
-}
+// The stream's structure is walked before WIC sees it: a frame header of an accepted size and
+// colour (WIC would allocate, or fail to, whatever size it claims, and it decodes CMYK), then
+// segments that fit the data, scans whose 0xFF bytes are stuffing, fill or restart markers in
+// order (and only where a restart interval is set), and an end-of-image marker. libjpeg only
+// warns about data that ends early or has markers out of place, and such data is refused;
+// WIC decodes it quietly.
+class JpegStructure {
+public:
+    explicit JpegStructure(ByteSpan data) : bytes(data) {}
 
-bool IsCmyk(IWICBitmapFrameDecode* frame) {
-    WICPixelFormatGUID format{};
-    return FAILED(frame->GetPixelFormat(&format)) || IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK);
-}
+    bool IsSound() {
+        if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
+        pos = 2;
+        for (;;) {
+            int marker = 0;
+            if (!NextMarker(marker)) return false;
+            if (marker == 0xD9) return true;                          // end of image
+            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+            if (IsFrameHeader(marker) && !AcceptFrame()) return false;
+            if (marker == 0xDA && !framed) return false;
+            if (!SkipSegment(marker) || (marker == 0xDA && !SkipScan())) return false;
+        }
+    }
+
+private:
+    bool NextMarker(int& marker) {
+        if (pos >= bytes.size() || bytes[pos] != 0xFF) return false;
+        while (pos < bytes.size() && bytes[pos] == 0xFF) ++pos;
+        if (pos >= bytes.size()) return false;
+        marker = bytes[pos++];
+        return true;
+    }
+
+    // Start-of-frame markers: 0xC0 to 0xCF except the table markers 0xC4, 0xC8 and 0xCC.
+    static bool IsFrameHeader(int marker) {
+        return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    }
+
+    // Length, precision, height, width, component count: at least 8 bytes.
+    bool AcceptFrame() {
+        if (pos + 8 > bytes.size()) return false;
+        const unsigned height = unsigned{bytes[pos + 3]} << 8 | bytes[pos + 4];
+        const unsigned width = unsigned{bytes[pos + 5]} << 8 | bytes[pos + 6];
+        const unsigned components = bytes[pos + 7];
+        framed = height > 0 && width > 0 && height <= kMaxImageSide && width <= kMaxImageSide &&
+                 (components == 1 || components == 3);
+        return framed;
+    }
+
+    bool SkipSegment(int marker) {
+        if (pos + 2 > bytes.size()) return false;
+        const std::size_t length = std::size_t{bytes[pos]} << 8 | bytes[pos + 1];
+        if (length < 2 || pos + length > bytes.size()) return false;
+        if (marker == 0xDD && length >= 4) restarts = (bytes[pos + 2] | bytes[pos + 3]) != 0;
+        pos += length;
+        return true;
+    }
+
+    // Entropy-coded data up to the marker that ends it.
+    bool SkipScan() {
+        int expectedRestart = 0;
+        while (pos + 1 < bytes.size()) {
+            if (bytes[pos] != 0xFF) {
+                ++pos;
+                continue;
+            }
+            const int next = bytes[pos + 1];
+            if (next == 0x00 || next == 0xFF) {
+                pos += next == 0x00 ? 2 : 1;
+            } else if (next >= 0xD0 && next <= 0xD7) {
+                if (!restarts || next != 0xD0 + expectedRestart) return false;
+                expectedRestart = (expectedRestart + 1) % 8;
+                pos += 2;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    ByteSpan bytes;
+    std::size_t pos = 0;
+    bool restarts = false;
+    bool framed = false;
+};
 
 // The frame as 32-bit BGRA, converted into RGBA rows of `image`.
 bool ReadPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, Image& image) {
@@ -107,7 +177,7 @@ bool Decode(ByteSpan bytes, Image& image) {
     }
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxImageSide ||
-        height > kMaxImageSide || IsCmyk(frame.Get())) {
+        height > kMaxImageSide) {
         return false;
     }
     image.width = width;
@@ -162,7 +232,7 @@ std::vector<std::uint8_t> StreamBytes(IStream* stream) {
 }  // namespace
 
 std::optional<Image> DecodeJpeg(ByteSpan bytes) {
-    if (bytes.empty() || !HasEndOfImage(bytes)) return std::nullopt;
+    if (!JpegStructure(bytes).IsSound()) return std::nullopt;
     ComScope com;
     Image image;
     if (!Decode(bytes, image)) return std::nullopt;

@@ -1,6 +1,6 @@
 // Message boxes on Windows: the system's own, captioned "Vantaro", no owner window.
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <string>
 

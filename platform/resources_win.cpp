@@ -1,7 +1,7 @@
 // The executable's own PE resources, compiled by windres from the manifest: found by type and
 // id in the program's module, strings from its string table.
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include "platform/module_resources.h"
 #include "platform/wide_text.h"

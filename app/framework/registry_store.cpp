@@ -1,6 +1,6 @@
 #include "app/framework/registry_store.h"
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <vector>
 

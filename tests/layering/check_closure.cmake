@@ -4,7 +4,7 @@
 #   cmake -DCLOSURE=file -P check_closure.cmake
 
 set(forbidden_library "(^|[/:_ -]|lib)(x11|xcb|xext|xfixes|xtst|gtk|gdk|glib|gobject|gio|gmodule|egl|gl|glx|epoxy|sdl2?|fontconfig|cairo|pango|mpg123|user32|gdi32|comctl32|comdlg32|shell32|d3d9|winmm)([-_./0-9]|$)")
-set(forbidden_header "#[ \t]*include[ \t]*<(X11/|gtk/|gdk/|glib|gio/|EGL/|GL/|epoxy/|SDL|fontconfig/|mpg123|windows\\.h|d3d9|mmsystem|commctrl)")
+set(forbidden_header "#[ \t]*include[ \t]*(<(X11/|gtk/|gdk/|glib|gio/|EGL/|GL/|epoxy/|SDL|fontconfig/|mpg123|windows\\.h|wincodec|d3d9|mmsystem|commctrl)|\"platform/windows_api\\.h)")
 
 if(NOT EXISTS "${CLOSURE}")
   message(FATAL_ERROR "no link closure at ${CLOSURE}")

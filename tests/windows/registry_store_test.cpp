@@ -1,7 +1,7 @@
 // The settings in the registry as the framework lays them out: the six values of the saver's
 // "Option" section under HKCU\Software\KELDRAN\Vantaro, with their registry types.
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The executable's PE resources, compiled from the manifest: every listed file is there
 // byte for byte under its type and id, the icon loads as an icon, the strings as strings.
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <gtest/gtest.h>
 
