@@ -82,6 +82,25 @@ TEST(WicJpeg, EveryShippedTextureMatchesLibjpeg) {
     RecordProperty("largest_difference", largestOverall);
 }
 
+TEST(WicJpeg, HalfResolutionChromaDiffersOnlyByItsUpsampling) {
+    const auto bytes = ReadFileBytes(VANTARO_BINARY_DIR "/tests/windows/libjpeg/subsampled.jpg");
+    ASSERT_TRUE(SubsamplesChroma(bytes));
+    const auto wic = gfx::DecodeJpeg(bytes);
+    const auto reference = ReadNetpbm(VANTARO_BINARY_DIR "/tests/windows/libjpeg/subsampled.pnm");
+    ASSERT_TRUE(wic.has_value());
+    ASSERT_TRUE(reference.has_value());
+    ASSERT_EQ(wic->width, reference->width);
+    ASSERT_EQ(wic->height, reference->height);
+    // Upsampling differs only next to edges in the colour: large there, nothing elsewhere.
+    const int largest = LargestDifference(*wic, *reference);
+    double sum = 0;
+    for (std::size_t i = 0; i < wic->pixels.size(); ++i) sum += std::abs(int{wic->pixels[i]} - int{reference->pixels[i]});
+    const double mean = sum / static_cast<double>(wic->pixels.size());
+    std::printf("4:2:0 texture 147: largest channel difference %d, mean %.3f\n", largest, mean);
+    EXPECT_LE(largest, 64);
+    EXPECT_LT(mean, 1.0);
+}
+
 TEST(WicJpeg, RefusesWhatLibjpegRefuses) {
     const auto bytes = platform::FindResource(platform::ResourceType::kRCDATA, 147);
     ASSERT_TRUE(bytes.has_value());
