@@ -5,15 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/framework/registry_store.h"
+#include "platform/wide_text.h"
 
 namespace {
 
 const wchar_t* const kOptionKey = L"Software\\KELDRAN\\Vantaro\\Option";
 constexpr const char* kSection = "Option";
 const std::string kDefaultProgram = {1, 2, 3, 4, 16, 24, 27};
+
+// The five integer settings, each with its default (Volume's stands for a start-up level).
+struct IntegerSetting {
+    const char* name;
+    int defaultValue;
+    int otherValue;
+};
+constexpr IntegerSetting kIntegers[] = {
+    {"Sound", 1, 0}, {"Width", 800, 1024}, {"Height", 600, 768}, {"Volume", 0xFFFF, 40000}, {"Smoke", 2, 3},
+};
 
 // Each test starts, and leaves, without the saver's key.
 class RegistryStoreTest : public ::testing::Test {
@@ -39,11 +51,9 @@ protected:
 
 TEST_F(RegistryStoreTest, AFreshUserGetsTheDefaultsAndNothingIsWritten) {
     EXPECT_EQ(store.GetString(kSection, "Program", kDefaultProgram), kDefaultProgram);
-    EXPECT_EQ(store.GetInt(kSection, "Sound", 1), 1);
-    EXPECT_EQ(store.GetInt(kSection, "Width", 800), 800);
-    EXPECT_EQ(store.GetInt(kSection, "Height", 600), 600);
-    EXPECT_EQ(store.GetInt(kSection, "Volume", 0xFFFF), 0xFFFF);
-    EXPECT_EQ(store.GetInt(kSection, "Smoke", 2), 2);
+    for (const IntegerSetting& setting : kIntegers) {
+        EXPECT_EQ(store.GetInt(kSection, setting.name, setting.defaultValue), setting.defaultValue) << setting.name;
+    }
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\KELDRAN", 0, KEY_READ, &key), ERROR_SUCCESS)
         << "reading created the key";
@@ -52,28 +62,24 @@ TEST_F(RegistryStoreTest, AFreshUserGetsTheDefaultsAndNothingIsWritten) {
 TEST_F(RegistryStoreTest, SixValuesLandUnderTheOptionKeyWithTheirTypes) {
     const std::string program = {5, 6, 7};
     ASSERT_TRUE(store.WriteString(kSection, "Program", program));
-    ASSERT_TRUE(store.WriteInt(kSection, "Sound", 0));
-    ASSERT_TRUE(store.WriteInt(kSection, "Width", 1024));
-    ASSERT_TRUE(store.WriteInt(kSection, "Height", 768));
-    ASSERT_TRUE(store.WriteInt(kSection, "Volume", 40000));
-    ASSERT_TRUE(store.WriteInt(kSection, "Smoke", 3));
+    for (const IntegerSetting& setting : kIntegers) ASSERT_TRUE(store.WriteInt(kSection, setting.name, setting.otherValue));
 
     DWORD type = 0;
     std::wstring raw;
     ASSERT_TRUE(ReadRaw(L"Program", type, raw));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(raw, (std::wstring{5, 6, 7, 0}));
-    for (const wchar_t* name : {L"Sound", L"Width", L"Height", L"Volume", L"Smoke"}) {
-        ASSERT_TRUE(ReadRaw(name, type, raw)) << name;
-        EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << name;
-        EXPECT_EQ(raw.size() * sizeof(wchar_t), sizeof(DWORD)) << name;
-    }
     EXPECT_EQ(store.GetString(kSection, "Program", kDefaultProgram), program);
-    EXPECT_EQ(store.GetInt(kSection, "Sound", 1), 0);
-    EXPECT_EQ(store.GetInt(kSection, "Width", 800), 1024);
-    EXPECT_EQ(store.GetInt(kSection, "Height", 600), 768);
-    EXPECT_EQ(store.GetInt(kSection, "Volume", 0), 40000);
-    EXPECT_EQ(store.GetInt(kSection, "Smoke", 2), 3);
+    for (const IntegerSetting& setting : kIntegers) {
+        const std::wstring name = platform::WideFromUtf8(setting.name);
+        ASSERT_TRUE(ReadRaw(name.c_str(), type, raw)) << setting.name;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << setting.name;
+        ASSERT_EQ(raw.size() * sizeof(wchar_t), sizeof(DWORD)) << setting.name;
+        DWORD number = 0;
+        std::memcpy(&number, raw.data(), sizeof(number));
+        EXPECT_EQ(number, static_cast<DWORD>(setting.otherValue)) << setting.name;
+        EXPECT_EQ(store.GetInt(kSection, setting.name, setting.defaultValue), setting.otherValue) << setting.name;
+    }
 }
 
 TEST_F(RegistryStoreTest, EveryCharacterCode1To255RoundTrips) {
