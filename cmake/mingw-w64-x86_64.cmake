@@ -19,9 +19,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Wine's 64-bit loader runs the test programs (and lists their tests for ctest).
-find_program(VANTARO_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-find_program(VANTARO_WINE64 wine64)
-if(VANTARO_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VANTARO_WINE64})
-endif()
+# Wine's 64-bit loader runs the test programs (and lists their tests for ctest), in a prefix
+# inside the build folder (see run-under-wine).
+set(CMAKE_CROSSCOMPILING_EMULATOR sh;${CMAKE_CURRENT_LIST_DIR}/run-under-wine;${CMAKE_BINARY_DIR})
