@@ -1,6 +1,17 @@
 # Libraries found once here, as imported targets, so each folder only links what it uses.
-find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
+
+if(WIN32)
+  # The Windows build uses the system's own interfaces only. GoogleTest is built here from
+  # the sources Debian ships, with the cross compiler; they define the GTest:: names too.
+  set(VANTARO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${VANTARO_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  return()
+endif()
+
+find_package(PkgConfig REQUIRED)
 find_package(GTest REQUIRED)
 
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)

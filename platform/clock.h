@@ -8,6 +8,9 @@ namespace platform {
 
 std::uint32_t timeGetTime();
 
+// The system's own count, whatever test clock is alive; each system implements it once.
+std::uint32_t SystemMilliseconds();
+
 // Milliseconds from `earlier` to `later`, correct across the wrap.
 constexpr std::uint32_t ElapsedMs(std::uint32_t later, std::uint32_t earlier) { return later - earlier; }
 

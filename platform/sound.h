@@ -1,11 +1,16 @@
 #pragma once
 // The saver's sound: one recording at a time, played from a WAVE resource without waiting,
-// once, cut off by the next one; and the wave-out volume, which here is the saver's own
-// output gain. All calls are made from the program's one thread; the recording plays on the
-// audio thread, which decodes it a little at a time as the output needs it.
+// once, cut off by the next one; and the wave-out volume.
 //
-// The output opens on first use. Without a usable audio device the saver runs on with the
-// silent driver: every call behaves as with sound, and one line on stderr says so.
+// On Linux the volume is the saver's own output gain. All calls are made from the program's
+// one thread; the recording plays on the audio thread, which decodes it a little at a time as
+// the output needs it. The output opens on first use. Without a usable audio device the saver
+// runs on with the silent driver: every call behaves as with sound, and one line on stderr
+// says so.
+//
+// On Windows the system plays the resource (PlaySoundA) and the volume is that of wave-out
+// device 0. Where that volume cannot be read it is never written either, so the saver leaves
+// a device it could not ask as it found it; the functions below "For tests" are Linux's only.
 
 #include <cstdint>
 

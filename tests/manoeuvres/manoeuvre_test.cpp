@@ -338,6 +338,9 @@ TEST_F(ManoeuvreSmokeTest, CulledSmokeLeavesOutPuffsFarOffScreen) {
 namespace {
 
 TEST_F(ManoeuvreTest, TheRecordingStartsOnlyWithSoundOn) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "reads the state of the Linux sound output; Windows' sound is tested in tests/windows";
+#else
     ASSERT_TRUE(platform::ReopenSoundOutput("dummy"));
     for (int sound : {0, 1}) {
         platform::StopAllSound();
@@ -347,6 +350,7 @@ TEST_F(ManoeuvreTest, TheRecordingStartsOnlyWithSoundOn) {
     }
     platform::StopAllSound();
     platform::CloseSoundOutput();
+#endif
 }
 
 }  // namespace

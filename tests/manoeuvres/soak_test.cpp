@@ -3,7 +3,9 @@
 // finds leaks and invalid accesses anywhere along a programme's life.
 
 #include <gtest/gtest.h>
+#if defined(__GLIBC__)
 #include <malloc.h>
+#endif
 
 #include <cstddef>
 
@@ -32,8 +34,10 @@ namespace {
 std::size_t BytesInUse() {
 #ifdef VANTARO_ASAN
     return __sanitizer_get_current_allocated_bytes();
-#else
+#elif defined(__GLIBC__)
     return mallinfo2().uordblks;  // exact only with glibc's per-thread cache off: see CMakeLists.txt
+#else
+    return 0;  // no count to compare: the test skips itself
 #endif
 }
 
@@ -56,6 +60,9 @@ void PlayToTheEnd(int number, scene::RecordingDevice& device, platform::TestCloc
 }
 
 TEST(Soak, EveryFlyableProgrammeTenTimesOverLeavesNothingBehind) {
+#if !defined(VANTARO_ASAN) && !defined(__GLIBC__)
+    GTEST_SKIP() << "needs the count of bytes in use that glibc's allocator or the sanitizer keeps";
+#endif
     platform::TestClock clock(0xFFFF0000u);  // the clock wraps during the first round
     platform::MessageCapture messages;
     std::size_t afterFirstRound = 0;

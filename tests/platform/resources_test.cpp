@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/resources.h"
 
@@ -83,12 +87,14 @@ TEST(StringTable, ApplicationNameAndAbsentEntries) {
 }
 
 TEST(Resources, FindsEmbeddedBytesAndReportsAbsentOnes) {
-    const auto table = platform::FindResource(ResourceType::kSTRINGTABLE, 1);
-    ASSERT_TRUE(table.has_value());
-    const std::string text(reinterpret_cast<const char*>(table->data()), table->size());
-    EXPECT_NE(text.find("57344\tVantaro"), std::string::npos);
-    EXPECT_EQ(text.back(), '\n');  // exactly the file, no padding
-    EXPECT_FALSE(platform::FindResource(ResourceType::kSTRINGTABLE, 2).has_value());
+    const auto sky = platform::FindResource(ResourceType::kMESH, 161);
+    ASSERT_TRUE(sky.has_value());
+    std::ifstream file(VANTARO_SOURCE_DIR "/resources/models/SKY.x", std::ios::binary);
+    const std::vector<char> expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(expected.empty());
+    // exactly the file, no padding
+    EXPECT_TRUE(std::equal(sky->begin(), sky->end(), expected.begin(), expected.end()));
+    EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 165).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 9999).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kWAVE, 1).has_value());
 }
@@ -99,13 +105,13 @@ TEST(Resources, OverridesReplaceAndHideThenRestore) {
         outer.Replace(ResourceType::kMESH, 7, {1, 2, 3});
         {
             platform::ScopedResourceOverride inner;
-            inner.Hide(ResourceType::kSTRINGTABLE, 1);
-            EXPECT_FALSE(platform::FindResource(ResourceType::kSTRINGTABLE, 1).has_value());
+            inner.Hide(ResourceType::kMESH, 161);
+            EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 161).has_value());
             const auto mesh = platform::FindResource(ResourceType::kMESH, 7);
             ASSERT_TRUE(mesh.has_value());  // the outer override still answers
             EXPECT_EQ(mesh->size(), 3u);
         }
-        EXPECT_TRUE(platform::FindResource(ResourceType::kSTRINGTABLE, 1).has_value());
+        EXPECT_TRUE(platform::FindResource(ResourceType::kMESH, 161).has_value());
         EXPECT_TRUE(platform::FindResource(ResourceType::kMESH, 7).has_value());
     }
     EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 7).has_value());
