@@ -4,6 +4,7 @@ find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET glib-2.0)
