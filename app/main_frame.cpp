@@ -44,11 +44,10 @@ int CMainFrame::OnCreate(const framework::CreateStruct& cs) {
     // the graphics driver holds the thread: making the device talks to the display too.
     framework::GuardWindow(GetSafeHwnd());
     if (!Preview() && !InitDevice()) return -1;
-    if (SoundOn()) {
-        // Opened now rather than at the first recording, which then starts without a wait.
-        platform::OpenSoundOutput();
-        platform::SetWaveOutVolume(BothChannels(settings.volume));
-    }
+    // Opened now rather than at the first recording, which then starts without a wait; a run
+    // that plays nothing leaves the audio device closed. The volume is the run's in every mode.
+    if (SoundOn()) platform::OpenSoundOutput();
+    platform::SetWaveOutVolume(BothChannels(settings.volume));
     return 0;
 }
 
@@ -141,8 +140,6 @@ void CMainFrame::OnPaint() {
 void CMainFrame::OnDestroy() {
     CFrameWnd::OnDestroy();
     ReportFrameRate();
-    if (SoundOn()) {
-        platform::StopAllSound();
-        platform::SetWaveOutVolume(BothChannels(startupVolume));
-    }
+    if (settings.sound != 0) platform::StopAllSound();
+    platform::SetWaveOutVolume(BothChannels(startupVolume));
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The saver's one window: full screen, the test window, a host's preview pane, or inside a
 // window a host made for it. It makes the graphics device and the scene, draws a frame whenever
-// the message loop is idle, closes on a key or a mouse move, and, when recordings will play,
-// opens the sound output, sets its volume for the run and puts it back at the end.
+// the message loop is idle, closes on a key or a mouse move, opens the sound output when
+// recordings will play, and sets the output volume for the run and puts it back at the end.
 
 #include <cstdint>
 #include <memory>

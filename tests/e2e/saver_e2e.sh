@@ -290,21 +290,21 @@ case "$scenario" in
   oversized_resolution)
     # Beyond the memory the saver allows itself (an 8K screen's pixels): refused before any window.
     mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
-    for size in 'Width=16384\nHeight=16384' 'Width=8192\nHeight=8192' 'Width=99999\nHeight=99999'; do
-      printf "[Option]\n$size\n" >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    # A stored size ($1, printf text) ends the full-screen saver with status 1 and one line on
+    # stderr that matches $2.
+    refused() {
+      printf "[Option]\n$1\n" >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
       timeout $((10 * scale)) "$saver" >"$work/out" 2>"$work/err"
       status=$?
-      [ "$status" -eq 1 ] || fail "$size: exit status $status"
-      [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$size: expected one line on stderr, got: $(cat "$work/err")"
-      grep -q 'memory' "$work/err" || fail "$size: the line does not say why: $(cat "$work/err")"
+      [ "$status" -eq 1 ] || fail "$1: exit status $status"
+      [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1: expected one line on stderr, got: $(cat "$work/err")"
+      grep -q "$2" "$work/err" || fail "$1: the line does not say why: $(cat "$work/err")"
+    }
+    for size in 'Width=16384\nHeight=16384' 'Width=8192\nHeight=8192' 'Width=99999\nHeight=99999'; do
+      refused "$size" 'memory'
     done
     # Few pixels, but wider than the device can draw: refused as the device is made.
-    printf '[Option]\nWidth=40000\nHeight=16\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
-    timeout $((10 * scale)) "$saver" >"$work/out" 2>"$work/err"
-    status=$?
-    [ "$status" -eq 1 ] || fail "40000x16: exit status $status"
-    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "40000x16: expected one line on stderr, got: $(cat "$work/err")"
-    grep -q 'at most [0-9]* pixels a side' "$work/err" || fail "40000x16 said: $(cat "$work/err")"
+    refused 'Width=40000\nHeight=16' 'at most [0-9]* pixels a side'
     # The largest the dialog offers still runs.
     printf '[Option]\nWidth=1600\nHeight=1200\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
     start_saver
