@@ -81,17 +81,26 @@ void CConfigDlg::OnOK() {
         platform::ShowMessage(ConfigDialogController::RefusalMessage(result));
         return;
     }
+    const Settings before = settings;
     controller.ApplyTo(settings);
+    if (saver && !saver()) {
+        // The edits stay in the dialog; the settings say what the file still holds.
+        settings = before;
+        saveFailed = true;
+        platform::ShowMessage(kSettingsNotSavedMessage);
+        return;
+    }
+    saveFailed = false;
     EndDialog(IDOK);
 }
 
 int RunConfiguration(CSaverApp& app, CConfigDlg& dialog) {
-    const int result = dialog.DoModal();
-    if (result == IDOK && !app.SaveSettings()) platform::ShowMessage(kSettingsNotSavedMessage);
-    return result;
+    dialog.SetSaver([&app] { return app.SaveSettings(); });
+    return dialog.DoModal();
 }
 
 int RunConfigDialog(CSaverApp& app) {
     CConfigDlg dialog(app.settings);
-    return RunConfiguration(app, dialog);
+    const int result = RunConfiguration(app, dialog);
+    return result < 0 || dialog.SaveFailed() ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 // full-screen resolution, sound, volume and smoke amount. The controller decides; this class
 // shows its state in the controls and passes the user's actions to it.
 
+#include <functional>
 #include <string_view>
 
 #include "app/config_dialog_controller.h"
@@ -36,6 +37,13 @@ public:
 
     const ConfigDialogController& Controller() const { return controller; }
 
+    // Stores the settings on an accepted OK, once they hold the dialog's choices; false when
+    // they could not be stored. The dialog then says so and stays open, the settings as they
+    // were, so that the user can try again or cancel. Without it OK only fills the settings.
+    void SetSaver(std::function<bool()> save) { saver = std::move(save); }
+    // Whether the last save failed (and the user has not saved since).
+    bool SaveFailed() const { return saveFailed; }
+
 protected:
     void OnInitDialog() override;
     void OnOK() override;
@@ -47,13 +55,16 @@ private:
 
     Settings& settings;
     ConfigDialogController controller;
+    std::function<bool()> saver;
+    bool saveFailed = false;
 };
 
 inline constexpr std::string_view kSettingsNotSavedMessage = "設定を保存できませんでした";
 
-// The configuration mode: runs `dialog` (made over `app.settings`) and, when it ends with OK,
-// saves the settings; a failed save is reported in a message box. Returns the dialog's end
-// code, -1 when it could not be shown.
+// The configuration mode: runs `dialog` (made over `app.settings`), whose OK saves the
+// settings; a failed save is reported in a message box while the dialog stays open. Returns
+// the dialog's end code, -1 when it could not be shown.
 int RunConfiguration(CSaverApp& app, CConfigDlg& dialog);
-// The same with the configuration dialog itself.
+// The same with the configuration dialog itself; returns the program's exit status: 0, or 1
+// when the dialog could not be shown or the user gave up after a failed save.
 int RunConfigDialog(CSaverApp& app);

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "app/framework/loop_watchdog.h"
 #include "app/framework/system.h"
 #include "app/framework/window_class.h"
 #include "platform/clock.h"
@@ -38,7 +40,13 @@ bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
 
 int CMainFrame::OnCreate(const framework::CreateStruct& cs) {
     if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    // From here on a window destroyed under the saver, or a display lost, ends it even while
+    // the graphics driver holds the thread: making the device talks to the display too.
+    framework::GuardWindow(GetSafeHwnd());
     if (!Preview() && !InitDevice()) return -1;
+    // Opened now rather than at the first recording, which then starts without a wait; a run
+    // that plays nothing leaves the audio device closed. The volume is the run's in every mode.
+    if (SoundOn()) platform::OpenSoundOutput();
     platform::SetWaveOutVolume(BothChannels(settings.volume));
     return 0;
 }
@@ -60,8 +68,16 @@ bool CMainFrame::InitDevice() {
         target.width = static_cast<unsigned>(settings.width);
         target.height = static_cast<unsigned>(settings.height);
     }
+    unsigned largestSide = 0;
     device = scene::CreateDeviceWithFallback(
-        [&target](scene::DeviceType type) { return scene::CreateWindowDevice(target, type); });
+        [&](scene::DeviceType type) { return scene::CreateWindowDevice(target, type, &largestSide); });
+    if (!device && largestSide != 0) {
+        creationFailure = "a " + std::to_string(clientWidth) + "x" + std::to_string(clientHeight) +
+                          " picture is larger than the graphics device can draw (at most " +
+                          std::to_string(largestSide) + " pixels a side)";
+        if (FullScreen()) creationFailure += "; choose a resolution with vantaro -c";
+        return false;
+    }
     if (!device) {
         creationFailure = "no OpenGL device could be made for the window";
         return false;

@@ -1,12 +1,13 @@
 #pragma once
 // The saver's one window: full screen, the test window, a host's preview pane, or inside a
 // window a host made for it. It makes the graphics device and the scene, draws a frame whenever
-// the message loop is idle, closes on a key or a mouse move, and sets the output volume for
-// the run and puts it back at the end.
+// the message loop is idle, closes on a key or a mouse move, opens the sound output when
+// recordings will play, and sets the output volume for the run and puts it back at the end.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/framework/wnd.h"
 #include "app/saver_app.h"
@@ -29,7 +30,7 @@ public:
     framework::Point startCursor;
 
     // Why the last creation failed, for the one line the program prints before it ends.
-    const char* CreationFailure() const { return creationFailure; }
+    const char* CreationFailure() const { return creationFailure.empty() ? nullptr : creationFailure.c_str(); }
 
 protected:
     bool PreCreateWindow(framework::CreateStruct& cs) override;
@@ -45,11 +46,14 @@ private:
     void ReportFrameRate() const;
     bool Preview() const { return previewParent != 0; }
     bool FullScreen() const { return !windowed && !hosted && !Preview(); }
+    // Whether recordings play: sound on and not the preview, which shows only the icon. The
+    // audio device stays closed otherwise.
+    bool SoundOn() const { return settings.sound != 0 && !Preview(); }
 
     const Settings& settings;
     const int startupVolume;
     const framework::WindowHandle previewParent;
-    const char* creationFailure = nullptr;
+    std::string creationFailure;
 
     // Released in reverse: the running programme, the scenery, then the device.
     std::unique_ptr<scene::RenderDevice> device;

@@ -1,6 +1,7 @@
 #include "app/saver_app.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -61,8 +62,12 @@ constexpr int kTestWindowLeft = 100;
 constexpr int kTestWindowTop = 100;
 constexpr int kTestClientWidth = 640;
 constexpr int kTestClientHeight = 480;
-// Beyond this a stored resolution is no screen's: the saver refuses it rather than trying.
-constexpr int kLargestResolution = 16384;
+// The most pixels the full-screen picture may have: an 8K screen's (7680 x 4320), whose
+// back buffer with its depth buffer takes 256 MiB. A stored resolution beyond it is no
+// screen's; the saver refuses it rather than trying. The device's own limit per side is
+// checked when it is made.
+constexpr std::uint64_t kLargestBackBufferPixels = 7680ull * 4320ull;
+constexpr const char* kNoDisplay = "no display to show it on";
 
 bool RegisterSaverClass() {
     framework::WndClass wc;
@@ -73,6 +78,23 @@ bool RegisterSaverClass() {
     return framework::RegisterClass(wc);
 }
 
+// Why the stored full-screen resolution cannot be drawn, or empty when it can.
+std::string ResolutionProblem(int width, int height) {
+    if (width < 1 || height < 1) return "the stored resolution is not usable; choose one with vantaro -c";
+    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    if (pixels <= kLargestBackBufferPixels) return {};
+    return "the stored resolution " + std::to_string(width) + "x" + std::to_string(height) +
+           " needs more memory than the saver allows (at most as many pixels as 7680x4320); choose one with vantaro -c";
+}
+
+// Another saver runs on this display (hosted ones aside). The claim on the display-wide
+// selection named after the window class is atomic, so of two savers started at the same
+// moment one runs; a window of the class also counts (a hosted saver, which claims nothing).
+bool AnotherInstanceRuns() {
+    if (!framework::DisplayAvailable()) return false;  // the mode itself says there is no display
+    return !framework::ClaimSelection(kWindowClass) || framework::FindWindow(kWindowClass) != 0;
+}
+
 }  // namespace
 
 bool CSaverApp::InitInstance() {
@@ -80,7 +102,7 @@ bool CSaverApp::InitInstance() {
     const SaverCommand command = ParseCommandLine(CommandLine(), std::getenv("XSCREENSAVER_WINDOW"));
     // One saver per desktop, unless a host gave us a window: a host runs one saver per screen
     // and may start the next while the last is still ending, so it decides how many run.
-    if (command.mode != RunMode::kHosted && framework::FindWindow(kWindowClass)) return false;
+    if (command.mode != RunMode::kHosted && AnotherInstanceRuns()) return false;
     startupVolume = static_cast<int>(platform::GetWaveOutVolume() & 0xFFFFu);
     SetRegistryKey("KELDRAN");
     LoadSettings();
@@ -89,8 +111,9 @@ bool CSaverApp::InitInstance() {
     switch (command.mode) {
         case RunMode::kExit: return false;
         case RunMode::kConfigure:
-            // Saves the settings when it ends with OK; a dialog that cannot be shown fails the run.
-            if (RunConfigDialog(*this) < 0) exitStatus = 1;
+            // Saves the settings when it ends with OK; a dialog that cannot be shown, or a save
+            // that failed and was not made good, fails the run.
+            exitStatus = RunConfigDialog(*this);
             return false;
         case RunMode::kPreview: previewParent = command.previewParent; break;
         default: break;
@@ -111,8 +134,11 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
     window->windowed = mode == RunMode::kWindowed;
     window->hosted = mode == RunMode::kHosted;
     bool created = false;
-    const char* failure = nullptr;
-    if (mode == RunMode::kHosted) {
+    std::string failure;
+    if (!DisplayAvailable()) {
+        // Before anything else: without a display no window of any mode can be found or made.
+        failure = kNoDisplay;
+    } else if (mode == RunMode::kHosted) {
         // The host's window at its size; the host ends the saver, so it takes no input.
         Rect host;
         if (!GetWindowClientRect(command.hostWindow, host)) {
@@ -124,24 +150,21 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
         Rect parent;
         created = GetWindowClientRect(previewParent, parent) &&
                   window->Create(kWindowClass, nullptr, WS_CHILD | WS_VISIBLE, parent, previewParent);
-        if (!created) failure = "the preview window given by the host does not exist";
+        if (!created && !window->CreationFailure()) failure = "the preview window given by the host does not exist";
     } else if (mode == RunMode::kWindowed) {
         const int width = kTestClientWidth + 2 * GetSystemMetrics(SM_CXEDGE);
         const int height = kTestClientHeight + GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYCAPTION);
         const Rect rect{kTestWindowLeft, kTestWindowTop, kTestWindowLeft + width, kTestWindowTop + height};
         created = window->Create(kWindowClass, nullptr, WS_VISIBLE | WS_SYSMENU, rect);
-    } else if (settings.width < 1 || settings.height < 1 || settings.width > kLargestResolution ||
-               settings.height > kLargestResolution) {
-        failure = "the stored resolution is not usable; choose one with vantaro -c";
-    } else {
+    } else if (failure = ResolutionProblem(settings.width, settings.height); failure.empty()) {
         // The window covers the screen; the device draws at the chosen resolution and scales.
         const Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         created = window->Create(kWindowClass, nullptr, WS_POPUP | WS_VISIBLE, screen, 0, nullptr, WS_EX_TOPMOST);
     }
     if (!created) {
-        if (!failure) failure = window->CreationFailure();
-        if (!failure) failure = DisplayAvailable() ? "the window could not be created" : "no display to show it on";
-        std::fprintf(stderr, "%s: %s\n", AppName().c_str(), failure);
+        if (failure.empty() && window->CreationFailure()) failure = window->CreationFailure();
+        if (failure.empty()) failure = DisplayAvailable() ? "the window could not be created" : kNoDisplay;
+        std::fprintf(stderr, "%s: %s\n", AppName().c_str(), failure.c_str());
         return false;
     }
     frame = window.release();  // from now on the frame deletes itself with its window

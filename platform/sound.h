@@ -4,7 +4,9 @@
 //
 // On Linux the volume is the saver's own output gain. All calls are made from the program's
 // one thread; the recording plays on the audio thread, which decodes it a little at a time as
-// the output needs it. The output opens on first use. Without a usable audio device the saver
+// the output needs it. The output opens when OpenSoundOutput or PlayWaveResource first needs
+// it, and only then: the volume and stopping never open it, so a run that plays no recording
+// leaves the audio device closed. Without a usable audio device the saver
 // runs on with the silent driver: every call behaves as with sound, and one line on stderr
 // says so.
 //
@@ -20,6 +22,10 @@ namespace platform {
 // playing stops first, also when the resource is missing or malformed; then the result is
 // false and nothing plays. Callers may ignore the result.
 bool PlayWaveResource(int id);
+
+// Opens the output the usual way, if it is not open, so that the first recording starts
+// without waiting for the device. Only for a run that will play recordings.
+void OpenSoundOutput();
 
 // Silences the output at once.
 void StopAllSound();

@@ -297,11 +297,9 @@ void StopAllSound() { Output().Replace(nullptr); }
 
 std::uint32_t GetWaveOutVolume() { return Output().volume.load(); }
 
-void SetWaveOutVolume(std::uint32_t volume) {
-    // Set at window creation, before the first recording: a good moment to open the output.
-    Output().EnsureOpen();
-    Output().volume.store(volume);
-}
+void OpenSoundOutput() { Output().EnsureOpen(); }
+
+void SetWaveOutVolume(std::uint32_t volume) { Output().volume.store(volume); }
 
 bool ReopenSoundOutput(const char* driver) {
     SoundOutput& output = Output();

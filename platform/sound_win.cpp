@@ -35,6 +35,9 @@ bool PlayWaveResource(int id) {
     return PlaySoundA(reinterpret_cast<LPCSTR>(bytes->data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT) != FALSE;
 }
 
+// The system opens its device for each PlaySoundA call; there is nothing to open ahead.
+void OpenSoundOutput() {}
+
 void StopAllSound() { PlaySoundA(nullptr, nullptr, 0); }
 
 std::uint32_t GetWaveOutVolume() {

@@ -49,8 +49,11 @@ public:
     virtual std::string RendererName() const = 0;  // as the driver names itself
 };
 
-// A back buffer of `width` x `height` pixels, drawn without any window or X server.
-std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type);
+// A back buffer of `width` x `height` pixels, drawn without any window or X server. A size
+// beyond what the device can make (its largest renderbuffer or viewport side) is refused:
+// nothing is made, and `largestSide`, when given, receives that largest side.
+std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type,
+                                                    unsigned* largestSide = nullptr);
 
 // An X11 window (`display` is the Display*, `window` the Window id). The back buffer is
 // `width` x `height`, or the window's size when either is 0; Present scales it to the window.
@@ -59,7 +62,9 @@ struct WindowTarget {
     unsigned long window = 0;
     unsigned width = 0, height = 0;
 };
-std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type);
+// A back buffer beyond the device's largest side is refused as offscreen.
+std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type,
+                                                 unsigned* largestSide = nullptr);
 
 // Tries hardware, then software vertex processing, then the reference device; nothing when all
 // three fail. `created` receives the type that succeeded.

@@ -24,7 +24,8 @@ void PostWindowMessage(WindowHandle window, unsigned message);
 void AfxPostQuitMessage(int exitCode);
 
 // While alive, SIGTERM, SIGINT and SIGHUP close the main window on the loop's next turn (so
-// that it is destroyed with all its handling) instead of killing the process.
+// that it is destroyed with all its handling) instead of killing the process; the loop's guard
+// ends the process if the loop has not ended shortly after (see loop_watchdog.h).
 class TerminationSignals {
 public:
     TerminationSignals();

@@ -29,15 +29,19 @@ int HexValue(char c) {
     return -1;
 }
 
+// Relative values of either variable are ignored, as the XDG rules say: the path must not
+// depend on the current folder.
 std::string ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') return xdg;  // relative values are to be ignored
+    if (xdg && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
-    if (!home || home[0] == '\0') {
+    if (!home || home[0] != '/') {
         const passwd* user = getpwuid(getuid());
-        home = user && user->pw_dir ? user->pw_dir : "/";
+        home = user && user->pw_dir && user->pw_dir[0] == '/' ? user->pw_dir : "/";
     }
-    return std::string(home) + "/.config";
+    std::string folder(home);
+    if (folder.back() != '/') folder += '/';
+    return folder + ".config";
 }
 
 bool IsPlainText(std::string_view text) {
@@ -94,12 +98,18 @@ std::string KeptLines(std::string_view text, int& dropped) {
     return kept;
 }
 
-enum class ReadResult { kRead, kMissing, kFailed, kTooLarge };
+enum class ReadResult { kRead, kMissing, kFailed, kNotAFile, kTooLarge };
 
 ReadResult ReadSmallFile(const std::string& path, std::string& contents, int& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening never waits (a FIFO would, for a writer); only a regular file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     error = errno;
     if (fd < 0) return error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return ReadResult::kNotAFile;
+    }
     ReadResult result = ReadResult::kRead;
     char buffer[8192];
     for (;;) {
@@ -204,9 +214,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
     std::string temporary = target + ".XXXXXX";
     const int fd = g_mkstemp_full(temporary.data(), O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    // The new file keeps the permissions the user gave the old one.
+    // The new file keeps the permissions the user gave the old one, except that its owner can
+    // always read and write it: a file the saver cannot read would never take effect.
     struct stat old {};
-    if (stat(target.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+    if (stat(target.c_str(), &old) == 0) fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
     const bool written = WriteAll(fd, contents) && fsync(fd) == 0;
     if (close(fd) != 0 || !written) {
         unlink(temporary.c_str());
@@ -240,8 +251,14 @@ ProfileStore::KeyFile& ProfileStore::Loaded() {
     switch (ReadSmallFile(path, contents, error)) {
         case ReadResult::kMissing: return *keyFile;
         case ReadResult::kFailed: NoteProblem(std::string("cannot be read (") + std::strerror(error) + ")"); return *keyFile;
+        case ReadResult::kNotAFile: NoteProblem("is not a regular file"); return *keyFile;
         case ReadResult::kTooLarge: NoteProblem("is too large to be a settings file"); return *keyFile;
         case ReadResult::kRead: break;
+    }
+    // Editors that write a byte order mark mean UTF-8 by it; it is no part of the first line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (std::string_view(contents).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        contents.erase(0, kByteOrderMark.size());
     }
     int dropped = 0;
     const std::string kept = KeptLines(contents, dropped);

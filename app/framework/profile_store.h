@@ -13,7 +13,8 @@
 namespace framework {
 
 // $XDG_CONFIG_HOME/<registryKey>/<appName>.ini, ~/.config standing in for an unset or
-// relative $XDG_CONFIG_HOME; without a registry key, <appName>.ini in that folder.
+// relative $XDG_CONFIG_HOME; without a registry key, <appName>.ini in that folder. The home
+// folder is $HOME when it is absolute, else the user's entry in the password database.
 std::string ProfilePath(std::string_view registryKey, std::string_view appName);
 
 // Bytes 0x21 to 0x7E stand for themselves, a backslash is doubled, every other byte is \xHH.
@@ -23,8 +24,9 @@ std::string EscapeProfileString(std::string_view bytes);
 std::optional<std::string> UnescapeProfileString(std::string_view text);
 
 // Writes `contents` to a new file beside `path` and renames it over `path` (through a
-// symbolic link, to its target). `beforeRename` runs once the new file is complete on disk,
-// so tests can interrupt the write there. False, with `path` untouched, on any failure.
+// symbolic link, to its target). The new file keeps the old one's permissions, plus reading
+// and writing for its owner. `beforeRename` runs once the new file is complete on disk, so
+// tests can interrupt the write there. False, with `path` untouched, on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
                            const std::function<void()>& beforeRename = {});
 
@@ -38,7 +40,9 @@ public:
     const std::string& Path() const { return path; }
 
     // The stored value, or `defaultValue` when it is absent or unreadable. The file is read
-    // once, at the first of these calls; what cannot be read is noted for ReportProblems.
+    // once, at the first of these calls, only if it is a regular file (a FIFO or a device at
+    // the path counts as unreadable), a UTF-8 byte order mark at its start skipped; what
+    // cannot be read is noted for ReportProblems.
     int GetInt(std::string_view section, std::string_view entry, int defaultValue);
     std::string GetString(std::string_view section, std::string_view entry, std::string_view defaultValue);
 

@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "app/framework/x11_session.h"
@@ -88,6 +89,30 @@ WindowHandle FindWindow(const char* className, const char* windowName) {
     // Windows of other programs may go while they are looked at.
     X11ErrorTrap trap(session->display);
     return Search(session->display, session->root, className, windowName);
+}
+
+bool ClaimSelection(const char* name) {
+    X11Session* session = X11Session::Get();
+    if (!session || !name) return false;
+    ::Display* display = session->display;
+    const Atom selection = XInternAtom(display, name, False);
+    static std::map<Atom, ::Window> claimed;  // the owner window of each selection claimed
+    if (claimed.count(selection)) return XGetSelectionOwner(display, selection) == claimed[selection];
+    // A window that is never shown owns the selection: it goes with the connection.
+    const ::Window owner = XCreateWindow(display, session->root, -1, -1, 1, 1, 0, CopyFromParent, InputOnly,
+                                         CopyFromParent, 0, nullptr);
+    XGrabServer(display);
+    const bool free = XGetSelectionOwner(display, selection) == None;
+    if (free) XSetSelectionOwner(display, selection, owner, CurrentTime);
+    XUngrabServer(display);
+    const bool owned = free && XGetSelectionOwner(display, selection) == owner;
+    if (!owned) {
+        XDestroyWindow(display, owner);
+        XFlush(display);
+        return false;
+    }
+    claimed[selection] = owner;
+    return true;
 }
 
 bool GetWindowClientRect(WindowHandle window, Rect& rect) {

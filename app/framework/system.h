@@ -26,6 +26,13 @@ bool GetCursorPos(Point& point);
 // 0 when there is none.
 WindowHandle FindWindow(const char* className, const char* windowName = nullptr);
 
+// Makes this process the owner of the display-wide selection `name`, unless another client
+// owns it: the look and the claim are one step for the display (the server is grabbed between
+// them), so of two processes claiming at once exactly one succeeds. The claim lasts while the
+// process keeps its display connection. True when this process owns it (also when it already
+// did); false when another does or there is no display.
+bool ClaimSelection(const char* name);
+
 // The client area of any window on the display, this program's or another's (a host's preview
 // pane), origin at its top-left corner; false when there is no such window.
 bool GetWindowClientRect(WindowHandle window, Rect& rect);

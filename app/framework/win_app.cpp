@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/profile_store.h"
 #include "app/framework/wnd.h"
@@ -39,6 +40,17 @@ int CWinApp::ExitInstance() { return quitCode; }
 
 int CWinApp::Run() {
     const TerminationSignals closeOnTermination;
+    // A main thread stuck where the loop cannot end it (in a graphics driver whose window or
+    // display has gone) is ended from outside.
+    struct Guarded {
+        explicit Guarded(CWnd* main) {
+            if (main) GuardWindow(main->GetSafeHwnd());
+            SetLoopRunning(true);
+        }
+        ~Guarded() { SetLoopRunning(false); }
+        Guarded(const Guarded&) = delete;
+        Guarded& operator=(const Guarded&) = delete;
+    } guarded(mainWnd);
     for (;;) {
         long idleCount = 0;
         while (!MessagesPending()) {

@@ -30,7 +30,9 @@ public:
     // The program's exit status; by default the quit message's code.
     virtual int ExitInstance();
     // The message loop; returns ExitInstance's result. While it runs, a termination signal
-    // closes the main window as a user would.
+    // closes the main window as a user would, and the main window is guarded (loop_watchdog.h):
+    // a loop that cannot end after a signal, a lost display or its window destroyed by another
+    // program is ended from outside.
     virtual int Run();
 
     const std::string& AppName() const { return appName; }

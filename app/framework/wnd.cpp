@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/system.h"
 #include "app/framework/win_app.h"
@@ -276,6 +277,7 @@ CWnd::~CWnd() {
 }
 
 void CWnd::ForgetWindow() {
+    UnguardWindow(handle);  // whoever destroyed it, the program knows it is gone
     X11Session* session = X11Session::Get();
     if (session) {
         session->windows.erase(static_cast<::Window>(handle));

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/win_app.h"
 #include "app/framework/wnd.h"
@@ -47,8 +48,9 @@ int CountError(::Display* display, XErrorEvent* error) {
 volatile std::sig_atomic_t terminationRequested = 0;
 int wakePipe[2] = {-1, -1};
 
-void NoteTermination(int) {
+void NoteTermination(int signal) {
     terminationRequested = 1;
+    NoteTerminationSignal(signal);
     const int saved = errno;
     const char byte = 0;
     if (wakePipe[1] >= 0 && write(wakePipe[1], &byte, 1) < 0) {
@@ -109,6 +111,7 @@ X11Session::X11Session(::Display* display_)
     : display(display_), screen(DefaultScreen(display_)), root(RootWindow(display_, screen)) {
     ourDisplay = display;
     othersHandler = XSetErrorHandler(CountError);
+    EndProcessOnLostDisplay(display);
     // Held keys then repeat as presses alone, so a repeat is told from a new press.
     XkbSetDetectableAutoRepeat(display, True, nullptr);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_ICON", "_NET_WM_NAME",

@@ -72,6 +72,11 @@ private:
     XErrorHandler previousHandler;
 };
 
+// From the connection's start: a lost connection ends the process at once with status 1 and
+// one line on stderr, instead of running the exit handlers, which may wait on the dead display
+// (in loop_watchdog.cpp).
+void EndProcessOnLostDisplay(::Display* display);
+
 // Delivers one event to the window it belongs to (in wnd.cpp).
 void DispatchEvent(X11Session& session, const XEvent& event);
 // Delivers one posted message to its window, if that still exists (in wnd.cpp).

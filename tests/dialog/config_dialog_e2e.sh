@@ -122,6 +122,51 @@ Smoke=2'
     grep -q 'no display' "$work/err" || fail "-c without a display said: $(cat "$work/err")"
     [ ! -e "$settings" ] || fail "settings were written"
     ;;
+  failed_save_keeps_the_dialog)
+    # The settings folder cannot be made: a file stands where its parent should be.
+    touch "$work/blocked"
+    export XDG_CONFIG_HOME=$work/blocked/config
+    open_dialog
+    click_control $SOUND
+    click_control $OK
+    # The message is shown, and the dialog with the user's edits is still there behind it.
+    message=""
+    for _ in $(seq $((100 * scale))); do
+      message=$(xdotool search --onlyvisible --name '^Vantaro$' 2>/dev/null | head -n 1)
+      [ -n "$message" ] && break
+      sleep 0.05
+    done
+    [ -n "$message" ] || fail "no message said the save failed"
+    kill -0 "$dialog_pid" 2>/dev/null || fail "the program ended after the failed save"
+    [ -n "$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null)" ] ||
+      fail "the dialog closed although nothing was saved"
+    # The user reads the message, then gives up.
+    eval "$(xdotool getwindowgeometry --shell "$message")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return
+    for _ in $(seq $((100 * scale))); do
+      [ -z "$(xdotool search --onlyvisible --name '^Vantaro$' 2>/dev/null)" ] && break
+      sleep 0.05
+    done
+    [ -z "$(xdotool search --onlyvisible --name '^Vantaro$' 2>/dev/null)" ] || fail "the message did not close"
+    click_control $CANCEL
+    for _ in $(seq $((100 * scale))); do kill -0 "$dialog_pid" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$dialog_pid" 2>/dev/null && fail "Cancel did not end the program"
+    wait "$dialog_pid"
+    status=$?
+    [ "$status" -ne 0 ] || fail "the exit status says nothing of the failed save"
+    ;;
+  simultaneous_dialogs_one_runs)
+    # Two configuration dialogs started at the same moment: one shows, the other ends.
+    "$saver" -c >/dev/null 2>&1 & first=$!
+    "$saver" -c >/dev/null 2>&1 & second=$!
+    pids+=("$first" "$second")
+    sleep "$(awk -v s="$scale" 'BEGIN { print 4 * s }')"
+    running=0
+    for p in "$first" "$second"; do kill -0 "$p" 2>/dev/null && running=$((running + 1)); done
+    windows=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | wc -l)
+    [ "$running" -eq 1 ] && [ "$windows" -eq 1 ] || fail "$running dialogs run, $windows windows shown"
+    [ ! -e "$settings" ] || fail "settings were written"
+    ;;
   *)
     fail "unknown scenario $scenario"
     ;;

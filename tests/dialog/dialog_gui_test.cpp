@@ -254,19 +254,58 @@ TEST_F(DialogOnScreen, KeyboardAloneComposesAndConfirms) {
     EXPECT_EQ(PlayListOf(settings), (std::vector<int>{1, 2, 3, 4, 16, 24, 27, 5, 7}));
 }
 
-TEST_F(DialogOnScreen, AFailedSaveIsReported) {
-    // A settings folder that cannot be made: its parent is a file.
-    const std::string blocked = "/tmp/vantaro-dialog-blocked-" + std::to_string(getpid());
-    std::ofstream{blocked};
-    setenv("XDG_CONFIG_HOME", (blocked + "/config").c_str(), 1);
-    CSaverApp unwritable;
-    unwritable.SetRegistryKey("KELDRAN");
-    unwritable.LoadSettings();
+// A settings folder that cannot be made while `blocked`, a file, stands where its parent
+// should be; removing the file makes room.
+class BlockedSettings {
+public:
+    BlockedSettings() : blocked("/tmp/vantaro-dialog-blocked-" + std::to_string(getpid())) {
+        std::ofstream{blocked};
+        setenv("XDG_CONFIG_HOME", (blocked + "/config").c_str(), 1);
+        app.SetRegistryKey("KELDRAN");
+        app.LoadSettings();
+    }
+    ~BlockedSettings() {
+        std::error_code ignored;
+        std::filesystem::remove_all(blocked, ignored);
+    }
+    void MakeRoom() const { std::filesystem::remove(blocked); }
+    std::string File() const { return blocked + "/config/KELDRAN/Vantaro.ini"; }
+
+    const std::string blocked;
+    CSaverApp app;
+};
+
+TEST_F(DialogOnScreen, AFailedSaveIsToldWhileTheDialogStaysOpenWithTheEdits) {
+    BlockedSettings settings;
+    const int soundBefore = settings.app.settings.sound;
     platform::MessageCapture messages;
-    DrivenConfigDlg dialog([&](const Screen& s) { ClickControl(s, framework::IDOK); }, unwritable.settings);
-    EXPECT_EQ(RunConfiguration(unwritable, dialog), framework::IDOK);
+    DrivenConfigDlg dialog([&](const Screen& s) {
+        ClickControl(s, IDC_SOUND);        // an edit
+        ClickControl(s, framework::IDOK);  // the save fails: the dialog must stay open
+        ClickControl(s, framework::IDCANCEL);
+    }, settings.app.settings);
+    EXPECT_EQ(RunConfiguration(settings.app, dialog), framework::IDCANCEL)
+        << "OK ended the dialog although nothing was saved";
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kSettingsNotSavedMessage)});
-    std::filesystem::remove(blocked);
+    EXPECT_EQ(settings.app.settings.sound, soundBefore) << "the settings say what the file holds";
+    EXPECT_FALSE(std::filesystem::exists(settings.File()));
+}
+
+TEST_F(DialogOnScreen, AfterAFailedSaveTheUserCanSaveAgain) {
+    BlockedSettings settings;
+    platform::MessageCapture messages;
+    DrivenConfigDlg dialog([&](const Screen& s) {
+        ClickControl(s, IDC_SOUND);        // sound off
+        ClickControl(s, framework::IDOK);  // fails
+        settings.MakeRoom();
+        ClickControl(s, framework::IDOK);  // saved
+    }, settings.app.settings);
+    EXPECT_EQ(RunConfiguration(settings.app, dialog), framework::IDOK);
+    EXPECT_EQ(messages.Messages(), std::vector<std::string>{std::string(kSettingsNotSavedMessage)});
+    CSaverApp stored;
+    stored.SetRegistryKey("KELDRAN");
+    stored.LoadSettings();
+    EXPECT_EQ(stored.settings.sound, 0);
 }
 
 TEST_F(DialogOnScreen, EscapeCancelsAndAboutOpensTheVersionDialog) {

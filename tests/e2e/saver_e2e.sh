@@ -259,6 +259,136 @@ case "$scenario" in
     wait_for_window
     [ "$(window_geometry "$window")" = "640x480" ] || fail "the test window changed"
     ;;
+  sound_device_closed_when_off)
+    # SDL's disk driver writes what the audio device plays to a file: no file, no device.
+    export SDL_AUDIODRIVER=disk
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    printf '[Option]\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    SDL_DISKAUDIOFILE=$work/off.raw start_saver -w
+    wait_for_window
+    let_it_draw 2
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    [ ! -e "$work/off.raw" ] || fail "with Sound=0 the audio device was opened"
+    # The preview shows only the icon: nothing plays there, whatever Sound says.
+    printf '[Option]\nSound=1\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    start_host 320 240 ""
+    SDL_DISKAUDIOFILE=$work/preview.raw start_saver -p "$host_window"
+    wait_for_window
+    let_it_draw 2
+    kill -TERM "$saver_pid"
+    ends_within 2 || fail "the preview did not end on SIGTERM"
+    [ ! -e "$work/preview.raw" ] || fail "the preview opened the audio device"
+    # With sound on the same check sees the recording play.
+    SDL_DISKAUDIOFILE=$work/on.raw start_saver -w
+    wait_for_window
+    let_it_draw 2
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    [ -s "$work/on.raw" ] || fail "with Sound=1 the audio device played nothing"
+    ;;
+  oversized_resolution)
+    # Beyond the memory the saver allows itself (an 8K screen's pixels): refused before any window.
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    # A stored size ($1, printf text) ends the full-screen saver with status 1 and one line on
+    # stderr that matches $2.
+    refused() {
+      printf "[Option]\n$1\n" >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+      timeout $((10 * scale)) "$saver" >"$work/out" 2>"$work/err"
+      status=$?
+      [ "$status" -eq 1 ] || fail "$1: exit status $status"
+      [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$1: expected one line on stderr, got: $(cat "$work/err")"
+      grep -q "$2" "$work/err" || fail "$1: the line does not say why: $(cat "$work/err")"
+    }
+    for size in 'Width=16384\nHeight=16384' 'Width=8192\nHeight=8192' 'Width=99999\nHeight=99999'; do
+      refused "$size" 'memory'
+    done
+    # Few pixels, but wider than the device can draw: refused as the device is made.
+    refused 'Width=40000\nHeight=16' 'at most [0-9]* pixels a side'
+    # The largest the dialog offers still runs.
+    printf '[Option]\nWidth=1600\nHeight=1200\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    start_saver
+    wait_for_window
+    let_it_draw 1
+    xdotool key a
+    ends_within 2 || fail "1600x1200 did not end on a key"
+    ;;
+  settings_fifo)
+    # A FIFO at the settings path is no settings file: defaults, one line, and no waiting on it.
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    mkfifo "$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    timeout $((10 * scale)) "$saver" -a >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 0 ] || fail "-a with a FIFO for settings: exit status $status"
+    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "expected one line on stderr, got: $(cat "$work/err")"
+    grep -q 'not a regular file' "$work/err" || fail "the line does not say why: $(cat "$work/err")"
+    start_saver -w
+    wait_for_window
+    let_it_draw 1
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    [ -p "$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini" ] || fail "the FIFO was replaced"
+    ;;
+  simultaneous_starts_one_runs)
+    # Two savers started at the same moment: exactly one runs, the other ends with status 0.
+    for try in 1 2 3 4 5; do
+      "$saver" -w >/dev/null 2>&1 & first=$!
+      "$saver" -w >/dev/null 2>&1 & second=$!
+      pids+=("$first" "$second")
+      let_it_draw 3
+      running=0
+      for p in "$first" "$second"; do kill -0 "$p" 2>/dev/null && running=$((running + 1)); done
+      windows=$(xdotool search --class ssKZClass 2>/dev/null | wc -l)
+      [ "$running" -eq 1 ] && [ "$windows" -eq 1 ] || fail "try $try: $running savers run, $windows windows"
+      for p in "$first" "$second"; do
+        if kill -0 "$p" 2>/dev/null; then
+          kill -TERM "$p"
+        else
+          wait "$p"; status=$?
+          [ "$status" -eq 0 ] || fail "try $try: the second saver ended with status $status"
+        fi
+      done
+      wait "$first" "$second" 2>/dev/null
+    done
+    ;;
+  no_display_says_so)
+    for display in "" ":999"; do
+      for switches in "-p 12345" "-w" "" "-s"; do
+        # shellcheck disable=SC2086
+        DISPLAY=$display timeout $((10 * scale)) "$saver" $switches >"$work/out" 2>"$work/err"
+        status=$?
+        [ "$status" -eq 1 ] || fail "DISPLAY='$display' '$switches': exit status $status"
+        [ "$(wc -l <"$work/err")" -eq 1 ] || fail "DISPLAY='$display' '$switches': $(cat "$work/err")"
+        grep -q 'no display' "$work/err" || fail "DISPLAY='$display' '$switches' said: $(cat "$work/err")"
+      done
+      DISPLAY=$display XSCREENSAVER_WINDOW=0x1234 timeout $((10 * scale)) "$saver" --root >"$work/out" 2>"$work/err"
+      status=$?
+      [ "$status" -eq 1 ] || fail "DISPLAY='$display' hosted: exit status $status"
+      grep -q 'no display' "$work/err" || fail "DISPLAY='$display' hosted said: $(cat "$work/err")"
+    done
+    ;;
+  empty_play_list_is_flat_dark_blue)
+    # No programme runs: the frame's camera stays the identity, and the picture is one dark blue.
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    printf '[Option]\nProgram=\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    start_saver -w
+    wait_for_window
+    let_it_draw 2
+    colours=$(colours_in_window "$window")
+    [ "$colours" = "1" ] || fail "the empty play list shows $colours colours"
+    read -r red green blue < <(convert "$work/shot.png" -format '%[fx:int(255*p{320,240}.r)] %[fx:int(255*p{320,240}.g)] %[fx:int(255*p{320,240}.b)]' info:)
+    echo "the empty play list's colour: $red $green $blue"
+    [ "$blue" -gt "$red" ] && [ "$blue" -gt "$green" ] && [ "$blue" -lt 128 ] ||
+      fail "the picture is not dark blue: $red $green $blue"
+    xdotool key a
+    ends_within 2 || fail "did not end"
+    # And the documentation says so.
+    root=$(cd "$(dirname "$0")/../.." && pwd)
+    for doc in README.md dist/vantaro.6; do
+      grep -qi 'flat dark-blue' "$root/$doc" || fail "$doc does not say what the empty play list shows"
+    done
+    ! grep -qi 'only the sky and the ground' "$root/dist/vantaro.6" || fail "the manual page still promises the sky and the ground"
+    ;;
   *)
     fail "unknown scenario $scenario"
     ;;

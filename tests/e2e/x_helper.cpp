@@ -2,6 +2,8 @@
 //   x_helper host WIDTH HEIGHT   a stand-in for a host's preview pane: a black top-level window,
 //                                its id printed in decimal, destroyed on SIGTERM or SIGINT
 //   x_helper move X Y            moves the pointer to (X, Y) through the XTEST extension
+//   x_helper destroy WINDOW      destroys another client's window (id in decimal), leaving that
+//                                client's connection alone, unlike xdotool windowkill
 // The display must run with -noreset: a server that resets when its last client leaves puts
 // the pointer back at the centre of the screen.
 
@@ -53,17 +55,37 @@ int Move(Display* display, int x, int y) {
     return 0;
 }
 
+bool destroyFailed = false;
+int NoteFailure(Display*, XErrorEvent*) {
+    destroyFailed = true;
+    return 0;
+}
+
+int Destroy(Display* display, Window window) {
+    XSetErrorHandler(NoteFailure);
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    if (destroyFailed) std::fprintf(stderr, "x_helper: no window %lu\n", window);
+    return destroyFailed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 || (std::strcmp(argv[1], "host") != 0 && std::strcmp(argv[1], "move") != 0)) {
-        std::fprintf(stderr, "usage: x_helper host WIDTH HEIGHT | x_helper move X Y\n");
+    const bool destroy = argc == 3 && std::strcmp(argv[1], "destroy") == 0;
+    if (!destroy && (argc != 4 || (std::strcmp(argv[1], "host") != 0 && std::strcmp(argv[1], "move") != 0))) {
+        std::fprintf(stderr, "usage: x_helper host WIDTH HEIGHT | x_helper move X Y | x_helper destroy WINDOW\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "x_helper: no display\n");
         return 1;
+    }
+    if (destroy) {
+        const int status = Destroy(display, std::strtoul(argv[2], nullptr, 10));
+        XCloseDisplay(display);
+        return status;
     }
     const int a = std::atoi(argv[2]);
     const int b = std::atoi(argv[3]);

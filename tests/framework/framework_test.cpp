@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,8 +23,8 @@
 #include "platform/resources.h"
 #include "tests/support/xvfb.h"
 
-#if VANTARO_HAVE_XFIXES
 #include <X11/Xlib.h>
+#if VANTARO_HAVE_XFIXES
 #include <X11/extensions/Xfixes.h>
 #endif
 
@@ -123,17 +125,20 @@ bool PumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
-// Another program with one window of class `className`; killing it takes the window away.
+// Another program with one window of class `className`; killing it takes the window with it.
+// With `stuck`, the window is the main window of a message loop whose idle processing never
+// returns, and `window` is known once that loop runs.
 class OtherProcess {
 public:
-    explicit OtherProcess(const char* className) {
+    explicit OtherProcess(const char* className, bool stuck = false) {
         int fds[2];
         if (pipe(fds) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
-        char* argv[] = {const_cast<char*>(WINDOW_HELPER), const_cast<char*>(className), nullptr};
+        char* argv[] = {const_cast<char*>(WINDOW_HELPER), const_cast<char*>(className),
+                        const_cast<char*>(stuck ? "stuck" : nullptr), nullptr};
         if (posix_spawn(&pid, WINDOW_HELPER, &actions, nullptr, argv, environ) != 0) pid = 0;
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
@@ -145,11 +150,31 @@ public:
     OtherProcess(const OtherProcess&) = delete;
     OtherProcess& operator=(const OtherProcess&) = delete;
 
+    // Ends the program: SIGTERM, and SIGKILL when that has not ended it within three seconds.
     void End() {
         if (pid <= 0) return;
         kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        pid = 0;
+        if (!EndsWithin(std::chrono::seconds(3))) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = 0;
+        }
+    }
+
+    // The program's wait status once it has ended by itself within `limit`; nothing while it
+    // still runs.
+    std::optional<int> EndsWithin(std::chrono::milliseconds limit) {
+        if (pid <= 0) return std::nullopt;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = 0;
+                return status;
+            }
+            if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
 
     pid_t pid = 0;
@@ -559,6 +584,79 @@ TEST_F(OnDisplay, PaintDrawsTheClassIconBlendedOverTheBackground) {
     EXPECT_EQ(rgb(84 + 4, 34 + 32), (std::vector<int>{0, 0, 0}));
     g_object_unref(picture);
     frame->DestroyWindow();
+}
+
+// A main thread that can never return to its loop (a graphics driver spinning in a buffer
+// swap once its window or display is gone) is ended from outside, within a second.
+constexpr std::chrono::milliseconds kEndLimit{1000};
+
+bool ExitedWith(const std::optional<int>& status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+TEST_F(OnDisplay, TerminationSignalsEndALoopStuckInItsIdleProcessingWithinASecond) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        OtherProcess stuck(kTestClass, true);
+        ASSERT_NE(stuck.window, 0u);
+        kill(stuck.pid, signal);
+        const auto status = stuck.EndsWithin(kEndLimit);
+        ASSERT_TRUE(status) << "the loop was still running a second after the signal";
+        EXPECT_TRUE(ExitedWith(status, 0)) << "wait status " << *status;
+    }
+}
+
+TEST_F(OnDisplay, AWindowDestroyedUnderAStuckLoopEndsItWithinASecond) {
+    ::Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    {
+        // Another client destroys the window; the stuck program's connection stays.
+        OtherProcess stuck(kTestClass, true);
+        ASSERT_NE(stuck.window, 0u);
+        XDestroyWindow(other, static_cast<::Window>(stuck.window));
+        XSync(other, False);
+        EXPECT_TRUE(ExitedWith(stuck.EndsWithin(kEndLimit), 0)) << "still running a second after its window went";
+    }
+    {
+        // The window's client is killed, as xdotool windowkill does: window and connection go.
+        OtherProcess stuck(kTestClass, true);
+        ASSERT_NE(stuck.window, 0u);
+        XKillClient(other, static_cast<::Window>(stuck.window));
+        XSync(other, False);
+        EXPECT_TRUE(stuck.EndsWithin(kEndLimit)) << "still running a second after its connection was killed";
+    }
+    XCloseDisplay(other);
+}
+
+TEST_F(OnDisplay, ALostDisplayEndsAStuckLoopAtOnceWithStatusOne) {
+    testsupport::PrivateDisplay display;
+    if (display.Name().empty()) GTEST_SKIP() << display.WhyNot();
+    const std::string shared = std::getenv("DISPLAY");
+    setenv("DISPLAY", display.Name().c_str(), 1);
+    OtherProcess stuck(kTestClass, true);
+    setenv("DISPLAY", shared.c_str(), 1);
+    ASSERT_NE(stuck.window, 0u);
+    display.Stop();
+    EXPECT_TRUE(ExitedWith(stuck.EndsWithin(kEndLimit), 1)) << "no end with status 1 a second after the display went";
+}
+
+TEST_F(OnDisplay, ASelectionIsClaimedByOneClientAlone) {
+    EXPECT_TRUE(ClaimSelection("VANTARO_TEST_CLAIM"));
+    EXPECT_TRUE(ClaimSelection("VANTARO_TEST_CLAIM")) << "a second claim of our own holds";
+    ::Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const Atom selection = XInternAtom(other, "VANTARO_TEST_CLAIM", False);
+    EXPECT_NE(XGetSelectionOwner(other, selection), static_cast<::Window>(None));
+    // A selection another client holds is not ours to take.
+    const Atom taken = XInternAtom(other, "VANTARO_TEST_TAKEN", False);
+    const ::Window owner = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(other, taken, owner, CurrentTime);
+    XSync(other, False);
+    EXPECT_FALSE(ClaimSelection("VANTARO_TEST_TAKEN"));
+    EXPECT_EQ(XGetSelectionOwner(other, taken), owner);
+    // Once its owner's connection is gone, it is free again.
+    XCloseDisplay(other);
+    EXPECT_TRUE(PumpUntil([] { return ClaimSelection("VANTARO_TEST_TAKEN"); }));
 }
 
 }  // namespace

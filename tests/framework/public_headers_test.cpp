@@ -1,6 +1,7 @@
 // The saver's own windows and application object are built on these headers alone, without
 // the display's or the toolkit's headers: including them must not bring those in.
 
+#include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/profile_store.h"
 #include "app/framework/system.h"

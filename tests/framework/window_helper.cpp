@@ -1,18 +1,39 @@
-// Makes one captioned window of the class named on the command line, prints its id and
-// waits until it is killed, which takes the window with it.
+// A window made by another process, for the tests that look across processes.
+//   vantaro_window_helper CLASS         one captioned window of class CLASS; prints its id and
+//                                       waits until it is killed, which takes the window with it
+//   vantaro_window_helper CLASS stuck   the same window as the main window of a message loop
+//                                       whose idle processing never returns, as a frame loop
+//                                       stuck inside a graphics driver; prints the window's id
+//                                       once the loop runs
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/framework/system.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 #include "app/framework/wnd.h"
 
+namespace {
+
+class StuckApp : public framework::CWinApp {
+public:
+    StuckApp() : CWinApp("helper") {}
+    bool OnIdle(long) override {
+        std::printf("%lu\n", static_cast<unsigned long>(GetMainWnd()->GetSafeHwnd()));
+        std::fflush(stdout);
+        for (;;) sleep(1);  // signals interrupt the sleep, never the loop
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
-    framework::CWinApp app("helper");
+    const bool stuck = argc > 2 && std::strcmp(argv[2], "stuck") == 0;
+    StuckApp app;
     framework::WndClass wndClass;
     wndClass.className = argv[1];
     wndClass.background = framework::StockBrush::kBlack;
@@ -24,6 +45,10 @@ int main(int argc, char** argv) {
     }
     framework::Point pointer;
     framework::GetCursorPos(pointer);  // a round trip: the window exists once this returns
+    if (stuck) {
+        app.SetMainWnd(frame);
+        return app.Run();
+    }
     std::printf("%lu\n", static_cast<unsigned long>(frame->GetSafeHwnd()));
     std::fflush(stdout);
     for (;;) pause();

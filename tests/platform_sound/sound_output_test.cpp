@@ -149,4 +149,18 @@ TEST(SoundWithoutDevice, FallsBackToTheSilentDriverSayingSoInOneLine) {
     EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
+TEST(SoundOutputOpening, TheVolumeAndStoppingLeaveTheOutputClosedUntilARecordingWillPlay) {
+    platform::CloseSoundOutput();
+    platform::SetWaveOutVolume(0x12341234u);
+    platform::StopAllSound();
+    EXPECT_EQ(platform::GetWaveOutVolume(), 0x12341234u);
+    EXPECT_EQ(platform::CurrentSoundOutputFormat().rate, 0) << "the volume opened the audio device";
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::OpenSoundOutput();
+    EXPECT_NE(platform::CurrentSoundOutputFormat().rate, 0) << "opening on request";
+    ::unsetenv("SDL_AUDIODRIVER");
+    platform::CloseSoundOutput();
+    platform::SetWaveOutVolume(0xFFFFFFFFu);
+}
+
 }  // namespace

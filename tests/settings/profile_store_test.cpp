@@ -1,9 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <utility>
 
 #include "app/framework/profile_store.h"
 #include "tests/settings/profile_home.h"
@@ -146,6 +153,87 @@ TEST(ProfilePath, FollowsTheConfigurationFolderConvention) {
     EXPECT_EQ(framework::ProfilePath("KELDRAN", "Vantaro"), "/home/someone/.config/KELDRAN/Vantaro.ini");
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(framework::ProfilePath("KELDRAN", "Vantaro"), "/home/someone/.config/KELDRAN/Vantaro.ini");
+    setenv("HOME", savedHome.c_str(), 1);
+}
+
+TEST(ProfileFile, AFifoOrOtherNonRegularFileIsUnreadableWithoutWaiting) {
+    ProfileHome home;
+    std::filesystem::create_directories(home.Folder() + "/KELDRAN");
+    ASSERT_EQ(mkfifo(home.SettingsFile().c_str(), 0600), 0);
+    struct Read {
+        int width = 0;
+        bool problems = false;
+        std::string said;
+    };
+    // Reading must not wait for a writer; if it does, the test opens the FIFO's other end
+    // itself after a while, so that it fails instead of hanging.
+    auto read = std::async(std::launch::async, [&] {
+        ProfileStore store(home.SettingsFile());
+        Read result;
+        result.width = store.GetInt("Option", "Width", 800);
+        result.problems = store.HasProblems();
+        testing::internal::CaptureStderr();
+        store.ReportProblems();
+        result.said = testing::internal::GetCapturedStderr();
+        return result;
+    });
+    const bool waited = read.wait_for(std::chrono::seconds(2)) != std::future_status::ready;
+    if (waited) close(open(home.SettingsFile().c_str(), O_WRONLY | O_NONBLOCK));
+    const Read result = read.get();
+    EXPECT_FALSE(waited) << "reading the settings waited on a FIFO";
+    EXPECT_EQ(result.width, 800);
+    EXPECT_TRUE(result.problems) << "a FIFO is no settings file, and that is said";
+    EXPECT_NE(result.said.find("not a regular file"), std::string::npos) << result.said;
+    EXPECT_EQ(std::count(result.said.begin(), result.said.end(), '\n'), 1) << result.said;
+    EXPECT_TRUE(std::filesystem::is_fifo(home.SettingsFile())) << "it was left as it was";
+
+    ProfileStore device("/dev/zero");
+    EXPECT_EQ(device.GetInt("Option", "Width", 800), 800);
+    EXPECT_TRUE(device.HasProblems());
+}
+
+TEST(ProfileFile, AByteOrderMarkIsSkipped) {
+    ProfileHome home;
+    home.Write("\xEF\xBB\xBF[Option]\r\nSound=0\r\nWidth=1024\r\n");
+    ProfileStore store(home.SettingsFile());
+    EXPECT_EQ(store.GetInt("Option", "Sound", 1), 0);
+    EXPECT_EQ(store.GetInt("Option", "Width", 800), 1024);
+    EXPECT_FALSE(store.HasProblems());
+}
+
+TEST(ProfileFile, ASaveLeavesAFileItsOwnerCanReadAndWrite) {
+    ProfileHome home;
+    home.Write("[Option]\nSound=1\n");
+    chmod(home.SettingsFile().c_str(), 0);
+    ASSERT_TRUE(ProfileStore(home.SettingsFile()).WriteInt("Option", "Sound", 0));
+    struct stat info {};
+    ASSERT_EQ(stat(home.SettingsFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "mode " << std::oct << (info.st_mode & 0777);
+    EXPECT_EQ(ProfileStore(home.SettingsFile()).GetInt("Option", "Sound", 1), 0);
+
+    // What the user granted others stays granted.
+    chmod(home.SettingsFile().c_str(), 0044);
+    ASSERT_TRUE(ProfileStore(home.SettingsFile()).WriteInt("Option", "Sound", 1));
+    ASSERT_EQ(stat(home.SettingsFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u) << "mode " << std::oct << (info.st_mode & 0777);
+}
+
+TEST(ProfilePath, ARelativeHomeIsIgnoredAsTheXdgRulesSay) {
+    ProfileHome home;
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    unsetenv("XDG_CONFIG_HOME");
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string expected = std::string(user->pw_dir) + (std::string(user->pw_dir) == "/" ? "" : "/") +
+                                 ".config/KELDRAN/Vantaro.ini";
+    for (const char* relative : {"relative/home", ".", ""}) {
+        SCOPED_TRACE(relative);
+        setenv("HOME", relative, 1);
+        EXPECT_EQ(framework::ProfilePath("KELDRAN", "Vantaro"), expected);
+    }
+    setenv("HOME", "relative/home", 1);
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(framework::ProfilePath("KELDRAN", "Vantaro"), expected);
     setenv("HOME", savedHome.c_str(), 1);
 }
 

@@ -23,67 +23,75 @@ std::vector<char*> ArgumentVector(const std::vector<std::string>& argv) {
     return args;
 }
 
+// The shared display of a test program: set in $DISPLAY, ended with the program.
 class Server {
 public:
     Server() {
-        const std::string xvfb = FindProgram("Xvfb");
-        if (xvfb.empty()) {
-            reason = "Xvfb is not installed";
+        if (display.Name().empty()) {
+            reason = display.WhyNot();
             return;
         }
-        int fds[2];
-        if (pipe(fds) != 0) {
-            reason = "no pipe for Xvfb";
-            return;
-        }
-        // -displayfd: the server takes a free display number and writes it to the pipe.
-        const std::vector<std::string> argv = {xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                               "1024x768x24", "-nolisten", "tcp"};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        auto args = ArgumentVector(argv);
-        const int spawned = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            pid = 0;
-            close(fds[0]);
-            reason = "Xvfb could not be started";
-            return;
-        }
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) {
-            reason = "Xvfb did not report a display";
-            return;
-        }
-        name = ":" + number;
+        name = display.Name();
         setenv("DISPLAY", name.c_str(), 1);
     }
-
-    ~Server() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
 
     std::string name;
     std::string reason;
 
 private:
-    pid_t pid = 0;
+    PrivateDisplay display;
 };
 
 }  // namespace
+
+PrivateDisplay::PrivateDisplay() {
+    const std::string xvfb = FindProgram("Xvfb");
+    if (xvfb.empty()) {
+        reason = "Xvfb is not installed";
+        return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) {
+        reason = "no pipe for Xvfb";
+        return;
+    }
+    // -displayfd: the server takes a free display number and writes it to the pipe.
+    const std::vector<std::string> argv = {xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                           "1024x768x24", "-nolisten", "tcp"};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    auto args = ArgumentVector(argv);
+    pid_t spawnedPid = 0;
+    const int spawned = posix_spawn(&spawnedPid, xvfb.c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (spawned != 0) {
+        close(fds[0]);
+        reason = "Xvfb could not be started";
+        return;
+    }
+    pid = spawnedPid;
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        reason = "Xvfb did not report a display";
+        Stop();
+        return;
+    }
+    name = ":" + number;
+}
+
+void PrivateDisplay::Stop() {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = 0;
+}
 
 std::string StartVirtualDisplay(std::string& whyNot) {
     static Server server;

@@ -62,28 +62,38 @@ int main(int argc, char** argv) {
         return 0;
     }
     switch (options.task) {
-        case tools::RenderTask::kFrame: return tools::RenderProgrammeFrame(options);
-        case tools::RenderTask::kSheet: return tools::RenderContactSheet(options);
         case tools::RenderTask::kList: return tools::ListProgrammes(stdout);
         case tools::RenderTask::kDumpTrack: return tools::DumpTrack(options, stdout);
         case tools::RenderTask::kDumpPose: return tools::DumpPose(options, stdout);
+        case tools::RenderTask::kFrame:
+        case tools::RenderTask::kSheet:
         case tools::RenderTask::kSubject: break;
     }
-    tools::Subject subject;
-    if (std::string error = LoadSubject(options, subject); !error.empty()) {
+    // Where the picture goes is settled before any drawing: a place it cannot go fails at once.
+    std::string error;
+    auto output = tools::PngOutput::Open(options.out, error);
+    if (!output) {
         return Fail(error);
     }
-    auto device = scene::CreateDeviceWithFallback(
-        [&](scene::DeviceType type) { return scene::CreateOffscreenDevice(options.width, options.height, type); });
+    if (options.task == tools::RenderTask::kFrame) return tools::RenderProgrammeFrame(options, *output);
+    if (options.task == tools::RenderTask::kSheet) return tools::RenderContactSheet(options, *output);
+    tools::Subject subject;
+    if (error = LoadSubject(options, subject); !error.empty()) {
+        return Fail(error);
+    }
+    unsigned largestSide = 0;
+    auto device = scene::CreateDeviceWithFallback([&](scene::DeviceType type) {
+        return scene::CreateOffscreenDevice(options.width, options.height, type, &largestSide);
+    });
     if (!device) {
-        return Fail("no OpenGL 3.3 device could be made (hardware, software or reference)");
+        return Fail(tools::DeviceFailure(options.width, options.height, largestSide));
     }
     gfx::Image picture;
     if (!tools::DrawSubject(*device, subject, options.yaw, options.pitch) || !device->ReadBackBuffer(picture)) {
         return Fail("drawing failed");
     }
-    if (!tools::WritePng(options.out, picture)) {
-        return Fail("cannot write " + options.out);
+    if (!output->Commit(picture, error)) {
+        return Fail(error);
     }
     return 0;
 }

@@ -34,9 +34,12 @@ bool CheckFlyable(int programme) {
     return false;
 }
 
-std::unique_ptr<scene::RenderDevice> MakeDevice(unsigned width, unsigned height) {
-    return scene::CreateDeviceWithFallback(
-        [&](scene::DeviceType type) { return scene::CreateOffscreenDevice(width, height, type); });
+std::unique_ptr<scene::RenderDevice> MakeDevice(unsigned width, unsigned height, std::string& failure) {
+    unsigned largestSide = 0;
+    auto device = scene::CreateDeviceWithFallback(
+        [&](scene::DeviceType type) { return scene::CreateOffscreenDevice(width, height, type, &largestSide); });
+    if (!device) failure = DeviceFailure(width, height, largestSide);
+    return device;
 }
 
 void ReportLoading(const ProgrammePlayer& player) {
@@ -93,24 +96,32 @@ void PrintTrack(std::FILE* out, const std::string& name, std::span<const manoeuv
 
 }  // namespace
 
-int RenderProgrammeFrame(const RenderOptions& options) {
+std::string DeviceFailure(unsigned width, unsigned height, unsigned largestSide) {
+    if (largestSide == 0) return "no OpenGL 3.3 device could be made (hardware, software or reference)";
+    return "--size " + std::to_string(width) + "x" + std::to_string(height) +
+           " is larger than the OpenGL device can draw (at most " + std::to_string(largestSide) + " pixels a side)";
+}
+
+int RenderProgrammeFrame(const RenderOptions& options, PngOutput& output) {
     if (!CheckFlyable(options.programme)) return kExitFailed;
-    auto device = MakeDevice(options.width, options.height);
-    if (!device) return Fail("no OpenGL 3.3 device could be made (hardware, software or reference)");
+    std::string failure;
+    auto device = MakeDevice(options.width, options.height, failure);
+    if (!device) return Fail(failure);
     aircraft::SetSmokeAmount(options.smoke);
     ProgrammePlayer player(*device, options.programme, options.fps);
     player.PlayTo(options.progress);
     ReportLoading(player);
     gfx::Image picture;
     if (!device->ReadBackBuffer(picture)) return Fail("the picture could not be read back");
-    if (!WritePng(options.out, picture)) return Fail("cannot write " + options.out);
+    if (!output.Commit(picture, failure)) return Fail(failure);
     return 0;
 }
 
-int RenderContactSheet(const RenderOptions& options) {
+int RenderContactSheet(const RenderOptions& options, PngOutput& output) {
     if (!CheckFlyable(options.programme)) return kExitFailed;
-    auto device = MakeDevice(options.width, options.height);
-    if (!device) return Fail("no OpenGL 3.3 device could be made (hardware, software or reference)");
+    std::string failure;
+    auto device = MakeDevice(options.width, options.height, failure);
+    if (!device) return Fail(failure);
     aircraft::SetSmokeAmount(options.smoke);
     const unsigned cells = options.rows * options.columns;
     gfx::Image sheet;
@@ -128,7 +139,7 @@ int RenderContactSheet(const RenderOptions& options) {
         Paste(sheet, cell, (i % options.columns) * cell.width, (i / options.columns) * cell.height);
     }
     ReportLoading(player);
-    if (!WritePng(options.out, sheet)) return Fail("cannot write " + options.out);
+    if (!output.Commit(sheet, failure)) return Fail(failure);
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -116,6 +118,34 @@ constexpr Option kOptions[] = {
      }},
 };
 
+// The largest side of a picture the renderer writes: a contact sheet is put together in memory,
+// 4 bytes a pixel, so this bounds it to 1 GiB.
+constexpr std::uint64_t kLargestPictureSide = 16384;
+
+std::string SizeText(std::uint64_t width, std::uint64_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// A contact sheet that can be made: cells of half the frame's size, at least a pixel, and a
+// whole sheet within the largest picture.
+std::optional<std::string> CheckSheet(const RenderOptions& options) {
+    if (options.width < 2 || options.height < 2) {
+        return "--sheet needs --size of at least 2x2: each cell is half a frame, " + SizeText(options.width, options.height) +
+               " makes empty cells";
+    }
+    const std::uint64_t width = std::uint64_t{options.columns} * (options.width / 2);
+    const std::uint64_t height = std::uint64_t{options.rows} * (options.height / 2);
+    if (width > kLargestPictureSide || height > kLargestPictureSide) {
+        const double gib = static_cast<double>(width * height * 4) / (1024.0 * 1024.0 * 1024.0);
+        char amount[32];
+        std::snprintf(amount, sizeof amount, "%.1f GiB", gib);
+        return "--sheet " + SizeText(options.rows, options.columns) + " of --size " +
+               SizeText(options.width, options.height) + " frames makes a " + SizeText(width, height) + " picture (" +
+               amount + "); at most " + std::to_string(kLargestPictureSide) + " pixels a side";
+    }
+    return std::nullopt;
+}
+
 // The combinations that make sense: pictures need a file, programme pictures a programme.
 std::optional<std::string> CheckTask(const RenderOptions& options) {
     if (options.help) return std::nullopt;
@@ -126,6 +156,9 @@ std::optional<std::string> CheckTask(const RenderOptions& options) {
         case RenderTask::kFrame:
         case RenderTask::kSheet:
             if (options.programme == 0) return std::string("--progress and --sheet need --programme N");
+            if (options.task == RenderTask::kSheet) {
+                if (auto problem = CheckSheet(options)) return problem;
+            }
             break;
         case RenderTask::kSubject:
             if (options.programme != 0) return std::string("--programme needs --progress T or --sheet RxC");
