@@ -338,11 +338,11 @@ TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
     constexpr int kArrow = 0, kFive = 1, kSix = 2;
     ExpectAt(p.Of(kFive, 0).position, {-210, 58, -50}, 2);
     ExpectAt(p.Of(kSix, 0).position, {-210, 58, -50}, 2);
-    // The heart is programme 16's, whose low ends are only given as "height 10": a unit of room.
-    ExpectAt(p.Of(kFive, 1).position, {-284.43f, 10.36f, -290.81f}, 1);
-    ExpectAt(p.Of(kSix, 1).position, {-285.51f, 12.05f, 190.81f}, 1);
+    ExpectAt(p.Of(kFive, 1).position, {-284.43f, 10.36f, -290.81f}, 0.05f);
+    ExpectAt(p.Of(kSix, 1).position, {-285.51f, 12.05f, 190.81f}, 0.05f);
     ExpectAt(p.Of(kArrow, 0).position, {-277.82f, 19.33f, -506.9f}, 0.05f);
-    ExpectAt(p.Of(kArrow, 1).position, {-110.04f, 126.54f, 109.05f}, 1);
+    // The arrow is programme 16's climb of 199.18 tilted bodily; these two ends lie 199.11 apart.
+    ExpectAt(p.Of(kArrow, 1).position, {-110.04f, 126.54f, 109.05f}, 0.1f);
 
     // Every path lies in a plane 57 degrees from the vertical, its top leaning towards +x:
     // x cos 57 - y sin 57 stays put along it.
@@ -351,17 +351,22 @@ TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
         const auto across = [&](float t) { return p.Of(slot, t).position.x * c - p.Of(slot, t).position.y * s; };
         for (float t : Progress(0, 1, 100)) EXPECT_NEAR(across(t), across(0), 1.5f) << slot << " at " << t;
     }
-    // The lobes: aircraft 5 over towards +z, 6 towards -z, their tops near (-108, 124).
+    // The lobes: aircraft 5 over towards +z, 6 towards -z, their tops 2 apart across the plane
+    // and together about (-108, 124).
+    gfx::Vec3 tops{0, 0, 0};
     for (auto [slot, side] : {std::pair{kFive, 1.0f}, {kSix, -1.0f}}) {
         float best = -1e9f, when = 0;
         for (float t : Progress(0, 0.61f, 300)) {
             if (p.Of(slot, t).Height() > best) best = p.Of(slot, t).Height(), when = t;
         }
-        EXPECT_NEAR(p.Of(slot, when).position.x, -108, 2.5f);
-        EXPECT_NEAR(best, 124, 2.5f);
+        EXPECT_NEAR(p.Of(slot, when).position.x, -108, 1.2f);
+        EXPECT_NEAR(best, 124, 1.2f);
+        tops = {tops.x + p.Of(slot, when).position.x / 2, tops.y + best / 2, 0};
         EXPECT_GT(p.Of(slot, when).nose.z * side, 0.9f);
         EXPECT_GT((p.Of(slot, 0.33f).position.z + 50) * side, 60);  // the lobe bulges out to its side
     }
+    EXPECT_NEAR(tops.x, -108, 0.5f);
+    EXPECT_NEAR(tops.y, 124, 0.5f);
     // The aircraft point where they fly, tilted with the figure (untilted angles would be some
     // 57 degrees off). Up to 10: where a lobe's outer arc meets the straight side between two
     // keys 1/18 apart, the spline turns sooner than the attitudes do, in programme 16 as here.

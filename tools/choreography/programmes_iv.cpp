@@ -415,11 +415,18 @@ ProgrammeFigure SlantCupid() {
     const Vec3 pivot{-84, 21, 0}, to{-277.82, 19.33, 0};
     const Vec3 climb = Vec3{-110.04, 126.54, 0} - to;
     const double tilt = std::atan2(climb.x, climb.y) * 180 / std::numbers::pi;
+    // The heart sits 0.6 higher up the tilted plane, against the arrow, than in programme 16:
+    // it is placed by where aircraft 5 ends low, (-284.43, 10.36), the arrow by where it comes
+    // in. Aircraft 6 then ends at (-285.51, 12.05), 2 across the plane from 5 as in programme 16.
+    const Vec3 fiveEnds{-284.43, 10.36, 0};
+    const Vec3 sixEndsInSixteen = vertical.aircraft[2].path(1).position;
+    const Vec3 heartTo = fiveEnds - ToWorld(Vec3{sixEndsInSixteen.x, sixEndsInSixteen.y, 0} - pivot, {0, 0, -tilt});
     const double from = vertical.times.front() - 0.05;
     ProgrammeFigure figure{35, vertical.times, {}, vertical.camera};
     for (std::size_t slot : {0, 2, 1}) {
         const AircraftFigure& flown = vertical.aircraft[slot];
-        figure.aircraft.push_back({TurnedAboutZ(flown.path, tilt, pivot, to, from), vertical.aircraft[figure.aircraft.size()].smoke});
+        const Vec3& placed = slot == 0 ? to : heartTo;
+        figure.aircraft.push_back({TurnedAboutZ(flown.path, tilt, pivot, placed, from), vertical.aircraft[figure.aircraft.size()].smoke});
     }
     return figure;
 }
