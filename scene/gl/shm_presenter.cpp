@@ -164,11 +164,15 @@ bool ShmPresenter::Show() {
     if (x->image == nullptr) {
         return false;
     }
+    // A window destroyed under the saver (a host tearing down its window) makes the put fail;
+    // trapped, so that the device steps aside to the swap, whose end of a lost window the frame
+    // loop already handles, instead of Xlib's default handler ending the process mid-frame.
+    ErrorTrap trap(x->display);
     XShmPutImage(x->display, x->window, x->gc, x->image, 0, 0, 0, 0, static_cast<unsigned>(x->image->width),
                  static_cast<unsigned>(x->image->height), False);
     // The next frame is written into the same memory, so the server must be done reading.
     XSync(x->display, False);
-    return true;
+    return !ErrorTrap::Failed();
 }
 
 }  // namespace scene::gl

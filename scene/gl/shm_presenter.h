@@ -20,7 +20,8 @@ public:
     // Memory for a frame of `width` x `height`: rows from the top, four bytes a pixel (blue,
     // green, red, pad), no gaps between rows. Null when it cannot be had.
     std::uint8_t* Frame(unsigned width, unsigned height);
-    // Shows the frame on the window and waits until the server has taken it.
+    // Shows the frame on the window and waits until the server has taken it; false when the
+    // server refused it (the window is gone), and the device then presents through the swap.
     bool Show();
 
 private:
