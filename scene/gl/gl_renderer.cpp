@@ -280,7 +280,8 @@ bool GlRenderer::BlendingIsANoOp() const {
     const bool alphaFromTexture = state.Get(TextureStageState::kAlphaOp) == kTopSelectArg1 &&
                                   state.Get(TextureStageState::kAlphaArg1) == kTaTexture;
     const auto* texture = TextureName(state.texture) != 0 ? static_cast<const GlTexture*>(state.texture) : nullptr;
-    const bool opaqueTexture = texture == nullptr || texture->Opaque();  // none reads as opaque white
+    // Without a texture the material's alpha comes through instead (see DeviceState).
+    const bool opaqueTexture = texture != nullptr && texture->Opaque();
     return alphaOver && alphaFromTexture && opaqueTexture;
 }
 
