@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The renderer's listings are the same bytes on Windows as on Linux: the catalogue, every
-# programme's tracks and poses at several points (camera, transforms and smoke flags computed
-# by the same core on two C libraries).
+# The renderer's listings are the same bytes on Windows as on Linux: the catalogue, the tracks
+# of every third programme and poses at several points (camera, transforms and smoke flags
+# computed by the same core on two C libraries).
 #   same_listings.sh SOURCE_DIR LINUX_RENDER WINDOWS_BUILD OUT_DIR
 # Exits 77 (skipped) when the Linux renderer has not been built, unless
 # VANTARO_CROSS_DEVICE_REQUIRED is set.
