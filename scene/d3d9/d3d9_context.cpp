@@ -63,37 +63,33 @@ bool D3d9Context::SetUp() {
     state.viewport = {static_cast<unsigned>(viewport.X), static_cast<unsigned>(viewport.Y),
                       static_cast<unsigned>(viewport.Width), static_cast<unsigned>(viewport.Height), viewport.MinZ,
                       viewport.MaxZ};
-    // Where the device cannot draw into more precision, frames go to the back buffer itself.
-    if (!SetColourPrecision(kDrawingPrecision)) {
-        SetColourPrecision(ColourPrecision::kEightBit);
-    }
-    return true;
+    // Where the device cannot draw into more precision, frames are drawn in eight bits.
+    return SetColourPrecision(kDrawingPrecision) || SetColourPrecision(ColourPrecision::kEightBit);
 }
 
 D3DFORMAT D3d9Context::FormatFor(ColourPrecision precision) const {
     switch (precision) {
     case ColourPrecision::kHalfFloat: return D3DFMT_A16B16G16R16F;
     case ColourPrecision::kFloat: return D3DFMT_A32B32G32R32F;
-    default: return D3DFMT_UNKNOWN;
+    default: return displayFormat;
     }
 }
 
+// Frames are drawn into a surface of the device's own, never into the back buffer: what a
+// discarding swap leaves in the back buffer after Present is undefined, and the frame must
+// still be there to be read back.
 bool D3d9Context::SetColourPrecision(ColourPrecision precision) {
     const D3DFORMAT format = FormatFor(precision);
+    D3DSURFACE_DESC size{};
+    backBuffer->GetDesc(&size);
+    // Old smoke is hundreds of nearly transparent layers: the target must blend, not only hold.
+    const DWORD usage = D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING;
     ComPtr<IDirect3DSurface9> target;
-    if (format != D3DFMT_UNKNOWN) {
-        D3DSURFACE_DESC size{};
-        backBuffer->GetDesc(&size);
-        // Old smoke is hundreds of nearly transparent layers: the target must blend, not only hold.
-        const DWORD usage = D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING;
-        if (FAILED(direct3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, deviceType, displayFormat, usage,
-                                               D3DRTYPE_SURFACE, format)) ||
-            FAILED(device->CreateRenderTarget(size.Width, size.Height, format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                              target.Receive(), nullptr))) {
-            return false;
-        }
-    }
-    if (FAILED(device->SetRenderTarget(0, target ? target.Get() : backBuffer.Get()))) {
+    if (FAILED(direct3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, deviceType, displayFormat, usage, D3DRTYPE_SURFACE,
+                                           format)) ||
+        FAILED(device->CreateRenderTarget(size.Width, size.Height, format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                          target.Receive(), nullptr)) ||
+        FAILED(device->SetRenderTarget(0, target.Get()))) {
         return false;
     }
     drawTarget = std::move(target);
@@ -102,7 +98,7 @@ bool D3d9Context::SetColourPrecision(ColourPrecision precision) {
 }
 
 bool D3d9Context::Resolve() {
-    return !drawTarget || SUCCEEDED(device->StretchRect(drawTarget.Get(), nullptr, backBuffer.Get(), nullptr,
+    return drawTarget && SUCCEEDED(device->StretchRect(drawTarget.Get(), nullptr, backBuffer.Get(), nullptr,
                                                         D3DTEXF_NONE));
 }
 

@@ -71,8 +71,7 @@ private:
     D3d9Context(std::unique_ptr<HiddenWindow> window, ComPtr<IDirect3D9> direct3d, ComPtr<IDirect3DDevice9> device,
                 D3DDEVTYPE type);
     bool SetUp();
-    // Copies what was drawn into the back buffer when frames are drawn into a surface of more
-    // precision.
+    // Copies what was drawn into the back buffer.
     bool Resolve();
     D3DFORMAT FormatFor(ColourPrecision precision) const;
 
@@ -87,7 +86,7 @@ private:
     ComPtr<IDirect3DDevice9> device;
     D3DDEVTYPE deviceType;
     ComPtr<IDirect3DSurface9> backBuffer;
-    ComPtr<IDirect3DSurface9> drawTarget;  // of more precision than the back buffer, or none
+    ComPtr<IDirect3DSurface9> drawTarget;  // where frames are drawn, in the precision asked for
     D3DFORMAT displayFormat = D3DFMT_UNKNOWN;
     std::vector<Entry<Texture, IDirect3DTexture9>> textures;
     std::vector<Entry<VertexBuffer, IDirect3DVertexBuffer9>> buffers;

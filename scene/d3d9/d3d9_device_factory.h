@@ -9,8 +9,9 @@
 
 namespace scene {
 
-// `window` is the HWND of the focus window. The back buffer takes the window's client size
-// when windowed, `width` x `height` when full screen; an offscreen device gives both.
+// `window` is the HWND of the focus window. `width` x `height` is the back buffer's size: 0 x 0
+// windowed (the device takes the client area), the full-screen size otherwise; an offscreen
+// device gives its own size.
 struct D3d9Target {
     void* window = nullptr;
     bool windowed = true;

@@ -102,6 +102,8 @@ bool GlRenderer::SetUp() {
     if (!SetColourPrecision(kDrawingPrecision)) {
         return false;
     }
+    // 16-bit depth, as the saver's device is made: nearly coplanar faces (the pilots under the
+    // canopy, the livery's stripes) then resolve as they do there.
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, static_cast<GLsizei>(width),

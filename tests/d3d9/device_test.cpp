@@ -245,18 +245,41 @@ TEST_F(D3d9DeviceTest, AClearOfTheStencilIsRefused) {
 }
 
 TEST_F(D3d9DeviceTest, FramesAreDrawnWithMorePrecisionThanTheBackBuffer) {
-    IDirect3DSurface9* target = nullptr;
-    ASSERT_EQ(Direct3D().GetRenderTarget(0, &target), D3D_OK);
-    D3DSURFACE_DESC desc{};
-    target->GetDesc(&desc);
-    target->Release();
-    EXPECT_EQ(desc.Format, D3DFMT_A16B16G16R16F);
-    EXPECT_EQ(desc.Width, 64u);
+    auto drawnInto = [&] {
+        IDirect3DSurface9* target = nullptr;
+        D3DSURFACE_DESC desc{};
+        if (SUCCEEDED(Direct3D().GetRenderTarget(0, &target))) {
+            target->GetDesc(&desc);
+            target->Release();
+        }
+        return desc;
+    };
+    EXPECT_EQ(drawnInto().Format, D3DFMT_A16B16G16R16F);
+    EXPECT_EQ(drawnInto().Width, 64u);
+    ASSERT_TRUE(device->SetColourPrecision(ColourPrecision::kFloat));
+    EXPECT_EQ(drawnInto().Format, D3DFMT_A32B32G32R32F);
     ASSERT_TRUE(device->SetColourPrecision(ColourPrecision::kEightBit));
-    ASSERT_EQ(Direct3D().GetRenderTarget(0, &target), D3D_OK);
-    target->GetDesc(&desc);
-    target->Release();
-    EXPECT_NE(desc.Format, D3DFMT_A16B16G16R16F);
+    EXPECT_EQ(drawnInto().Format, D3DFMT_X8R8G8B8);
+}
+
+// A discarding swap may leave anything in the back buffer after Present: the frame read back
+// afterwards is still the frame drawn, in every precision.
+TEST_F(D3d9DeviceTest, TheFrameCanBeReadBackAfterItWasPresented) {
+    for (ColourPrecision precision : {ColourPrecision::kEightBit, ColourPrecision::kHalfFloat, ColourPrecision::kFloat}) {
+        SCOPED_TRACE(static_cast<int>(precision));
+        ASSERT_TRUE(device->SetColourPrecision(precision));
+        ASSERT_EQ(device->Clear(kClearTarget | kClearZBuffer, 0xff204060, 1, 0), kOk);
+        ASSERT_EQ(device->BeginScene(), kOk);
+        ASSERT_EQ(device->EndScene(), kOk);
+        device->Present();
+        device->Present();
+        gfx::Image picture;
+        ASSERT_TRUE(device->ReadBackBuffer(picture));
+        const std::uint8_t* pixel = picture.Pixel(10, 10);
+        EXPECT_EQ(pixel[0], 0x20);
+        EXPECT_EQ(pixel[1], 0x40);
+        EXPECT_EQ(pixel[2], 0x60);
+    }
 }
 
 }  // namespace
