@@ -11,7 +11,6 @@ namespace d3d9 {
 
 namespace {
 
-
 std::unique_ptr<RenderDevice> CreateOn(const D3d9Target& target, std::span<const DeviceTry> tries,
                                        const CreateDeviceCall& create, DeviceType* created,
                                        std::unique_ptr<HiddenWindow> ownWindow) {
