@@ -217,8 +217,8 @@ TEST_F(D3d9DeviceTest, VertexBuffersLockOnceAndHoldWhatWasWritten) {
     std::unique_ptr<VertexBuffer> empty;
     EXPECT_EQ(device->CreateVertexBuffer(0, 0, kFvfXyz, Pool::kManaged, empty), kFail);
 
-    // Unlit, untransformed: the triangle covers the middle of the picture in the material's
-    // colour... which, unlit, is the vertex colour white, modulated by no texture.
+    // Unlit and untransformed, without vertex colours or a texture, the triangle is white over
+    // the dark blue, across the middle of the picture.
     ASSERT_EQ(device->SetRenderState(RenderState::kLighting, 0), kOk);
     ASSERT_EQ(device->SetStreamSource(0, buffer.get(), 0, 12), kOk);
     ASSERT_EQ(device->SetFVF(kFvfXyz), kOk);
