@@ -14,7 +14,15 @@ struct SinCos {
     float s, c;
 };
 
-SinCos Angle(float radians) { return {std::sin(radians), std::cos(radians)}; }
+// Each function in double, rounded to float once: the C libraries of Linux and Windows differ
+// in the last bit of their float functions, and tracks, poses and pictures must be the same
+// on both.
+float Sin(float x) { return static_cast<float>(std::sin(static_cast<double>(x))); }
+float Cos(float x) { return static_cast<float>(std::cos(static_cast<double>(x))); }
+float Tan(float x) { return static_cast<float>(std::tan(static_cast<double>(x))); }
+float Acos(float x) { return static_cast<float>(std::acos(static_cast<double>(x))); }
+
+SinCos Angle(float radians) { return {Sin(radians), Cos(radians)}; }
 
 }  // namespace
 
@@ -147,7 +155,7 @@ Matrix MatrixLookAtLH(const Vec3& eye, const Vec3& at, const Vec3& up) {
 
 // Depth runs from 0 at zNear to 1 at zFar; w takes the view-space z.
 Matrix MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar) {
-    const float yScale = 1.0f / std::tan(fovY * 0.5f);
+    const float yScale = 1.0f / Tan(fovY * 0.5f);
     Matrix m;
     m.m[0][0] = yScale / aspect;
     m.m[1][1] = yScale;
@@ -174,10 +182,10 @@ Quaternion QuaternionSlerp(const Quaternion& a, const Quaternion& b, float t) {
     }
     float wa = 1 - t, wb = t;
     if (1 - dot > kSlerpLinearThreshold) {
-        const float theta = std::acos(dot);
-        const float sinTheta = std::sin(theta);
-        wa = std::sin((1 - t) * theta) / sinTheta;
-        wb = std::sin(t * theta) / sinTheta;
+        const float theta = Acos(dot);
+        const float sinTheta = Sin(theta);
+        wa = Sin((1 - t) * theta) / sinTheta;
+        wb = Sin(t * theta) / sinTheta;
     }
     wb *= sign;
     return {wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z, wa * a.w + wb * b.w};

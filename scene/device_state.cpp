@@ -201,6 +201,29 @@ HResult DeviceState::CheckDraw(PrimitiveType type, std::uint32_t startVertex, st
     return end <= stream.buffer->Length() ? kOk : kFail;
 }
 
+namespace {
+
+DeviceState::StageOperation Effective(DeviceState::StageOperation set, bool hasTexture) {
+    const bool readsMissingTexture =
+        !hasTexture && set.op != kTopDisable &&
+        ((set.arg1 == kTaTexture && set.op != kTopSelectArg2) || (set.arg2 == kTaTexture && set.op != kTopSelectArg1));
+    return readsMissingTexture ? DeviceState::StageOperation{kTopSelectArg1, kTaCurrent, set.arg2} : set;
+}
+
+}  // namespace
+
+DeviceState::StageOperation DeviceState::EffectiveColourOperation() const {
+    return Effective({Get(TextureStageState::kColorOp), Get(TextureStageState::kColorArg1),
+                      Get(TextureStageState::kColorArg2)},
+                     texture != nullptr);
+}
+
+DeviceState::StageOperation DeviceState::EffectiveAlphaOperation() const {
+    return Effective({Get(TextureStageState::kAlphaOp), Get(TextureStageState::kAlphaArg1),
+                      Get(TextureStageState::kAlphaArg2)},
+                     texture != nullptr);
+}
+
 std::array<const Light*, DeviceState::kMaxActiveLights> DeviceState::ActiveLights(std::uint32_t& count) const {
     std::array<const Light*, kMaxActiveLights> active{};
     count = 0;

@@ -63,6 +63,16 @@ public:
     // device draws; kFail otherwise (nothing may be drawn).
     HResult CheckDraw(PrimitiveType type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
 
+    // Stage 0's colour or alpha operation as it is carried out. An operation that reads a
+    // texture the stage does not have passes the current colour on instead (select argument 1,
+    // the current colour), as Direct3D 9 does: untextured, a material's alpha comes through
+    // even where the stage selects the texture's alpha.
+    struct StageOperation {
+        std::uint32_t op, arg1, arg2;
+    };
+    StageOperation EffectiveColourOperation() const;
+    StageOperation EffectiveAlphaOperation() const;
+
     // Lights that are both set and enabled, in index order; at most kMaxActiveLights.
     std::array<const Light*, kMaxActiveLights> ActiveLights(std::uint32_t& count) const;
     const Light* FindLight(std::uint32_t index) const;

@@ -1,7 +1,6 @@
-// 78,000 textured, alpha-blended smoke puffs of mixed sizes, each with its own world matrix and
-// alpha, at 800 x 600 offscreen: through the device one draw at a time, through the device with
-// its instanced runs, and as one bare instanced draw written straight in OpenGL (the limit of
-// this machine). Times are wall-clock per finished frame.
+// The smoke frame of puff_scene.h offscreen: through the device one draw at a time, through the
+// device with its instanced runs, and as one bare instanced draw written straight in OpenGL (the
+// limit of this machine). Times are wall-clock per finished frame.
 
 #include <benchmark/benchmark.h>
 
@@ -9,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/device/puff_scene.h"
 #include "gfx/math.h"
-#include "platform/random.h"
 #include "scene/device_factory.h"
 #include "scene/gl/egl_context.h"
 
@@ -18,110 +17,23 @@
 
 namespace {
 
-constexpr unsigned kWidth = 800, kHeight = 600;
-constexpr int kPuffCount = 78000;
-constexpr float kHalfSide = 0.03f;  // the smoke quad: 0.06 units across at size factor 1
-
-struct Puff {
-    gfx::Matrix world;
-    float alpha;
-};
-
-struct Scene {
-    gfx::Matrix view, projection;
-    std::vector<Puff> puffs;
-    gfx::Image image;
-};
-
-// Puffs as a formation's trails leave them: ages up to 90 s (size factor up to 90), spread
-// 100 to 400 units in front of a long lens, drawn farthest first.
-Scene MakeScene() {
-    Scene scene;
-    scene.view = gfx::MatrixLookAtLH({0, 1, 0}, {0, 10, 100}, {0, 1, 0});
-    scene.projection = gfx::MatrixPerspectiveFovLH(30 * gfx::kRadiansPerDegree, 4.0f / 3, 1, 1000);
-    gfx::Matrix rotation = scene.view;
-    rotation.m[3][0] = rotation.m[3][1] = rotation.m[3][2] = 0;
-    const gfx::Matrix billboard = gfx::MatrixInverse(rotation);
-    platform::SeedRand(1);
-    auto unit = [] { return static_cast<float>(platform::Rand()) / platform::kRandMax; };
-    for (int i = 0; i < kPuffCount; ++i) {
-        float depth = 400 - 300 * static_cast<float>(i) / kPuffCount;
-        float age = 90000 * unit();
-        float size = std::sqrt(age) * 0.3f;
-        gfx::Matrix world = gfx::MatrixMultiply(gfx::MatrixMultiply(gfx::MatrixScaling(size, size, 1), billboard),
-                                                gfx::MatrixTranslation(unit() * 200 - 100, unit() * 80, depth));
-        float fade = 1 - age * 0.000011111111f;
-        scene.puffs.push_back({world, std::pow(fade, 10.0f) + 0.007f});
-    }
-    scene.image = {64, 64, {}};
-    for (unsigned y = 0; y < 64; ++y) {
-        for (unsigned x = 0; x < 64; ++x) {
-            float dx = (static_cast<float>(x) - 31.5f) / 32, dy = (static_cast<float>(y) - 31.5f) / 32;
-            auto alpha = static_cast<std::uint8_t>(255 * std::max(0.0f, 1 - std::sqrt(dx * dx + dy * dy)));
-            scene.image.pixels.insert(scene.image.pixels.end(), {230, 230, 235, alpha});
-        }
-    }
-    return scene;
-}
-
-const Scene& TheScene() {
-    static const Scene scene = MakeScene();
-    return scene;
-}
-
-const float kQuad[4][8] = {{-kHalfSide, kHalfSide, 0, 0, 0, -1, 0, 0},
-                           {kHalfSide, kHalfSide, 0, 0, 0, -1, 1, 0},
-                           {-kHalfSide, -kHalfSide, 0, 0, 0, -1, 0, 1},
-                           {kHalfSide, -kHalfSide, 0, 0, 0, -1, 1, 1}};
+using bench::kHalfSide;
+using bench::kHeight;
+using bench::kPuffCount;
+using bench::kWidth;
+using bench::Puff;
 
 void DevicePuffs(benchmark::State& state, bool batching) {
-    using namespace scene;
-    const Scene& scene = TheScene();
-    auto device = CreateOffscreenDevice(kWidth, kHeight, DeviceType::kHardware);
+    auto device = scene::CreateOffscreenDevice(kWidth, kHeight, scene::DeviceType::kHardware);
     if (!device) {
         state.SkipWithError("no offscreen device");
         return;
     }
-    std::unique_ptr<VertexBuffer> quad;
-    std::unique_ptr<Texture> texture;
-    device->CreateVertexBuffer(sizeof kQuad, kUsageWriteOnly, kFvfXyz | kFvfNormal | kFvfTex1, Pool::kManaged, quad);
-    std::memcpy(quad->Lock().data(), kQuad, sizeof kQuad);
-    quad->Unlock();
-    device->CreateTexture(scene.image, texture);
+    const bench::PuffPass pass = bench::PreparePuffPass(*device);
     device->SetBatching(batching);
-    device->SetTransform(TransformType::kView, scene.view);
-    device->SetTransform(TransformType::kProjection, scene.projection);
-    Light sun;
-    sun.diffuse = {1, 1, 1, 0};
-    sun.direction = gfx::Vec3Normalize({-0.3f, -0.6f, 0});
-    device->SetLight(0, sun);
-    device->LightEnable(0, true);
-    device->SetRenderState(RenderState::kAmbient, 0x00505050);
-    device->SetRenderState(RenderState::kSpecularEnable, 1);
-    device->SetRenderState(RenderState::kAlphaBlendEnable, 1);
-    device->SetRenderState(RenderState::kSrcBlend, kBlendSrcAlpha);
-    device->SetRenderState(RenderState::kDestBlend, kBlendInvSrcAlpha);
-    device->SetRenderState(RenderState::kZFunc, kCmpLessEqual);
-    device->SetTextureStageState(0, TextureStageState::kAlphaOp, kTopModulate);
-    Material material;
-    material.diffuse = material.ambient = material.emissive = {1, 1, 1, 1};
-
     for (auto _ : state) {
         device->ResetStats();
-        device->Clear(kClearTarget | kClearZBuffer, 0xff000028, 1, 0);
-        device->BeginScene();
-        for (const Puff& puff : scene.puffs) {  // what the smoke code does for every puff
-            material.diffuse.a = puff.alpha;
-            device->SetMaterial(material);
-            device->SetStreamSource(0, quad.get(), 0, 32);
-            device->SetFVF(kFvfXyz | kFvfNormal | kFvfTex1);
-            device->SetTexture(0, texture.get());
-            device->SetTransform(TransformType::kWorld, puff.world);
-            device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
-        }
-        device->EndScene();
-        device->Present();
-        device->Finish();
+        bench::DrawPuffFrame(*device, pass);
     }
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["gl_draws"] = static_cast<double>(device->Stats().drawCalls);
@@ -175,7 +87,7 @@ GLuint BareProgram() {
 }
 
 void BM_BareInstancedGl(benchmark::State& state) {
-    const Scene& scene = TheScene();
+    const bench::PuffScene& scene = bench::ThePuffScene();
     auto context = scene::gl::EglContext::CreateOffscreen(scene::DeviceType::kHardware);
     if (!context || !context->MakeCurrent()) {
         state.SkipWithError("no OpenGL context");

@@ -130,7 +130,7 @@ const int kSelectArg2 = 3;
 const int kDiffuse = 0;
 const int kTexture = 2;
 
-uniform sampler2D stageTexture;  // a white texel when no texture is set
+uniform sampler2D stageTexture;  // never read where the stage has no texture
 const int colourOp = COLOUR_OP, colourArg1 = COLOUR_ARG1, colourArg2 = COLOUR_ARG2;
 const int alphaOp = ALPHA_OP, alphaArg1 = ALPHA_ARG1, alphaArg2 = ALPHA_ARG2;
 const bool specularEnable = SPECULAR != 0;
@@ -212,23 +212,18 @@ std::uint32_t HasPositionalLight(const Choice& choice) {
                        [](const Light* light) { return light->type != LightType::kDirectional; });
 }
 
-template <auto kState>
-std::uint32_t StateValue(const Choice& choice) {
-    return choice.state.Get(kState);
-}
-
 constexpr Variant kVariants[] = {
     {"LIGHTING", [](const Choice& c) { return std::uint32_t{c.state.Get(RenderState::kLighting) != 0}; }},
     {"LIGHT_COUNT", ActiveLightCount},
     {"POSITIONAL", HasPositionalLight},
     {"SPECULAR",
      [](const Choice& c) { return std::uint32_t{c.specular && c.state.Get(RenderState::kSpecularEnable) != 0}; }},
-    {"COLOUR_OP", StateValue<TextureStageState::kColorOp>},
-    {"COLOUR_ARG1", StateValue<TextureStageState::kColorArg1>},
-    {"COLOUR_ARG2", StateValue<TextureStageState::kColorArg2>},
-    {"ALPHA_OP", StateValue<TextureStageState::kAlphaOp>},
-    {"ALPHA_ARG1", StateValue<TextureStageState::kAlphaArg1>},
-    {"ALPHA_ARG2", StateValue<TextureStageState::kAlphaArg2>},
+    {"COLOUR_OP", [](const Choice& c) { return c.state.EffectiveColourOperation().op; }},
+    {"COLOUR_ARG1", [](const Choice& c) { return c.state.EffectiveColourOperation().arg1; }},
+    {"COLOUR_ARG2", [](const Choice& c) { return c.state.EffectiveColourOperation().arg2; }},
+    {"ALPHA_OP", [](const Choice& c) { return c.state.EffectiveAlphaOperation().op; }},
+    {"ALPHA_ARG1", [](const Choice& c) { return c.state.EffectiveAlphaOperation().arg1; }},
+    {"ALPHA_ARG2", [](const Choice& c) { return c.state.EffectiveAlphaOperation().arg2; }},
 };
 
 std::uint64_t VariantKey(const Choice& choice) {

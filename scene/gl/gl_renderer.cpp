@@ -102,9 +102,11 @@ bool GlRenderer::SetUp() {
     if (!SetColourPrecision(kDrawingPrecision)) {
         return false;
     }
+    // 16-bit depth, as the saver's device is made: nearly coplanar faces (the pilots under the
+    // canopy, the livery's stripes) then resolve as they do there.
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, static_cast<GLsizei>(width),
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, static_cast<GLsizei>(width),
                           static_cast<GLsizei>(height));
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -280,7 +282,8 @@ bool GlRenderer::BlendingIsANoOp() const {
     const bool alphaFromTexture = state.Get(TextureStageState::kAlphaOp) == kTopSelectArg1 &&
                                   state.Get(TextureStageState::kAlphaArg1) == kTaTexture;
     const auto* texture = TextureName(state.texture) != 0 ? static_cast<const GlTexture*>(state.texture) : nullptr;
-    const bool opaqueTexture = texture == nullptr || texture->Opaque();  // none reads as opaque white
+    // Without a texture the material's alpha comes through instead (see DeviceState).
+    const bool opaqueTexture = texture != nullptr && texture->Opaque();
     return alphaOver && alphaFromTexture && opaqueTexture;
 }
 

@@ -262,13 +262,36 @@ TEST_F(GlTextureStageTest, AlphaSelectsTheTextureOrModulatesItWithTheMaterial) {
     EXPECT_NEAR(DrawRed(texture.get(), kTopModulate).r, 64, 1);
 }
 
-TEST_F(GlTextureStageTest, NoTextureReadsAsOpaqueWhite) {
-    auto white = MakeTexture(testing::SolidImage(4, 4, 255, 255, 255, 255));
+// A stage without a texture passes the material on wherever its operation would read the
+// texture: the material's alpha even where the texture's alpha is selected (a glass canopy
+// stays glass), the material's colour even where the texture's colour is selected.
+TEST_F(GlTextureStageTest, AnOperationOnAMissingTexturePassesTheMaterialOn) {
+    struct Case {
+        std::uint32_t op, arg1, arg2;
+    };
+    const Case alphaCases[] = {{kTopSelectArg1, kTaTexture, kTaCurrent}, {kTopSelectArg2, kTaCurrent, kTaTexture},
+                               {kTopModulate, kTaTexture, kTaCurrent},   {kTopSelectArg2, kTaTexture, kTaCurrent},
+                               {kTopSelectArg1, kTaDiffuse, kTaTexture}};
+    for (const Case& alpha : alphaCases) {
+        device->SetTextureStageState(0, TextureStageState::kAlphaArg1, alpha.arg1);
+        device->SetTextureStageState(0, TextureStageState::kAlphaArg2, alpha.arg2);
+        device->SetTextureStageState(0, TextureStageState::kAlphaOp, alpha.op);
+        device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+        device->SetTexture(0, nullptr);
+        FullScreenQuad(FlatMaterial(1, 0, 0, 0.5f));
+        EXPECT_NEAR(Centre().r, 128, 1) << alpha.op << " " << alpha.arg1 << " " << alpha.arg2;
+    }
+    // The colour selected from the missing texture is the material's red, not white.
+    device->SetTextureStageState(0, TextureStageState::kColorOp, kTopSelectArg1);
+    device->SetTextureStageState(0, TextureStageState::kAlphaOp, kTopSelectArg2);
+    device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+    FullScreenQuad(FlatMaterial(1, 0, 0, 1));
+    ExpectNear(Centre(), 1, 0, 0, 1);
+    // With a texture the same operations read it.
     auto green = MakeTexture(testing::SolidImage(4, 4, 0, 255, 0, 255));
-    EXPECT_EQ(DrawRed(nullptr, kTopSelectArg1).r, 255);  // alpha from the absent texture: 1
-    EXPECT_NEAR(DrawRed(nullptr, kTopModulate).r, 128, 1);
-    EXPECT_EQ(DrawRed(green.get(), kTopSelectArg1).r, 0) << "the colour must come through the texture";
-    EXPECT_EQ(DrawRed(white.get(), kTopSelectArg1).r, DrawRed(nullptr, kTopSelectArg1).r);
+    EXPECT_EQ(DrawRed(green.get(), kTopSelectArg1).g, 255) << "the colour must come through the texture";
+    device->SetTextureStageState(0, TextureStageState::kColorOp, kTopModulate);
+    EXPECT_EQ(DrawRed(green.get(), kTopSelectArg1).r, 0);
 }
 
 // The device leaves blending out where it cannot change a pixel; wherever a fragment's alpha

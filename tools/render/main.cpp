@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "scene/device_factory.h"
 #include "tools/render/png_file.h"
 #include "tools/render/programme_tasks.h"
@@ -52,6 +57,10 @@ std::string LoadSubject(const tools::RenderOptions& options, tools::Subject& sub
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The listings and dumps are the same bytes as on Linux: no carriage returns added.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     tools::RenderOptions options;
     if (auto error = tools::ParseRenderOptions(argc, argv, options)) {
         std::fprintf(stderr, "vantaro-render: %s (--help lists the options)\n", error->c_str());

@@ -1,5 +1,6 @@
 #pragma once
-// PNG files of RGBA images, through libpng.
+// PNG files of RGBA images: through libpng on Linux; on Windows written without compression,
+// and only such files (8-bit RGBA, stored) read back.
 
 #include <memory>
 #include <optional>

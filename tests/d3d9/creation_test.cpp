@@ -1,0 +1,153 @@
+// Making the device: the presentation parameters, the three tries in order, and a window that
+// gets no device at all when all three fail, without a word to the user.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/message_box.h"
+#include "scene/d3d9/d3d9_context.h"
+#include "scene/d3d9/d3d9_creation.h"
+
+namespace {
+
+using scene::DeviceType;
+using scene::d3d9::CallCreateDevice;
+using scene::d3d9::CreateDeviceCall;
+
+struct Try {
+    D3DDEVTYPE type;
+    DWORD behaviour;
+    D3DPRESENT_PARAMETERS parameters;
+};
+
+// Fails the first `failures` tries and passes the others to Direct3D (the reference device as
+// the ordinary one, which is all a display here offers); remembers each try.
+CreateDeviceCall FailingFirst(int failures, std::vector<Try>& tries) {
+    return [failures, &tries](IDirect3D9& direct3d, D3DDEVTYPE type, HWND focus, DWORD behaviour,
+                              D3DPRESENT_PARAMETERS& parameters, IDirect3DDevice9** device) -> HRESULT {
+        tries.push_back({type, behaviour, parameters});
+        if (static_cast<int>(tries.size()) <= failures) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return CallCreateDevice(direct3d, D3DDEVTYPE_HAL, focus, behaviour, parameters, device);
+    };
+}
+
+class Creation : public testing::Test {
+protected:
+    void SetUp() override {
+        window = scene::d3d9::HiddenWindow::Create();
+        ASSERT_TRUE(window);
+    }
+    scene::D3d9Target Windowed() const { return {window->Handle(), true, 0, 0}; }
+
+    std::unique_ptr<scene::d3d9::HiddenWindow> window;
+    platform::MessageCapture messages;
+};
+
+TEST_F(Creation, TriesHardwareThenSoftwareVertexProcessingThenTheReferenceDevice) {
+    const std::vector<std::pair<D3DDEVTYPE, DWORD>> order{
+        {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+    };
+    const DeviceType expected[] = {DeviceType::kHardware, DeviceType::kSoftwareVertexProcessing,
+                                   DeviceType::kReference};
+    for (int failures = 0; failures < 3; ++failures) {
+        SCOPED_TRACE(failures);
+        std::vector<Try> tries;
+        DeviceType created{};
+        auto device = scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(failures, tries),
+                                                &created);
+        ASSERT_TRUE(device);
+        EXPECT_EQ(created, expected[failures]);
+        ASSERT_EQ(tries.size(), static_cast<std::size_t>(failures + 1));
+        for (std::size_t i = 0; i < tries.size(); ++i) {
+            EXPECT_EQ(tries[i].type, order[i].first);
+            EXPECT_EQ(tries[i].behaviour, order[i].second);
+        }
+        gfx::Image picture;
+        EXPECT_EQ(device->Clear(scene::kClearTarget | scene::kClearZBuffer, 0xff000028, 1, 0), scene::kOk);
+        ASSERT_TRUE(device->ReadBackBuffer(picture));
+        EXPECT_EQ(picture.pixels[2], 40);  // the device that was made draws
+    }
+}
+
+TEST_F(Creation, ThreeFailuresGiveNoDeviceAndNoMessage) {
+    std::vector<Try> tries;
+    DeviceType created = DeviceType::kReference;
+    EXPECT_FALSE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(3, tries), &created));
+    EXPECT_EQ(tries.size(), 3u);
+    EXPECT_EQ(created, DeviceType::kReference);  // untouched
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(Creation, ADeviceThatReportsSuccessWithoutAnObjectIsAFailedTry) {
+    int calls = 0;
+    auto nothing = [&](IDirect3D9&, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS&, IDirect3DDevice9** device) {
+        ++calls;
+        *device = nullptr;
+        return D3D_OK;
+    };
+    EXPECT_FALSE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, nothing));
+    EXPECT_EQ(calls, 3);
+}
+
+TEST_F(Creation, PresentationParametersFollowTheModeAndTheWindow) {
+    std::vector<Try> tries;
+    ASSERT_TRUE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(0, tries)));
+    ASSERT_EQ(tries.size(), 1u);
+    IDirect3D9* direct3d = Direct3DCreate9(scene::d3d9::kSdkVersion);
+    ASSERT_NE(direct3d, nullptr);
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+    direct3d->Release();
+
+    const D3DPRESENT_PARAMETERS& windowed = tries[0].parameters;
+    EXPECT_TRUE(windowed.Windowed);
+    // Windowed, the device takes the client size.
+    EXPECT_EQ(windowed.BackBufferFormat, mode.Format);
+    EXPECT_EQ(windowed.BackBufferCount, 1u);
+    EXPECT_EQ(windowed.MultiSampleType, D3DMULTISAMPLE_NONE);
+    EXPECT_EQ(windowed.SwapEffect, D3DSWAPEFFECT_DISCARD);
+    EXPECT_EQ(windowed.hDeviceWindow, nullptr);
+    EXPECT_TRUE(windowed.EnableAutoDepthStencil);
+    EXPECT_EQ(windowed.AutoDepthStencilFormat, D3DFMT_D16);
+    EXPECT_EQ(windowed.Flags, 0u);
+    EXPECT_EQ(windowed.FullScreen_RefreshRateInHz, 0u);
+    EXPECT_EQ(windowed.PresentationInterval, D3DPRESENT_INTERVAL_DEFAULT);
+
+    const D3DPRESENT_PARAMETERS full =
+        scene::d3d9::PresentationParameters({window->Handle(), false, 1024, 768}, D3DFMT_X8R8G8B8);
+    EXPECT_FALSE(full.Windowed);
+    EXPECT_EQ(full.BackBufferWidth, 1024u);
+    EXPECT_EQ(full.BackBufferHeight, 768u);
+    EXPECT_EQ(full.BackBufferFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(Creation, TheWindowedBackBufferIsTheClientArea) {
+    RECT client{};
+    GetClientRect(window->Handle(), &client);
+    auto device = scene::CreateD3d9Device(Windowed());
+    ASSERT_TRUE(device);
+    gfx::Viewport viewport;
+    ASSERT_EQ(device->GetViewport(viewport), scene::kOk);
+    EXPECT_EQ(viewport.width, static_cast<unsigned>(client.right));
+    EXPECT_EQ(viewport.height, static_cast<unsigned>(client.bottom));
+}
+
+TEST(OffscreenDevice, RefusesSizesBeyondTheDevice) {
+    unsigned largest = 0;
+    EXPECT_FALSE(scene::CreateOffscreenDevice(100000, 16, DeviceType::kHardware, &largest));
+    EXPECT_GE(largest, 2048u);
+    EXPECT_FALSE(scene::CreateOffscreenDevice(0, 16, DeviceType::kHardware));
+    auto device = scene::CreateOffscreenDevice(320, 200, DeviceType::kHardware);
+    ASSERT_TRUE(device);
+    gfx::Image picture;
+    ASSERT_TRUE(device->ReadBackBuffer(picture));
+    EXPECT_EQ(picture.width, 320u);
+    EXPECT_EQ(picture.height, 200u);
+}
+
+}  // namespace
