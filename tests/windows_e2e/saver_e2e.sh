@@ -12,35 +12,15 @@ saver=$3
 host=$4
 
 command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
-command -v wineserver >/dev/null || { echo "Wine is not installed"; exit 77; }
-# shellcheck source=tests/e2e/virtual_display.sh
-source "$(dirname "$0")/../e2e/virtual_display.sh"
-[ -z "${E2E_DISPLAYS:-}" ] && [ -n "${VANTARO_WINDOWS_DISPLAYS:-}" ] && E2E_DISPLAYS=$VANTARO_WINDOWS_DISPLAYS
-start_display 600 699
-
-wine_build=$build
-# shellcheck source=cmake/wine-env.sh
-. "$(dirname "$0")/../../cmake/wine-env.sh"
-export WINEPREFIX=$build/wine-prefix-e2e
+# shellcheck source=tests/windows_e2e/wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 scale=${E2E_TIME_SCALE:-1}
 
-# The prefix is made once, by the first scenario that needs it.
-(
-  flock 9
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 300 "$wine" wineboot -i </dev/null >/dev/null 2>&1
-    timeout 120 wineserver -w
-  fi
-) 9>"$build/wine-prefix-e2e.lock"
-
-wine_run() { timeout 60 "$wine" "$@" </dev/null >/dev/null 2>&1; }
 reg_set() { wine_run reg add "$1" /v "$2" /d "$3" /f || fail "reg add $1 $2"; }
 
 # A server of this scenario's own, detached from the test's output, ended with the scenario.
 wine_session() {
-  timeout 60 wineserver -k 2>/dev/null
-  timeout 60 wineserver -w 2>/dev/null
-  wineserver -p </dev/null >/dev/null 2>&1
+  start_wine_server
   wine_run reg delete 'HKCU\Software\KELDRAN' /f
   # The Japanese dialog fonts, by the fonts installed here.
   reg_set 'HKCU\Software\Wine\Fonts\Replacements' "MS Shell Dlg" IPAGothic
@@ -52,13 +32,6 @@ wine_session() {
     wine_run reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
   fi
 }
-end_session() {
-  timeout 30 wineserver -k 2>/dev/null
-  timeout 30 wineserver -w 2>/dev/null
-  cleanup
-}
-trap end_session EXIT
-
 # Starts the saver with the given switches; sets $saver_pid.
 start_saver() {
   "$wine" "$saver" "$@" </dev/null >"$work/saver.out" 2>&1 &
