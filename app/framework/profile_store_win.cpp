@@ -3,7 +3,6 @@
 
 #include "app/framework/profile_store.h"
 
-#include <cstdio>
 #include <variant>
 #include <vector>
 
@@ -67,29 +66,16 @@ bool ProfileStore::EndBatch() {
 }
 
 // Every held value, in the order written; false when the registry refused one (the others
-// are still written).
+// are still written). The caller says so: the configuration dialog stays open.
 bool ProfileStore::Save() {
     bool saved = true;
-    for (const KeyFile::Write& write : Loaded().held) {
-        if (!Loaded().Store(write)) {
-            saved = false;
-            NoteProblem("HKEY_CURRENT_USER\\Software\\" + path + "\\" + write.section + " refused " + write.entry);
-        }
-    }
+    for (const KeyFile::Write& write : Loaded().held) saved = Loaded().Store(write) && saved;
     Loaded().held.clear();
     unsaved = false;
     return saved;
 }
 
-void ProfileStore::NoteProblem(std::string what) {
-    if (!problems.empty()) problems += "; ";
-    problems += what;
-}
-
-void ProfileStore::ReportProblems() {
-    if (problems.empty()) return;
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), problems.c_str());
-    problems.clear();
-}
+// Reading has nothing to report: an absent value or one of another type gives the default.
+void ProfileStore::ReportProblems() {}
 
 }  // namespace framework

@@ -148,20 +148,6 @@ Rect CWnd::GetClientRect() const {
 
 void CWnd::Invalidate() const { InvalidateRect(reinterpret_cast<HWND>(handle), nullptr, TRUE); }
 
-bool CWnd::PreCreateWindow(CreateStruct&) { return true; }
-int CWnd::OnCreate(const CreateStruct&) { return 0; }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnKeyDown(unsigned, unsigned, unsigned) { Default(); }
-void CWnd::OnSysKeyDown(unsigned, unsigned, unsigned) { Default(); }
-void CWnd::OnMouseMove(unsigned, Point) { Default(); }
-void CWnd::OnPaint() { Default(); }
-bool CWnd::OnSetCursor() {
-    Default();
-    return false;
-}
-void CWnd::OnClose() { Default(); }
-void CWnd::PostNcDestroy() {}
-
 void CWnd::Default() {
     if (Dispatches().empty()) return;
     Dispatch& d = *Dispatches().back();
@@ -178,21 +164,6 @@ void CWnd::SetCursor(CursorKind shape) {
     }
 }
 
-bool CFrameWnd::Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
-                       WindowHandle parent, const char* /*menuName: frames here have no menu*/, unsigned exStyle) {
-    CreateStruct cs;
-    cs.className = className ? className : "";
-    cs.windowName = windowName ? windowName : "";
-    cs.style = style;
-    cs.exStyle = exStyle;
-    cs.x = rect.left;
-    cs.y = rect.top;
-    cs.cx = rect.Width();
-    cs.cy = rect.Height();
-    cs.parent = parent;
-    return CreateEx(std::move(cs));
-}
-
 // A child filling the host's client area at the time; a window of another process cannot be
 // followed when it changes size.
 bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned style) {
@@ -200,13 +171,6 @@ bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned 
     if (!IsWindow(reinterpret_cast<HWND>(host)) || !::GetClientRect(reinterpret_cast<HWND>(host), &client)) return false;
     return Create(className, nullptr, WS_CHILD | style, Rect{0, 0, client.right, client.bottom}, host);
 }
-
-bool CFrameWnd::PreCreateWindow(CreateStruct& cs) {
-    cs.exStyle |= WS_EX_CLIENTEDGE;
-    return CWnd::PreCreateWindow(cs);
-}
-
-void CFrameWnd::PostNcDestroy() { delete this; }
 
 CPaintDC::CPaintDC(CWnd* wnd_) : wnd(wnd_) {
     Paints().emplace_back();
