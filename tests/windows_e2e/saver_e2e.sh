@@ -23,7 +23,7 @@ wine_session() {
   start_wine_server
   wine_run reg delete 'HKCU\Software\KELDRAN' /f
   # The Japanese dialog fonts, by the fonts installed here.
-  reg_set 'HKCU\Software\Wine\Fonts\Replacements' "MS Shell Dlg" IPAGothic
+  reg_set 'HKCU\Software\Wine\Fonts\Replacements' "MS Shell Dlg" IPAPGothic
   reg_set 'HKCU\Software\Wine\Fonts\Replacements' "ＭＳ Ｐゴシック" IPAPGothic
   if [ "$1" = desktop ]; then
     reg_set 'HKCU\Software\Wine\Explorer' Desktop Default
