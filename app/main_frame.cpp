@@ -79,7 +79,7 @@ bool CMainFrame::InitDevice() {
         return false;
     }
     if (!device) {
-        creationFailure = "no OpenGL device could be made for the window";
+        creationFailure = "no graphics device could be made for the window";
         return false;
     }
     if (!show::PrepareScene(*device, scenery)) {

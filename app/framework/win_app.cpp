@@ -1,9 +1,5 @@
 #include "app/framework/win_app.h"
 
-#include <glib.h>
-
-#include "app/framework/loop_watchdog.h"
-#include "app/framework/message_queue.h"
 #include "app/framework/profile_store.h"
 #include "app/framework/wnd.h"
 #include "platform/resources.h"
@@ -37,33 +33,6 @@ bool CWinApp::InitInstance() { return true; }
 bool CWinApp::OnIdle(long count) { return count < 1; }
 
 int CWinApp::ExitInstance() { return quitCode; }
-
-int CWinApp::Run() {
-    const TerminationSignals closeOnTermination;
-    // A main thread stuck where the loop cannot end it (in a graphics driver whose window or
-    // display has gone) is ended from outside.
-    struct Guarded {
-        explicit Guarded(CWnd* main) {
-            if (main) GuardWindow(main->GetSafeHwnd());
-            SetLoopRunning(true);
-        }
-        ~Guarded() { SetLoopRunning(false); }
-        Guarded(const Guarded&) = delete;
-        Guarded& operator=(const Guarded&) = delete;
-    } guarded(mainWnd);
-    for (;;) {
-        long idleCount = 0;
-        while (!MessagesPending()) {
-            // Toolkit dialogs that have closed may still have work queued for their windows.
-            while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-            if (!OnIdle(idleCount++)) break;
-        }
-        // Waits for the next message when idle processing is done.
-        do {
-            if (!PumpMessage(quitCode)) return ExitInstance();
-        } while (MessagesPending());
-    }
-}
 
 void CWinApp::SetRegistryKey(std::string_view key) {
     registryKey = key;

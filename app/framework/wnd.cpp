@@ -383,20 +383,6 @@ void CWnd::Invalidate() const {
     XClearArea(session->display, static_cast<::Window>(handle), 0, 0, 0, 0, True);
 }
 
-bool CWnd::PreCreateWindow(CreateStruct&) { return true; }
-int CWnd::OnCreate(const CreateStruct&) { return 0; }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnKeyDown(unsigned, unsigned, unsigned) { Default(); }
-void CWnd::OnSysKeyDown(unsigned, unsigned, unsigned) { Default(); }
-void CWnd::OnMouseMove(unsigned, Point) { Default(); }
-void CWnd::OnPaint() { Default(); }
-bool CWnd::OnSetCursor() {
-    Default();
-    return false;
-}
-void CWnd::OnClose() { Default(); }
-void CWnd::PostNcDestroy() {}
-
 void CWnd::Default() {
     switch (current) {
         case Message::kSetCursor: SetCursor(CursorKind::kClassCursor); break;
@@ -421,21 +407,6 @@ void CWnd::SetCursor(CursorKind shape) {
     cursorHidden = hide;
 }
 
-bool CFrameWnd::Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
-                       WindowHandle parent, const char* /*menuName: frames here have no menu*/, unsigned exStyle) {
-    CreateStruct cs;
-    cs.className = className ? className : "";
-    cs.windowName = windowName ? windowName : "";
-    cs.style = style;
-    cs.exStyle = exStyle;
-    cs.x = rect.left;
-    cs.y = rect.top;
-    cs.cx = rect.Width();
-    cs.cy = rect.Height();
-    cs.parent = parent;
-    return CreateEx(std::move(cs));
-}
-
 bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned style) {
     X11Session* session = X11Session::Get();
     Rect rect;
@@ -448,13 +419,6 @@ bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned 
     session->hosts[static_cast<::Window>(host)] = static_cast<::Window>(GetSafeHwnd());
     return true;
 }
-
-bool CFrameWnd::PreCreateWindow(CreateStruct& cs) {
-    cs.exStyle |= WS_EX_CLIENTEDGE;
-    return CWnd::PreCreateWindow(cs);
-}
-
-void CFrameWnd::PostNcDestroy() { delete this; }
 
 CPaintDC::CPaintDC(CWnd* wnd_) : wnd(wnd_) {}
 

@@ -1,0 +1,72 @@
+// What the system tells about the desktop, on the Win32 API.
+
+#include "app/framework/system.h"
+
+#include "app/framework/win32_text.h"
+
+namespace framework {
+
+std::wstring WideFromUtf8(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::string narrow(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
+    return narrow;
+}
+
+// A process on Windows always has its desktop.
+bool DisplayAvailable() { return true; }
+
+// Direct3D draws into the window itself; there is no display connection to hand over.
+void* NativeDisplay() { return nullptr; }
+
+int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+bool GetCursorPos(Point& point) {
+    POINT p{};
+    if (!::GetCursorPos(&p)) return false;
+    point = Point{p.x, p.y};
+    return true;
+}
+
+WindowHandle FindWindow(const char* className, const char* windowName) {
+    const std::wstring wideClass = WideFromUtf8(className ? className : "");
+    const std::wstring wideName = WideFromUtf8(windowName ? windowName : "");
+    return reinterpret_cast<WindowHandle>(FindWindowW(wideClass.c_str(), windowName ? wideName.c_str() : nullptr));
+}
+
+// A named mutex of the session: creating it and learning that it already existed is one step
+// for the system, so of two savers started at once exactly one owns it. It is held until the
+// process ends.
+bool ClaimSelection(const char* name) {
+    static HANDLE claimed = nullptr;
+    if (claimed) return true;
+    const std::wstring mutexName = L"Local\\" + WideFromUtf8(name);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
+    if (!mutex) return false;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    claimed = mutex;
+    return true;
+}
+
+bool GetWindowClientRect(WindowHandle window, Rect& rect) {
+    const auto hwnd = reinterpret_cast<HWND>(window);
+    RECT client{};
+    if (window == 0 || !IsWindow(hwnd) || !::GetClientRect(hwnd, &client)) return false;
+    rect = Rect{0, 0, client.right - client.left, client.bottom - client.top};
+    return true;
+}
+
+}  // namespace framework
