@@ -63,7 +63,7 @@ public:
     // The look-at target and positionMode at progress t (the camera half of Update).
     struct Aim {
         gfx::Vec3 target;
-        int positionMode;
+        PositionMode positionMode;
     };
     Aim AimAt(float t) const;
 

@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <span>
 
+#include "aircraft/track.h"
 #include "gfx/math.h"
 
 namespace manoeuvres {
 
-// How positions between keys are interpolated, as one value per frame for the camera target
-// and every aircraft alike.
-enum class PositionMode : int { kLinear = 1, kCatmullRom = 2 };
+using ::aircraft::PositionMode;
 
 enum class ModeRule : std::uint8_t {
     kAlwaysLinear,

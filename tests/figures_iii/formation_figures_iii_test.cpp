@@ -159,8 +159,8 @@ TEST(DeltaRollAndBonTonRoll, DeltaRollsOverTheTopThenEachRollsAlone) {
         figures::ExpectSmoke(p, slot, {0, 0.5f, 0.84f}, {0.88f, 0.9f, 1});
     }
     // The straight last segments are flown linearly, the figure before on splines.
-    EXPECT_EQ(p.ModeAt(0.9f), 1);
-    EXPECT_EQ(p.ModeAt(0.5f), 2);
+    EXPECT_EQ(p.ModeAt(0.9f), aircraft::PositionMode::kLinear);
+    EXPECT_EQ(p.ModeAt(0.5f), aircraft::PositionMode::kCatmullRom);
 }
 
 TEST(CherryBlossom, SixLevelCirclesDrawAFlower) {
@@ -279,7 +279,7 @@ TEST(TackCross, PairSplitsLoopsAndCrossesHeadOnInverted) {
     // The camera: between the pair until key 10, then on aircraft 5, straight at the start.
     for (float t = 0; t <= times[10]; t += 0.01f) EXPECT_LT(Distance(p.Target(t), CentreAt(p, t)), 2.5f) << t;
     for (float t = times[12]; t <= 1; t += 0.01f) EXPECT_LT(Distance(p.Target(t), p.Of(kFive, t).position), 0.01f) << t;
-    EXPECT_EQ(p.ModeAt(0), 1);
+    EXPECT_EQ(p.ModeAt(0), aircraft::PositionMode::kLinear);
 }
 
 TEST(RollingCombatPitch, EachRollsIntoALeftTurnInTurnAndTheyComeBackInTrail) {

@@ -301,7 +301,7 @@ TEST(BonTonRoll, SixRollTogetherEachAboutItsOwnAxisWithTheSmokeOff) {
         for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, t), offsets[slot - 1], 0.02f);
     }
     for (float t : Progress(0, 1, 50)) {
-        EXPECT_EQ(p.ModeAt(t), 1);
+        EXPECT_EQ(p.ModeAt(t), aircraft::PositionMode::kLinear);
         ExpectAlong(p.Of(kLeader, t).nose, Heading(221), 0.3f);
     }
     const auto [low, high] = Heights(p, Progress());

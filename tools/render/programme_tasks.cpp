@@ -184,7 +184,7 @@ int DumpPose(const RenderOptions& options, std::FILE* out) {
     PrintMatrix(out, device.State().view);
     std::fprintf(out, ",\"projection\":");
     PrintMatrix(out, device.State().projection);
-    std::fprintf(out, ",\"positionMode\":%d}}\n", aim.positionMode);
+    std::fprintf(out, ",\"positionMode\":%d}}\n", static_cast<int>(aim.positionMode));
 
     // Each aircraft's pose is the first world transform set for it after the camera.
     std::vector<gfx::Matrix> worlds;
