@@ -1,7 +1,8 @@
 #pragma once
 // The per-frame update routines. All 40 programmes are drawn by 31 routines that differ only
-// in the values of one row: how many aircraft, how many camera keys, where the camera aims,
-// how positions are interpolated, the lens, and how smoke is drawn.
+// in the values of one row: where the camera aims, how positions are interpolated, the lens, and
+// how smoke is drawn. The formation's size and the camera track's length come with the
+// programme (catalogue.h) and its flight data.
 
 #include <cstdint>
 #include <span>
@@ -32,8 +33,6 @@ enum class SmokeDrawing : std::uint8_t {
 
 struct UpdateRoutine {
     int number;              // UpdateProgrammeNN
-    int aircraftCount;       // N
-    int cameraKeyCount;      // K; 0 = the length of the solo aircraft's own track
     bool fixedTarget;
     gfx::Vec3 target;        // the constant look-at point of the fixed-target routines
     ModeRule modeRule;

@@ -422,7 +422,7 @@ void CWnd::SetCursor(CursorKind shape) {
 }
 
 bool CFrameWnd::Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
-                       WindowHandle parent, const char* /*menuName: frames here have no menu*/, unsigned exStyle) {
+                       WindowHandle parent, unsigned exStyle) {
     CreateStruct cs;
     cs.className = className ? className : "";
     cs.windowName = windowName ? windowName : "";

@@ -19,7 +19,7 @@ using manoeuvres::Manoeuvre;
 using manoeuvres::Programme;
 using scene::CallKind;
 
-const gfx::Vec3 kEye{60.0f, 0.2f, -27.0f};
+const gfx::Vec3 kEye = manoeuvres::kGroundCamera;
 
 // A straight track of `keys` keys, evenly spaced from progress 0 at key 1 to 1 at key K-2,
 // flying from `from` along `step` per key, smoke on where asked.

@@ -47,10 +47,11 @@ constexpr int kRounds = 10;
 void PlayToTheEnd(int number, scene::RecordingDevice& device, platform::TestClock& clock) {
     auto programme = manoeuvres::CreateManoeuvre(number);
     ASSERT_NE(programme, nullptr);
+    const gfx::Vec3& eye = manoeuvres::kGroundCamera;
     if (programme->Info().clientSize) {
-        programme->Init(device, 60.0f, 0.2f, -27.0f, 640, 480, 0);
+        programme->Init(device, eye.x, eye.y, eye.z, 640, 480, 0);
     } else {
-        programme->Init(device, 60.0f, 0.2f, -27.0f, 0);
+        programme->Init(device, eye.x, eye.y, eye.z, 0);
     }
     while (programme->Update(device)) {
         device.ForgetCalls();
