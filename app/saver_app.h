@@ -5,7 +5,8 @@
 #include "app/framework/win_app.h"
 #include "app/settings.h"
 
-// The program's icon: the window class's, the preview's and the version dialog's.
+// The program's icon: the window class's and the one the preview shows (the version dialog
+// names it in its template).
 inline constexpr int kIconResource = 128;
 
 class CMainFrame;
