@@ -1,9 +1,7 @@
 #include "aircraft/aircraft.h"
 
-#include <algorithm>
 #include <string_view>
 
-#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "scene/resource_cache.h"
 
@@ -33,53 +31,7 @@ int TextureResource(std::string_view name, int aircraftNumber) {
     return 0;
 }
 
-gfx::Matrix RotationOf(const Keyframe& k) {
-    return gfx::MatrixRotationYawPitchRoll(k.yaw * gfx::kRadiansPerDegree, k.pitch * gfx::kRadiansPerDegree,
-                                           k.roll * gfx::kRadiansPerDegree);
-}
-
-gfx::Quaternion OrientationOf(const Keyframe& k) {
-    return gfx::QuaternionRotationYawPitchRoll(k.yaw * gfx::kRadiansPerDegree, k.pitch * gfx::kRadiansPerDegree,
-                                               k.roll * gfx::kRadiansPerDegree);
-}
-
-gfx::Vec3 PositionOf(const Keyframe& k) { return {k.x, k.y, k.z}; }
-
 }  // namespace
-
-Pose PoseAt(std::span<const Keyframe> keys, float t, int positionMode) {
-    Pose pose;
-    const int count = static_cast<int>(keys.size());
-    if (count == 0) return pose;
-    // Indices outside the track are clamped to its ends, so no progress reads past `keys`.
-    const auto key = [&](int j) -> const Keyframe& { return keys[static_cast<std::size_t>(std::clamp(j, 0, count - 1))]; };
-
-    // The sample whose time equals t ends the segment that holds t.
-    int i = 0;
-    while (i < count && !(t <= keys[static_cast<std::size_t>(i)].time)) ++i;
-    const bool pastEnd = i == count;  // also NaN: it compares false with every time
-    if (pastEnd) i = count - 1;
-
-    gfx::Matrix rotation;
-    if (i <= 1) {
-        // At or before progress 0: the second sample's pose, uninterpolated.
-        rotation = RotationOf(key(1));
-        pose.position = PositionOf(key(1));
-    } else {
-        const Keyframe& a = key(i - 1);
-        const Keyframe& b = key(i);
-        // a.time < t <= b.time here, so the division is safe.
-        const float s = pastEnd ? 1.0f : (t - a.time) / (b.time - a.time);
-        rotation = gfx::MatrixRotationQuaternion(gfx::QuaternionSlerp(OrientationOf(a), OrientationOf(b), s));
-        pose.position = positionMode == kLinearPositions
-                            ? gfx::Vec3Lerp(PositionOf(a), PositionOf(b), s)
-                            : gfx::Vec3CatmullRom(PositionOf(key(i - 2)), PositionOf(a), PositionOf(b),
-                                                  PositionOf(key(i + 1)), s);
-    }
-    pose.smoke = key(i - 1).smoke != 0;
-    pose.world = gfx::MatrixMultiply(rotation, gfx::MatrixTranslation(pose.position.x, pose.position.y, pose.position.z));
-    return pose;
-}
 
 Aircraft::Aircraft() = default;
 Aircraft::~Aircraft() = default;
@@ -124,10 +76,9 @@ scene::HResult Aircraft::LoadModel(scene::ResourceCache& cache, int aircraftNumb
     return platform::kOk;
 }
 
-gfx::Vec3 Aircraft::UpdatePose(scene::Device& device, float t, int positionMode) {
-    const Pose pose = PoseAt(keys, t, positionMode);
+gfx::Vec3 Aircraft::UpdatePose(scene::Device& device, float t, PositionMode mode, std::uint32_t now) {
+    const Pose pose = PoseAt(keys, t, mode);
     device.SetTransform(scene::TransformType::kWorld, pose.world);
-    const std::uint32_t now = platform::timeGetTime();
     const gfx::Vec4 nozzle = gfx::Vec3Transform(kNozzleOffset, pose.world);
 
     if (pose.smoke) {
@@ -148,6 +99,6 @@ void Aircraft::Draw(scene::Device& device) {
     }
 }
 
-void Aircraft::DrawSmoke(scene::Device& device) { smokeTrail.DrawAll(device, platform::timeGetTime()); }
+void Aircraft::DrawSmoke(scene::Device& device, std::uint32_t now) { smokeTrail.DrawAll(device, now); }
 
 }  // namespace aircraft

@@ -10,28 +10,12 @@
 
 #include "aircraft/keyframe.h"
 #include "aircraft/smoke_trail.h"
+#include "aircraft/track.h"
 #include "gfx/math.h"
 #include "scene/device.h"
 #include "scene/resource_cache.h"
 
 namespace aircraft {
-
-// positionMode values: straight lines between samples, or Catmull-Rom splines through them.
-inline constexpr int kLinearPositions = 1;
-inline constexpr int kSplinePositions = 2;
-
-// Where a track puts an aircraft at one progress value.
-struct Pose {
-    gfx::Matrix world;    // rotation, then translation to `position`
-    gfx::Vec3 position;
-    bool smoke = false;   // the smoke flag of the sample that starts the current segment
-};
-
-// The pose at progress t. Positions are linear between samples with positionMode 1 and
-// Catmull-Rom otherwise; orientations are spherically interpolated along the shorter arc. At
-// or before progress 0 the pose is that of the second sample; progress outside the track
-// is clamped to it.
-Pose PoseAt(std::span<const Keyframe> keys, float t, int positionMode);
 
 class Aircraft {
 public:
@@ -48,15 +32,14 @@ public:
                         scene::ResourceCache* shared = nullptr);
 
     // Places the aircraft at progress t, sets the device's world transform and emits this
-    // frame's smoke. positionMode 1 moves in straight lines between samples, anything else on
-    // Catmull-Rom splines. Returns the position.
-    gfx::Vec3 UpdatePose(scene::Device& device, float t, int positionMode);
+    // frame's smoke, stamped with the frame's clock reading `now`. Returns the position.
+    gfx::Vec3 UpdatePose(scene::Device& device, float t, PositionMode mode, std::uint32_t now);
 
     // Draws the model under the world transform the last UpdatePose set.
     void Draw(scene::Device& device);
 
-    // Draws this aircraft's own smoke, farthest puff first.
-    void DrawSmoke(scene::Device& device);
+    // Draws this aircraft's own smoke as it stands at `now`, farthest puff first.
+    void DrawSmoke(scene::Device& device, std::uint32_t now);
 
     SmokeTrail& Smoke() { return smokeTrail; }
     const SmokeTrail& Smoke() const { return smokeTrail; }

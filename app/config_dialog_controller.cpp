@@ -31,8 +31,8 @@ std::string ProgrammeItemName(int number) {
 
 void ConfigDialogController::Open(const Settings& settings) {
     sound = settings.sound != 0 ? 1 : 0;
-    volume = std::clamp(settings.volume, kVolumeMin, kVolumeMax);
-    smoke = std::clamp(settings.smoke, kSmokeMin, kSmokeMax);
+    volume = std::clamp(settings.volume, kVolumeRange.min, kVolumeRange.max);
+    smoke = std::clamp(settings.smoke, kSmokeRange.min, kSmokeRange.max);
     resolutionIndex = ResolutionIndexForWidth(settings.width);
 
     // Entries that name no programme are shown and kept like any other, so that OK stores
@@ -43,7 +43,7 @@ void ConfigDialogController::Open(const Settings& settings) {
         play.push_back({ProgrammeItemName(entry), entry - 1, false});
     }
     available.clear();
-    for (int n = 1; n <= kProgrammeCount; ++n) {
+    for (int n = 1; n <= manoeuvres::kProgrammeCount; ++n) {
         if (!Holds(play, n - 1)) available.push_back({ProgrammeItemName(n), n - 1, false});
     }
     addEnabled = removeEnabled = moveUpEnabled = moveDownEnabled = false;
@@ -117,11 +117,11 @@ ConfigDialogController::OkResult ConfigDialogController::Ok(const ControlValues&
     if (play.empty()) return OkResult::EmptyPlayList;
     // The stored play list has room for 40 entries; rather than drop what does not fit, the
     // user is asked to shorten the list.
-    if (play.size() > kPlayListLength) return OkResult::PlayListTooLong;
+    if (play.size() > program.size()) return OkResult::PlayListTooLong;
     program.fill(0);
     for (std::size_t i = 0; i < play.size(); ++i) program[i] = static_cast<signed char>(play[i].data + 1);
-    volume = std::clamp(values.volumePosition, kVolumeMin, kVolumeMax);
-    smoke = std::clamp(values.smokePosition, kSmokeMin, kSmokeMax);
+    volume = std::clamp(values.volumePosition, kVolumeRange.min, kVolumeRange.max);
+    smoke = std::clamp(values.smokePosition, kSmokeRange.min, kSmokeRange.max);
     sound = values.soundChecked ? 1 : 0;
     resolutionIndex = values.resolutionIndex;
     return OkResult::Accepted;

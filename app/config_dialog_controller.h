@@ -13,8 +13,6 @@
 
 #include "app/saver_app.h"
 
-inline constexpr int kProgrammeCount = 40;
-
 struct Resolution {
     int width;
     int height;
@@ -22,11 +20,6 @@ struct Resolution {
 
 // The drop-down list's entries, by index.
 inline constexpr std::array<Resolution, 5> kResolutions{{{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}}};
-
-inline constexpr int kVolumeMin = 0;
-inline constexpr int kVolumeMax = 0xFFFF;
-inline constexpr int kSmokeMin = 1;
-inline constexpr int kSmokeMax = 3;
 
 inline constexpr std::string_view kEmptyPlayListMessage = "実施リストが空です";
 inline constexpr std::string_view kPlayListTooLongMessage = "実施リストに入れられる科目は 40 までです";
@@ -54,7 +47,7 @@ public:
         bool soundChecked = false;
         int resolutionIndex = -1;  // -1: nothing selected
         int volumePosition = 0;
-        int smokePosition = kSmokeMin;
+        int smokePosition = kSmokeRange.min;
     };
 
     // Fills both lists and the control values from the settings and sets the enable states.
@@ -103,6 +96,6 @@ private:
     int sound = 0;
     int resolutionIndex = 0;
     int volume = 0;
-    int smoke = kSmokeMin;
-    std::array<signed char, kPlayListLength> program{};
+    int smoke = kSmokeRange.min;
+    show::PlayList program{};
 };

@@ -22,9 +22,9 @@ void CConfigDlg::OnInitDialog() {
     controller.Open(settings);
     SetCheck(IDC_SOUND, controller.SoundChecked());
     SetCurSel(IDC_RESOLUTION, controller.ResolutionIndex());
-    SetRange(IDC_VOLUME, kVolumeMin, kVolumeMax);
+    SetRange(IDC_VOLUME, kVolumeRange.min, kVolumeRange.max);
     SetPos(IDC_VOLUME, controller.VolumePosition());
-    SetRange(IDC_SMOKE, kSmokeMin, kSmokeMax);
+    SetRange(IDC_SMOKE, kSmokeRange.min, kSmokeRange.max);
     SetPos(IDC_SMOKE, controller.SmokePosition());
     ShowState();
     SetFocus(IDOK);

@@ -15,7 +15,6 @@ namespace {
 
 // Pointer movement up to this many pixels from where it stood at start keeps the saver running.
 constexpr int kMouseSlack = 5;
-constexpr int kIconResource = 128;
 constexpr int kIconHalf = 16;
 
 // The volume setting's low 16 bits in both channels.
@@ -88,7 +87,6 @@ bool CMainFrame::InitDevice() {
         return false;
     }
     show::StartParameters start;
-    start.eye = eye;
     start.clientWidth = clientWidth;
     start.clientHeight = clientHeight;
     start.sound = settings.sound;

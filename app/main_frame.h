@@ -59,7 +59,6 @@ private:
     std::unique_ptr<scene::RenderDevice> device;
     scene::Scenery scenery;
     std::optional<show::Sequencer> sequencer;
-    gfx::Vec3 eye{60.0f, 0.2f, -27.0f};
     int clientWidth = 0;
     int clientHeight = 0;
 

@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kSection = "Option";
 
-std::string PlayListText(const std::array<signed char, kPlayListLength>& program) {
+std::string PlayListText(const show::PlayList& program) {
     const auto end = std::find(program.begin(), program.end(), 0);
     return std::string(program.begin(), end);
 }
@@ -27,28 +27,29 @@ std::string PlayListText(const std::array<signed char, kPlayListLength>& program
 }  // namespace
 
 void CSaverApp::LoadSettings() {
-    const Settings defaults;
-    const std::string program = GetProfileString(kSection, "Program", PlayListText(defaults.program));
+    using namespace option;
+    const std::string program = GetProfileString(kSection, kProgram.name, PlayListText(kDefaultPlayList));
     // The first 40 characters fill the list; a shorter string leaves the rest 0.
     settings.program.fill(0);
-    std::copy_n(program.begin(), std::min(program.size(), kPlayListLength), settings.program.begin());
-    settings.sound = GetProfileInt(kSection, "Sound", defaults.sound);
-    settings.width = GetProfileInt(kSection, "Width", defaults.width);
-    settings.height = GetProfileInt(kSection, "Height", defaults.height);
-    settings.volume = GetProfileInt(kSection, "Volume", startupVolume);
-    settings.smoke = GetProfileInt(kSection, "Smoke", defaults.smoke);
+    std::copy_n(program.begin(), std::min(program.size(), settings.program.size()), settings.program.begin());
+    settings.sound = GetProfileInt(kSection, kSound.name, kSound.defaultValue);
+    settings.width = GetProfileInt(kSection, kWidth.name, kWidth.defaultValue);
+    settings.height = GetProfileInt(kSection, kHeight.name, kHeight.defaultValue);
+    settings.volume = GetProfileInt(kSection, kVolume.name, startupVolume);
+    settings.smoke = GetProfileInt(kSection, kSmoke.name, kSmoke.defaultValue);
     ReportProfileProblems();
 }
 
 bool CSaverApp::SaveSettings() {
+    using namespace option;
     framework::ProfileStore& store = Profile();
     store.BeginBatch();
-    WriteProfileString(kSection, "Program", PlayListText(settings.program));
-    WriteProfileInt(kSection, "Sound", settings.sound);
-    WriteProfileInt(kSection, "Width", settings.width);
-    WriteProfileInt(kSection, "Height", settings.height);
-    WriteProfileInt(kSection, "Volume", settings.volume);
-    WriteProfileInt(kSection, "Smoke", settings.smoke);
+    WriteProfileString(kSection, kProgram.name, PlayListText(settings.program));
+    WriteProfileInt(kSection, kSound.name, settings.sound);
+    WriteProfileInt(kSection, kWidth.name, settings.width);
+    WriteProfileInt(kSection, kHeight.name, settings.height);
+    WriteProfileInt(kSection, kVolume.name, settings.volume);
+    WriteProfileInt(kSection, kSmoke.name, settings.smoke);
     return store.EndBatch();
 }
 
@@ -57,7 +58,6 @@ namespace {
 constexpr const char* kWindowClass = "ssKZClass";
 constexpr unsigned kWindowClassStyle = framework::CS_VREDRAW | framework::CS_HREDRAW | framework::CS_DBLCLKS |
                                        framework::CS_SAVEBITS;  // 0x080B
-constexpr int kIconResource = 128;
 constexpr int kTestWindowLeft = 100;
 constexpr int kTestWindowTop = 100;
 constexpr int kTestClientWidth = 640;
@@ -159,7 +159,7 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
     } else if (failure = ResolutionProblem(settings.width, settings.height); failure.empty()) {
         // The window covers the screen; the device draws at the chosen resolution and scales.
         const Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        created = window->Create(kWindowClass, nullptr, WS_POPUP | WS_VISIBLE, screen, 0, nullptr, WS_EX_TOPMOST);
+        created = window->Create(kWindowClass, nullptr, WS_POPUP | WS_VISIBLE, screen, 0, WS_EX_TOPMOST);
     }
     if (!created) {
         if (failure.empty() && window->CreationFailure()) failure = window->CreationFailure();

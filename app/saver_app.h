@@ -1,24 +1,13 @@
 #pragma once
 // The saver's application object and the settings it holds for the whole run.
 
-#include <array>
-#include <cstddef>
-
 #include "app/command_line.h"
 #include "app/framework/win_app.h"
+#include "app/settings.h"
 
-inline constexpr std::size_t kPlayListLength = 40;
-
-// The six per-user settings. They do not change while the saver runs.
-struct Settings {
-    // Programme numbers in play order, ending at the first 0; a full list has none.
-    std::array<signed char, kPlayListLength> program{1, 2, 3, 4, 16, 24, 27};
-    int sound = 1;  // 0 off, anything else on
-    int width = 800;  // full-screen size in pixels
-    int height = 600;
-    int volume = 0;  // output volume, low 16 bits used for both channels
-    int smoke = 2;  // 1 to 3, from least to most smoke
-};
+// The program's icon: the window class's and the one the preview shows (the version dialog
+// names it in its template).
+inline constexpr int kIconResource = 128;
 
 class CMainFrame;
 

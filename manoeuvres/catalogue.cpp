@@ -56,11 +56,6 @@ constexpr Programme kProgrammes[kProgrammeCount] = {
 
 }  // namespace
 
-Shape Programme::ProgrammeShape() const {
-    if (aircraftCount == 1) return Shape::kSolo;
-    return clientSize ? Shape::kFormationWithClientSize : Shape::kFormation;
-}
-
 const UpdateRoutine& Programme::Routine() const { return *FindUpdateRoutine(routineNumber); }
 
 std::span<const Programme> Programmes() { return kProgrammes; }

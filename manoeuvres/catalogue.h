@@ -14,11 +14,6 @@ namespace manoeuvres {
 inline constexpr int kProgrammeCount = 40;
 inline constexpr int kMaxAircraft = 6;
 
-// What a programme object holds after its aircraft: a solo programme aims along its one track;
-// programme 4 is the one formation not given the client size; every other formation culls its
-// smoke to the client area.
-enum class Shape : std::uint8_t { kSolo, kFormation, kFormationWithClientSize };
-
 struct Programme {
     int number;
     int aircraftCount;
@@ -30,7 +25,6 @@ struct Programme {
     bool clientSize;
     int routineNumber;       // UpdateProgrammeNN
 
-    Shape ProgrammeShape() const;
     const UpdateRoutine& Routine() const;
 };
 

@@ -11,19 +11,6 @@ constexpr gfx::Vec3 kCameraUp{0.0f, 1.0f, 0.0f};
 // Merged smoke refers to a puff by slot and pool index packed into one number.
 constexpr std::uint32_t kSlotStride = ::aircraft::SmokeTrail::kCapacity;
 
-gfx::Vec3 PositionOf(const Keyframe& key) { return {key.x, key.y, key.z}; }
-
-gfx::Vec3 Lerp(const gfx::Vec3& a, const gfx::Vec3& b, float s) {
-    return {a.x + s * (b.x - a.x), a.y + s * (b.y - a.y), a.z + s * (b.z - a.z)};
-}
-
-// The smallest index whose key time is at or after t; keys.size() when there is none.
-std::size_t SegmentIndex(std::span<const Keyframe> keys, float t) {
-    std::size_t i = 0;
-    while (i < keys.size() && t > keys[i].time) ++i;
-    return i;
-}
-
 struct ScreenPoint {
     float x, y;
 };
@@ -94,23 +81,10 @@ void Manoeuvre::Start(scene::Device& device, float eyeX, float eyeY, float eyeZ,
 }
 
 Manoeuvre::Aim Manoeuvre::AimAt(float t) const {
-    const int startMode = static_cast<int>(PositionModeFor(routine.modeRule, 1));
-    if (routine.fixedTarget || cameraKeys.size() < 2) return {routine.target, startMode};
-
-    const std::span<const Keyframe> keys = cameraKeys;
-    std::size_t i = SegmentIndex(keys, t);
-    if (i <= 1) return {PositionOf(keys[1]), startMode};
-    i = std::min(i, keys.size() - 1);  // progress beyond the track holds at its last key
-
-    const int mode = static_cast<int>(PositionModeFor(routine.modeRule, static_cast<int>(i)));
-    const float s = (t - keys[i - 1].time) / (keys[i].time - keys[i - 1].time);
-    if (mode == static_cast<int>(PositionMode::kLinear)) {
-        return {Lerp(PositionOf(keys[i - 1]), PositionOf(keys[i]), s), mode};
-    }
-    const std::size_t next = std::min(i + 1, keys.size() - 1);
-    return {gfx::Vec3CatmullRom(PositionOf(keys[i - 2]), PositionOf(keys[i - 1]), PositionOf(keys[i]),
-                                PositionOf(keys[next]), s),
-            mode};
+    if (routine.fixedTarget || cameraKeys.size() < 2) return {routine.target, PositionModeFor(routine.modeRule, 1)};
+    const ::aircraft::TrackPoint at = ::aircraft::Locate(cameraKeys, t);
+    const PositionMode mode = PositionModeFor(routine.modeRule, at.end);
+    return {::aircraft::PositionAt(cameraKeys, at, mode), mode};
 }
 
 void Manoeuvre::SetCamera(scene::Device& device, const gfx::Vec3& target, gfx::Matrix& view,
@@ -136,14 +110,14 @@ bool Manoeuvre::Update(scene::Device& device) {
     SetCamera(device, aim.target, view, projection, viewport);
 
     for (Aircraft& plane : Formation()) {
-        plane.UpdatePose(device, t, aim.positionMode);
+        plane.UpdatePose(device, t, aim.positionMode, now);
         plane.Draw(device);
     }
 
     if (routine.smoke == SmokeDrawing::kNone) return true;
     SetSmokeStates(device);
     if (routine.smoke == SmokeDrawing::kPerAircraft) {
-        aircraft[0].DrawSmoke(device);
+        aircraft[0].DrawSmoke(device, now);
     } else {
         DrawMergedSmoke(device, now, view, projection, viewport);
     }

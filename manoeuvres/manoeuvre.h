@@ -31,6 +31,9 @@ constexpr bool InsideCullRect(const CullRect& rect, float x, float y) {
     return !(x < rect.left || x > rect.right || y < rect.top || y > rect.bottom);
 }
 
+// Where the camera stands in every programme: on the ground beside the runway.
+inline constexpr gfx::Vec3 kGroundCamera{60.0f, 0.2f, -27.0f};
+
 inline constexpr float kNearPlane = 13.0f;
 inline constexpr float kFarPlane = 1000.0f;
 inline constexpr float kCullMargin = 100.0f;
@@ -63,7 +66,7 @@ public:
     // The look-at target and positionMode at progress t (the camera half of Update).
     struct Aim {
         gfx::Vec3 target;
-        int positionMode;
+        PositionMode positionMode;
     };
     Aim AimAt(float t) const;
 

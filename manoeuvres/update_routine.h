@@ -1,18 +1,18 @@
 #pragma once
 // The per-frame update routines. All 40 programmes are drawn by 31 routines that differ only
-// in the values of one row: how many aircraft, how many camera keys, where the camera aims,
-// how positions are interpolated, the lens, and how smoke is drawn.
+// in the values of one row: where the camera aims, how positions are interpolated, the lens, and
+// how smoke is drawn. The formation's size and the camera track's length come with the
+// programme (catalogue.h) and its flight data.
 
 #include <cstdint>
 #include <span>
 
+#include "aircraft/track.h"
 #include "gfx/math.h"
 
 namespace manoeuvres {
 
-// How positions between keys are interpolated, as one value per frame for the camera target
-// and every aircraft alike.
-enum class PositionMode : int { kLinear = 1, kCatmullRom = 2 };
+using ::aircraft::PositionMode;
 
 enum class ModeRule : std::uint8_t {
     kAlwaysLinear,
@@ -33,8 +33,6 @@ enum class SmokeDrawing : std::uint8_t {
 
 struct UpdateRoutine {
     int number;              // UpdateProgrammeNN
-    int aircraftCount;       // N
-    int cameraKeyCount;      // K; 0 = the length of the solo aircraft's own track
     bool fixedTarget;
     gfx::Vec3 target;        // the constant look-at point of the fixed-target routines
     ModeRule modeRule;

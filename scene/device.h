@@ -7,6 +7,10 @@
 //
 // Numeric values of states and options are those of Direct3D 9, so recorded calls read as the
 // familiar constants and a Direct3D back end can pass them straight through.
+//
+// Failures have one shape at this interface: every operation that can fail returns kOk or
+// kFail, and one that makes an object leaves its out-parameter empty when it fails. Factories
+// that make a whole device (device_factory.h) return nothing instead.
 
 #include <cstddef>
 #include <cstdint>

@@ -34,8 +34,8 @@ inline constexpr ColourPrecision kDrawingPrecision = ColourPrecision::kHalfFloat
 // A device that draws into a back buffer of its own, which can be read back.
 class RenderDevice : public Device {
 public:
-    // The back buffer as RGBA rows from the top (alpha 255); false when it cannot be read.
-    virtual bool ReadBackBuffer(gfx::Image& image) = 0;
+    // The back buffer as RGBA rows from the top (alpha 255); kFail when it cannot be read.
+    virtual HResult ReadBackBuffer(gfx::Image& image) = 0;
     // On by default: runs of draws that differ only in world transform and material are
     // drawn as one instanced draw. Off, every draw is issued as it comes.
     virtual void SetBatching(bool enable) = 0;

@@ -3,23 +3,20 @@
 // at any time. The saver window asks it for a programme at the start of every frame and lets it
 // update the running one after the scenery.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "gfx/math.h"
 #include "manoeuvres/manoeuvre.h"
+#include "show/play_list.h"
 #include "scene/device.h"
 
 namespace show {
 
-inline constexpr int kPlayListLength = 40;
-using PlayList = std::array<std::int8_t, kPlayListLength>;  // ends at the first 0
-
 // What every programme start is given besides its number.
 struct StartParameters {
-    gfx::Vec3 eye{60.0f, 0.2f, -27.0f};
+    gfx::Vec3 eye = manoeuvres::kGroundCamera;
     int clientWidth = 0;
     int clientHeight = 0;
     int sound = 1;

@@ -32,11 +32,8 @@ enum class StockBrush { kNull, kBlack, kWhite };
 
 struct WndClass {
     unsigned style = 0;  // CS_ bits
-    int classExtra = 0;
-    int windowExtra = 0;
     std::shared_ptr<const Icon> icon;
     StockBrush background = StockBrush::kNull;
-    std::string menuName;
     std::string className;
 };
 

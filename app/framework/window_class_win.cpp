@@ -102,8 +102,6 @@ bool RegisterClass(const WndClass& wndClass) {
     wc.cbSize = sizeof(wc);
     wc.style = wndClass.style;
     wc.lpfnWndProc = FrameworkWindowProc;
-    wc.cbClsExtra = wndClass.classExtra;
-    wc.cbWndExtra = wndClass.windowExtra;
     wc.hInstance = ModuleInstance();
     // The class keeps its icon for the life of the process, as a class registered from the
     // program's resources would.

@@ -102,7 +102,7 @@ public:
     // inside the edges and the caption, as the system metrics give them. `parent` is the id
     // of any window on the display (0: none).
     bool Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
-                WindowHandle parent = 0, const char* menuName = nullptr, unsigned exStyle = 0);
+                WindowHandle parent = 0, unsigned exStyle = 0);
     // Makes the frame a child window filling `host`, a window of another program (a
     // screensaver host's), and keeps it filling the host when the host changes size. `style`
     // is added to WS_CHILD; with WS_DISABLED the frame gets no keyboard or pointer input.

@@ -20,7 +20,7 @@ void CWnd::OnClose() { Default(); }
 void CWnd::PostNcDestroy() {}
 
 bool CFrameWnd::Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
-                       WindowHandle parent, const char* /*menuName: frames here have no menu*/, unsigned exStyle) {
+                       WindowHandle parent, unsigned exStyle) {
     CreateStruct cs;
     cs.className = className ? className : "";
     cs.windowName = windowName ? windowName : "";

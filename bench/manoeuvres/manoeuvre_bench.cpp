@@ -22,7 +22,7 @@ namespace {
 using manoeuvres::Keyframe;
 
 constexpr std::uint32_t kNow = 100000;
-const gfx::Vec3 kEye{60.0f, 0.2f, -27.0f};
+const gfx::Vec3 kEye = manoeuvres::kGroundCamera;
 
 // Programme 22's row (six aircraft, fixed target, merged smoke) flying straight tracks of
 // our own, each trail filled to the emission limit along a 300-unit path.

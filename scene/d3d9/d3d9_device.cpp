@@ -182,7 +182,7 @@ HResult D3d9Device::CreateTexture(const gfx::Image& image, std::unique_ptr<Textu
     return texture ? kOk : kFail;
 }
 
-bool D3d9Device::ReadBackBuffer(gfx::Image& image) { return context->ReadBack(image); }
+HResult D3d9Device::ReadBackBuffer(gfx::Image& image) { return context->ReadBack(image) ? kOk : kFail; }
 void D3d9Device::SetBatching(bool) {}
 bool D3d9Device::SetColourPrecision(ColourPrecision precision) { return context->SetColourPrecision(precision); }
 void D3d9Device::Finish() { context->Finish(); }

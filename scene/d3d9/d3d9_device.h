@@ -39,7 +39,7 @@ public:
     HResult CreateMesh(const gfx::MeshData& data, std::unique_ptr<Mesh>& mesh) override;
     HResult CreateTexture(const gfx::Image& image, std::unique_ptr<Texture>& texture) override;
 
-    bool ReadBackBuffer(gfx::Image& image) override;
+    HResult ReadBackBuffer(gfx::Image& image) override;
     void SetBatching(bool enable) override;
     bool SetColourPrecision(ColourPrecision precision) override;
     void Finish() override;

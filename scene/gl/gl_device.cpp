@@ -168,7 +168,7 @@ HResult GlDevice::CreateTexture(const gfx::Image& image, std::unique_ptr<Texture
     return texture ? kOk : kFail;
 }
 
-bool GlDevice::ReadBackBuffer(gfx::Image& image) { return renderer->ReadBack(image); }
+HResult GlDevice::ReadBackBuffer(gfx::Image& image) { return renderer->ReadBack(image) ? kOk : kFail; }
 void GlDevice::SetBatching(bool enable) { renderer->SetBatching(enable); }
 bool GlDevice::SetColourPrecision(ColourPrecision precision) { return renderer->SetColourPrecision(precision); }
 void GlDevice::Finish() { renderer->Finish(); }

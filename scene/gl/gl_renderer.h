@@ -3,6 +3,10 @@
 // that Present scales onto the window), the device state and the queue of instanced puffs.
 // The device and every texture, buffer and mesh it made hold it, so the context outlives all
 // of them and an object released after its device still cleans up in the right context.
+//
+// Inside the OpenGL layer a failure is a false or a null result (the renderer that Create did
+// not make, a read-back that did not happen); the device turns them into the result codes of
+// scene/device.h at its interface.
 
 #include <epoxy/gl.h>
 
@@ -22,7 +26,8 @@ namespace scene::gl {
 
 class GlRenderer {
 public:
-    // Nothing when the context lacks what the device needs.
+    // Null when the context lacks what the device needs (the device factory then makes no
+    // device).
     static std::shared_ptr<GlRenderer> Create(std::unique_ptr<EglContext> context, unsigned width, unsigned height);
     ~GlRenderer();
     GlRenderer(const GlRenderer&) = delete;

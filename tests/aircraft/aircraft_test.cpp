@@ -113,8 +113,8 @@ TEST_F(AircraftTest, AMissingTextureIsReportedOncePerAircraftAndLoadingGoesOn) {
     EXPECT_EQ(messages.Messages(), std::vector<std::string>(3, "Could not find texture map"));
     formation[1]->Draw(device);
     EXPECT_EQ(DrawnTextureWidths(), (std::vector<unsigned>{0, 2, 4, 8, 32, 0}));
-    formation[1]->UpdatePose(device, 0.1f, kSplinePositions);
-    formation[1]->DrawSmoke(device);
+    formation[1]->UpdatePose(device, 0.1f, PositionMode::kCatmullRom, platform::timeGetTime());
+    formation[1]->DrawSmoke(device, platform::timeGetTime());
     EXPECT_EQ(device.Count(CallKind::kDrawPrimitive), 1u) << "the smoke trail was made ready";
 }
 
@@ -130,13 +130,13 @@ TEST_F(AircraftTest, AMissingModelIsReportedAndTheAircraftStillFliesUnseen) {
 
     Aircraft& plane = *formation[0];
     EXPECT_EQ(plane.Keys().size(), track.size()) << "the track is kept";
-    const gfx::Vec3 at = plane.UpdatePose(device, 0.15f, kLinearPositions);
+    const gfx::Vec3 at = plane.UpdatePose(device, 0.15f, PositionMode::kLinear, platform::timeGetTime());
     EXPECT_NEAR(at.z, 65.0f, 1e-4f);
     EXPECT_EQ(device.CallsOf(CallKind::kSetTransform).back().matrix.m[3][2], at.z);
     EXPECT_EQ(plane.Smoke().ParticleCount(), 1u) << "smoke still fills the pool";
     device.ForgetCalls();
     plane.Draw(device);
-    plane.DrawSmoke(device);
+    plane.DrawSmoke(device, platform::timeGetTime());
     EXPECT_TRUE(device.Draws().empty());
 
     resources.Hide(ResourceType::kMESH, kCleanMesh);
@@ -153,7 +153,7 @@ TEST_F(AircraftTest, SmokeFollowsTheSegmentFlagsAndStartsAfreshAfterAGap) {
     for (float t : {0.0f, 0.1f, 0.2f, 0.35f, 0.45f, 0.55f, 0.6f}) {
         const std::uint32_t before = smoke.ParticleCount();
         clock.Advance(16);
-        plane->UpdatePose(device, t, kSplinePositions);
+        plane->UpdatePose(device, t, PositionMode::kCatmullRom, platform::timeGetTime());
         added.push_back(smoke.ParticleCount() - before);
     }
     SetSmokeAmount(2);
@@ -167,7 +167,7 @@ TEST_F(AircraftTest, SmokeLeavesFromTheNozzleOfThePosedModel) {
     track[1].yaw = 90;
     track[1].roll = 30;
     auto plane = MakeAircraft(1, false);
-    plane->UpdatePose(device, 0.0f, kSplinePositions);
+    plane->UpdatePose(device, 0.0f, PositionMode::kCatmullRom, platform::timeGetTime());
     const gfx::Matrix world = device.State().world;
     const gfx::Vec4 nozzle = gfx::Vec3Transform(Aircraft::kNozzleOffset, world);
     ASSERT_EQ(plane->Smoke().ParticleCount(), 1u);

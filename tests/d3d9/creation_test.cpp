@@ -69,7 +69,7 @@ TEST_F(Creation, TriesHardwareThenSoftwareVertexProcessingThenTheReferenceDevice
         }
         gfx::Image picture;
         EXPECT_EQ(device->Clear(scene::kClearTarget | scene::kClearZBuffer, 0xff000028, 1, 0), scene::kOk);
-        ASSERT_TRUE(device->ReadBackBuffer(picture));
+        ASSERT_EQ(device->ReadBackBuffer(picture), scene::kOk);
         EXPECT_EQ(picture.pixels[2], 40);  // the device that was made draws
     }
 }
@@ -145,7 +145,7 @@ TEST(OffscreenDevice, RefusesSizesBeyondTheDevice) {
     auto device = scene::CreateOffscreenDevice(320, 200, DeviceType::kHardware);
     ASSERT_TRUE(device);
     gfx::Image picture;
-    ASSERT_TRUE(device->ReadBackBuffer(picture));
+    ASSERT_EQ(device->ReadBackBuffer(picture), scene::kOk);
     EXPECT_EQ(picture.width, 320u);
     EXPECT_EQ(picture.height, 200u);
 }

@@ -229,7 +229,7 @@ TEST_F(D3d9DeviceTest, VertexBuffersLockOnceAndHoldWhatWasWritten) {
     EXPECT_EQ(device->DrawPrimitive(PrimitiveType::kTriangleList, 1, 1), kFail);  // beyond the buffer
     ASSERT_EQ(device->EndScene(), kOk);
     gfx::Image picture;
-    ASSERT_TRUE(device->ReadBackBuffer(picture));
+    ASSERT_EQ(device->ReadBackBuffer(picture), scene::kOk);
     const std::uint8_t* middle = picture.Pixel(32, 30);
     EXPECT_EQ(middle[0], 255);
     EXPECT_EQ(middle[2], 255);
@@ -274,7 +274,7 @@ TEST_F(D3d9DeviceTest, TheFrameCanBeReadBackAfterItWasPresented) {
         device->Present();
         device->Present();
         gfx::Image picture;
-        ASSERT_TRUE(device->ReadBackBuffer(picture));
+        ASSERT_EQ(device->ReadBackBuffer(picture), scene::kOk);
         const std::uint8_t* pixel = picture.Pixel(10, 10);
         EXPECT_EQ(pixel[0], 0x20);
         EXPECT_EQ(pixel[1], 0x40);

@@ -391,7 +391,7 @@ TEST_F(DialogOnScreen, DialogFontsDrawEveryCaption) {
             texts.insert(texts.end(), c.items.begin(), c.items.end());
         }
         if (id == kConfigDialogId) {
-            for (int n = 1; n <= kProgrammeCount; ++n) texts.push_back(ProgrammeItemName(n));
+            for (int n = 1; n <= manoeuvres::kProgrammeCount; ++n) texts.push_back(ProgrammeItemName(n));
             texts.emplace_back(kEmptyPlayListMessage);
             texts.emplace_back(kPlayListTooLongMessage);
         }

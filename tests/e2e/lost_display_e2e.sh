@@ -25,13 +25,6 @@ scale=${E2E_TIME_SCALE:-1}
 # The limit is the one users are promised, in either build.
 limit_ms=${LOSS_LIMIT_MS:-1000}
 
-# The saver's windows inside window $1 (ids in hex), one a line.
-saver_windows_in() {
-  xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x/ {print $1}' | while read -r w; do
-    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"ssKZClass"' && echo "$w"
-  done
-}
-
 # Starts a stand-in for a host's window; sets $host_pid and $host_window (decimal).
 start_host() {
   rm -f "$work/host.id"  # the last host's id must not be taken for this one's
@@ -62,17 +55,11 @@ start_saver() {
   fi
   saver_pid=$!
   pids+=("$saver_pid")
-  window=""
-  for _ in $(seq $((200 * scale))); do
-    if [ "$mode" = hosted ] || [ "$mode" = preview ]; then
-      window=$(saver_windows_in "$host_window" | head -n 1)
-    else
-      window=$(xdotool search --class ssKZClass 2>/dev/null | head -n 1)
-    fi
-    [ -n "$window" ] && return 0
-    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
-    sleep 0.05
-  done
+  local where=any
+  if [ "$mode" = hosted ] || [ "$mode" = preview ]; then where=$host_window; fi
+  window=$(wait_for_saver_window "$saver_pid" $((200 * scale)) "$where")
+  [ -n "$window" ] && return 0
+  kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
   fail "no saver window appeared"
 }
 

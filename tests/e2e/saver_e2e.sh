@@ -21,12 +21,9 @@ start_saver() {
 }
 
 wait_for_window() {
-  for _ in $(seq $((200 * scale))); do
-    window=$(xdotool search --class ssKZClass 2>/dev/null | head -n 1)
-    [ -n "$window" ] && return 0
-    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
-    sleep 0.05
-  done
+  window=$(wait_for_saver_window "$saver_pid" $((200 * scale)) any)
+  [ -n "$window" ] && return 0
+  kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before its window appeared: $(cat "$work/saver.err")"
   fail "no window of class ssKZClass"
 }
 
@@ -74,13 +71,6 @@ start_host() {
   for _ in $(seq 100); do [ -s "$work/host$3.id" ] && break; sleep 0.05; done
   host_window=$(cat "$work/host$3.id")
   [ -n "$host_window" ] || fail "the host window did not appear"
-}
-
-# The saver's windows inside window $1 (ids in hex), one a line.
-saver_windows_in() {
-  xwininfo -children -id "$1" | awk '/^ +0x/ {print $1}' | while read -r w; do
-    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"ssKZClass"' && echo "$w"
-  done
 }
 
 start_display 200 299

@@ -39,12 +39,25 @@ start_display() {
   fail "no free display number"
 }
 
-# Prints the id of the first visible window of class ssKZClass, waiting up to $2 steps of
-# 50 ms for it while process $1 runs; prints nothing when the process ends first or time is up.
+# The windows of class ssKZClass among the children of window $1 (ids in hex), one a line.
+saver_windows_in() {
+  xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x/ {print $1}' | while read -r w; do
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"ssKZClass"' && echo "$w"
+  done
+}
+
+# Prints the id of the first window of class ssKZClass, waiting up to $2 steps of 50 ms for it
+# while process $1 runs; prints nothing when the process ends first or time is up. $3 says where
+# to look: "visible" (the default) for visible windows only, "any" for every window, or a
+# window id for that window's children (the saver inside a host's window).
 wait_for_saver_window() {
   local window
   for _ in $(seq "$2"); do
-    window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1)
+    case "${3:-visible}" in
+      visible) window=$(xdotool search --onlyvisible --class ssKZClass 2>/dev/null | head -n 1) ;;
+      any) window=$(xdotool search --class ssKZClass 2>/dev/null | head -n 1) ;;
+      *) window=$(saver_windows_in "$3" | head -n 1) ;;
+    esac
     [ -n "$window" ] && { echo "$window"; return; }
     kill -0 "$1" 2>/dev/null || return
     sleep 0.05

@@ -24,7 +24,7 @@ using flown::RollDirection;
 void ExpectAllInPicture(const Programme& p, int number, float from = 0, float until = 1) {
     for (float t : Progress(from, until, 200)) {
         for (int slot = 0; slot < p.AircraftCount(); ++slot) {
-            EXPECT_TRUE(InPicture(p, number, slot, t)) << "programme " << number << " slot " << slot + 1 << " at " << t;
+            EXPECT_TRUE(InPicture(p, number, t, p.Of(slot, t).position, 0.05f)) << "programme " << number << " slot " << slot + 1 << " at " << t;
         }
     }
 }
@@ -93,7 +93,7 @@ TEST(ChangeOverLoop, TrailLoopsDivesTurnsAQuarterAndPullsOutAsADiamond) {
     ExpectAlong(p.Of(kLeader, 11.0f / 27).nose, kUp, 1);
     ExpectAlong(p.Of(kLeader, 15.0f / 27).nose, kPlusX, 1);
     ExpectAlong(p.Of(kLeader, 15.0f / 27).up, kDown, 1);
-    EXPECT_NEAR(Heights(p, {0, 1, 2, 3}).high, 174.8f, 0.6f);
+    EXPECT_NEAR(Heights(p, Progress(0, 1, 400), {0, 1, 2, 3}).high, 174.8f, 0.6f);
     // Three quarters: diving vertically, then the quarter turn to the right on the down line.
     ExpectAlong(p.Of(kLeader, 19.0f / 27).nose, kDown, 2);
     EXPECT_NEAR(p.Of(kLeader, 20.0f / 27).PitchDegrees(), -66, 1.5f);
@@ -177,8 +177,8 @@ TEST(LetterEight, ThreeFlyARightCircleWhileNumberFourDrawsTheOtherLoopAndRejoins
         EXPECT_LT(Distance(p.Target(t), p.Of(3, t).position), 1.6f) << t;
     }
     // It stays with number 4 until the chase brings it near the others, then shows the three.
-    for (float t : Progress(10.0f / 27, 19.0f / 27, 30)) EXPECT_TRUE(InPicture(p, 13, 3, t)) << t;
-    for (float t : Progress(20.0f / 27, 23.0f / 27, 10)) EXPECT_TRUE(InPicture(p, 13, kLeader, t)) << t;
+    for (float t : Progress(10.0f / 27, 19.0f / 27, 30)) EXPECT_TRUE(InPicture(p, 13, t, p.Of(3, t).position, 0.05f)) << t;
+    for (float t : Progress(20.0f / 27, 23.0f / 27, 10)) EXPECT_TRUE(InPicture(p, 13, t, p.Of(kLeader, t).position, 0.05f)) << t;
     EXPECT_LT(Distance(p.Target(1), CentreAt(p, 1)), 0.05f);
 }
 
@@ -212,7 +212,7 @@ TEST(OppositeContinuousRoll, HeadOnPassBothRollingThreeTimesToTheRight) {
     }
     for (float t : Progress(0, 1, 50)) EXPECT_LT(Distance(p.Target(t), p.Of(0, t).position), 0.01f) << t;
     // Number 6 comes into the picture around the crossing.
-    EXPECT_TRUE(InPicture(p, 14, 1, 0.5f));
+    EXPECT_TRUE(InPicture(p, 14, 0.5f, p.Of(1, 0.5f).position, 0.05f));
 }
 
 TEST(FourShipInvert, LeadPairInvertsThenTheWingmenAllRollUprightTogether) {
@@ -272,7 +272,7 @@ TEST(VerticalCupid, PairDrawsAHeartAndNumberFourShootsTheArrowThroughIt) {
         EXPECT_NEAR(p.Of(kFive, t).position.z + p.Of(kSix, t).position.z, -100, 0.05f) << t;
         EXPECT_NEAR(p.Of(kFive, t).Height(), p.Of(kSix, t).Height(), 0.01f) << t;
     }
-    EXPECT_NEAR(Heights(p, {kFive, kSix}).high, 220, 1);
+    EXPECT_NEAR(Heights(p, Progress(0, 1, 400), {kFive, kSix}).high, 220, 1);
     // The heart's point: the halves meet below the cleft as the smoke stops.
     const gfx::Vec3 point = p.Of(kFive, 11.0f / 18).position;
     EXPECT_NEAR(point.z, -50, 1.5f);
@@ -304,12 +304,12 @@ TEST(VerticalCupid, PairDrawsAHeartAndNumberFourShootsTheArrowThroughIt) {
     }
     // The whole heart and the arrow through it lie inside the wide picture.
     for (float t : Progress(0, 0.62f, 100)) {
-        EXPECT_TRUE(InPicture(p, 16, kFive, t)) << t;
-        EXPECT_TRUE(InPicture(p, 16, kSix, t)) << t;
+        EXPECT_TRUE(InPicture(p, 16, t, p.Of(kFive, t).position, 0.05f)) << t;
+        EXPECT_TRUE(InPicture(p, 16, t, p.Of(kSix, t).position, 0.05f)) << t;
     }
     // The arrow's smoke comes in from the picture's left edge and runs into the heart.
-    EXPECT_FALSE(InPicture(p, 16, kFour, 0.5f));
-    for (float t : Progress(0.64f, 0.72f, 20)) EXPECT_TRUE(InPicture(p, 16, kFour, t)) << t;
+    EXPECT_FALSE(InPicture(p, 16, 0.5f, p.Of(kFour, 0.5f).position, 0.05f));
+    for (float t : Progress(0.64f, 0.72f, 20)) EXPECT_TRUE(InPicture(p, 16, t, p.Of(kFour, t).position, 0.05f)) << t;
 }
 
 TEST(LineAbreastRoll, LineRollsAsOneBodyOverAHumpAndTurnsLeft) {
@@ -320,7 +320,7 @@ TEST(LineAbreastRoll, LineRollsAsOneBodyOverAHumpAndTurnsLeft) {
     const gfx::Vec3 start = p.Of(kLeader, 0).nose;
     EXPECT_NEAR(std::atan2(-start.x, -start.z) / gfx::kRadiansPerDegree, -80, 2);
 
-    const HeightRange hump = Heights(p, {kLeader}, 0, 0.6f);
+    const HeightRange hump = Heights(p, Progress(0, 0.6f, 400), {kLeader});
     EXPECT_NEAR(hump.high, 75, 0.5f);
     EXPECT_NEAR(hump.highAt, 1.0f / 3, 0.03f);
     float climb = 0, dive = 0;

@@ -26,7 +26,7 @@ TEST(TurnAndLoop, LevelLeftTurnRightRoundThenALoopAndAwayHeadingPlusZ) {
     EXPECT_NEAR(p.Of(kSolo, 15.0f / 28).BankDegrees(), 0, 1);  // rolled level by 0.54
 
     // The loop: straight up a quarter of the way round, over the top on its back at 102.
-    const HeightRange loop = Heights(p, {kSolo}, 0.46f, 0.93f);
+    const HeightRange loop = Heights(p, Progress(0.46f, 0.93f, 400), {kSolo});
     EXPECT_NEAR(loop.high, 102, 0.5f);
     ExpectAlong(p.Of(kSolo, loop.highAt).up, kDown, 5);
     ExpectAlong(p.Of(kSolo, loop.highAt).nose, kMinusZ, 5);
@@ -47,7 +47,7 @@ TEST(TurnAndLoop, LevelLeftTurnRightRoundThenALoopAndAwayHeadingPlusZ) {
 TEST(TurnAndLoop, StaysInThePicture) {
     const Programme p(18);
     for (float t : Progress()) {
-        EXPECT_TRUE(InPicture(p, 18, kSolo, t, 0.5f)) << t;
+        EXPECT_TRUE(InPicture(p, 18, t, p.Of(kSolo, t).position, 0.5f)) << t;
         flown::ExpectAt(p.Target(t), p.Of(kSolo, t).position, 0.001f);
     }
 }

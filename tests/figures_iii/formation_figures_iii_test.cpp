@@ -25,14 +25,14 @@ constexpr int kLeader = 0;
 constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusX{1, 0, 0}, kMinusZ{0, 0, -1};
 
 TEST(FiguresIII, MembersNeverCollide) {
-    for (int n : {19, 20, 21, 22, 24, 25, 26}) EXPECT_GT(figures::ClosestPair(Programme(n)), 0.9f) << "programme " << n;
+    for (int n : {19, 20, 21, 22, 24, 25, 26}) EXPECT_GT(figures::ClosestApproach(Programme(n), 800), 0.9f) << "programme " << n;
 }
 
 // Tracked formations aim at their centre; Tack cross aims at aircraft 5 after the break.
 TEST(FiguresIII, CameraFollowsTheFormationAndKeepsItInThePicture) {
     for (auto [n, within] : {std::pair{19, 1.6f}, {20, 1.4f}, {21, 0.1f}, {26, 30.0f}}) {
         const Programme p(n);
-        for (float t : Progress(50)) {
+        for (float t : Progress(0, 1, 50)) {
             EXPECT_LT(Distance(p.Target(t), CentreAt(p, t)), within) << n << " at " << t;
             if (n == 19 && t <= 0.1f) continue;  // the wide V is wider than the lens at the start
             for (int slot = 0; slot < p.AircraftCount(); ++slot) {
@@ -48,7 +48,7 @@ TEST(FiguresIII, CameraFollowsTheFormationAndKeepsItInThePicture) {
 TEST(FiguresIII, FixedTargetFiguresStayInsideTheWideView) {
     for (int n : {22, 24}) {
         const Programme p(n);
-        for (float t : Progress(200)) {
+        for (float t : Progress(0, 1, 200)) {
             for (int slot = 0; slot < p.AircraftCount(); ++slot) {
                 const auto a = p.Of(slot, t);
                 if (a.smoke) {
@@ -58,7 +58,7 @@ TEST(FiguresIII, FixedTargetFiguresStayInsideTheWideView) {
         }
     }
     const Programme blossom(22), star(24);
-    for (float t : Progress(50)) {
+    for (float t : Progress(0, 1, 50)) {
         const float fromLeader = Distance(figures::CameraTrackAt(blossom, t), blossom.Of(kLeader, t).position);
         EXPECT_GE(fromLeader, 30) << t;
         EXPECT_LE(fromLeader, 59) << t;
@@ -84,11 +84,11 @@ TEST(WideToDeltaLoop, WideVLoopsOnceAndClosesIntoATightDelta) {
         EXPECT_NEAR(p.Of(kLeader, t).Height(), 15, 1) << t;  // the spline sags a little before the pull
     }
     // Over the top on its back, heading back the other way; the loop stays in the plane z = -30.
-    EXPECT_NEAR(figures::HighestPoint(p, kLeader, 0.2f, 0.9f), 180, 0.5f);
+    EXPECT_NEAR(figures::Heights(p, figures::Progress(0.2f, 0.9f, 400), {kLeader}).high, 180, 0.5f);
     ExpectAlong(p.Of(kLeader, 0.555f).nose, kPlusX, 3);
     ExpectAlong(p.Of(kLeader, 0.555f).up, kDown, 3);
     ExpectAlong(p.Of(kLeader, 0.39f).nose, kUp, 3);
-    for (float t : Progress(20)) EXPECT_NEAR(p.Of(kLeader, t).position.z, -30, 0.01f) << t;
+    for (float t : Progress(0, 1, 20)) EXPECT_NEAR(p.Of(kLeader, t).position.z, -30, 0.01f) << t;
     for (int slot = 0; slot < 5; ++slot) figures::ExpectSmoke(p, slot, {0, 0.5f, 1}, {});
 }
 
@@ -99,7 +99,7 @@ TEST(OppositeTriangle, WingmenAndSlotFlyInvertedWhileTheOuterPairSpreadUp) {
     ExpectAt(p.Of(kLeader, 1).position, {0, 15, -131.49f}, 0.01f);
     const std::vector<gfx::Vec3> start = {{1, 0, 1.5f}, {-1, 0, 1.5f}, {0, 0.15f, 3}, {2, 0, 3}, {-2, 0, 3}};
     for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, 0), start[slot - 1], 0.02f);
-    for (float t : Progress(20)) {
+    for (float t : Progress(0, 1, 20)) {
         ExpectAlong(p.Of(kLeader, t).nose, kMinusZ, 0.5f);
         ExpectAlong(p.Of(kLeader, t).up, kUp, 0.5f);
     }
@@ -137,7 +137,7 @@ TEST(DeltaRollAndBonTonRoll, DeltaRollsOverTheTopThenEachRollsAlone) {
     EXPECT_NEAR(p.Of(kLeader, 0.3f).PitchDegrees(), 29, 2);
     // One roll to the right as a delta over the top, the heading swung 39 degrees right.
     EXPECT_EQ(RollDirection(p, kLeader, 0.285f, 0.625f), 1);
-    EXPECT_NEAR(figures::HighestPoint(p, kLeader, 0.3f, 0.7f), 83, 0.5f);
+    EXPECT_NEAR(figures::Heights(p, figures::Progress(0.3f, 0.7f, 400), {kLeader}).high, 83, 0.5f);
     ExpectAlong(p.Of(kLeader, 0.49f).nose, Heading(259), 3);
     ExpectAlong(p.Of(kLeader, 0.49f).up, kDown, 40);  // half way round the roll
     for (int slot = 1; slot < 6; ++slot) {
@@ -159,8 +159,8 @@ TEST(DeltaRollAndBonTonRoll, DeltaRollsOverTheTopThenEachRollsAlone) {
         figures::ExpectSmoke(p, slot, {0, 0.5f, 0.84f}, {0.88f, 0.9f, 1});
     }
     // The straight last segments are flown linearly, the figure before on splines.
-    EXPECT_EQ(p.ModeAt(0.9f), 1);
-    EXPECT_EQ(p.ModeAt(0.5f), 2);
+    EXPECT_EQ(p.ModeAt(0.9f), aircraft::PositionMode::kLinear);
+    EXPECT_EQ(p.ModeAt(0.5f), aircraft::PositionMode::kCatmullRom);
 }
 
 TEST(CherryBlossom, SixLevelCirclesDrawAFlower) {
@@ -170,7 +170,7 @@ TEST(CherryBlossom, SixLevelCirclesDrawAFlower) {
     ExpectAt(p.Of(kLeader, 1).position, {-91.96f, 70, -16.91f}, 0.2f);
     const std::vector<gfx::Vec3> starts = {{-19, 0, 60}, {-63, 0, 0}, {-19, 0, -61}, {52, 0, -38}, {52, 0, 38}};
     for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, 0), starts[slot - 1], 0.02f);
-    const auto [low, high] = figures::Heights(p);
+    const auto [low, high, highAt] = figures::Heights(p, Progress(0, 1, 400));
     EXPECT_NEAR(low, 70, 0.05f);
     EXPECT_NEAR(high, 70, 0.05f);
     for (int slot = 0; slot < 6; ++slot) {
@@ -198,7 +198,7 @@ TEST(StarAndCross, BurstsIntoFivePointsAndCrossesFiveLevelLegs) {
     const std::vector<gfx::Vec3> column = {{0, -0.83f, -0.65f}, {0, -0.83f, 0.65f}, {0, -1.68f, -1.33f}, {0, -1.68f, 1.29f}};
     for (int slot = 1; slot < 5; ++slot) ExpectAt(Offset(p, slot, 0), column[slot - 1], 0.02f);
     // Drawn level and nose to -z whatever the direction of flight.
-    for (float t : Progress(40)) {
+    for (float t : Progress(0, 1, 40)) {
         for (int slot = 0; slot < 5; ++slot) {
             ExpectAlong(p.Of(slot, t).nose, kMinusZ, 0.1f);
             ExpectAlong(p.Of(slot, t).up, kUp, 0.1f);
@@ -206,11 +206,11 @@ TEST(StarAndCross, BurstsIntoFivePointsAndCrossesFiveLevelLegs) {
     }
     EXPECT_LT(Distance(Offset(p, 1, 0.07f), Offset(p, 1, 0)), 0.05f);  // climbing vertically together
     EXPECT_GT(p.Of(kLeader, 0.1f).Height(), 195);
-    EXPECT_NEAR(figures::Heights(p).second, 259, 1);
+    EXPECT_NEAR(figures::Heights(p, Progress(0, 1, 400)).high, 259, 1);
     // Each goes over the top in its own direction, a fifth of a turn from its neighbours.
     std::vector<float> bearings;
     for (int slot = 0; slot < 5; ++slot) {
-        const gfx::Vec3 out = figures::Minus(p.Of(slot, 0.4f).position, p.Of(slot, 0).position);
+        const gfx::Vec3 out = p.Of(slot, 0.4f).position - p.Of(slot, 0).position;
         bearings.push_back(std::atan2(out.x, out.z) / gfx::kRadiansPerDegree);
     }
     std::sort(bearings.begin(), bearings.end());
@@ -263,8 +263,8 @@ TEST(TackCross, PairSplitsLoopsAndCrossesHeadOnInverted) {
     EXPECT_NE(RollDirection(p, kFive, 0.041f, 0.059f), 0);
     EXPECT_EQ(RollDirection(p, kFive, 0.332f, 0.438f), -1);
     EXPECT_EQ(RollDirection(p, kSix, 0.332f, 0.438f), 1);
-    EXPECT_NEAR(figures::HighestPoint(p, kFive, 0.4f, 0.55f), 136.9f, 0.3f);
-    EXPECT_NEAR(figures::Heights(p).first, 11.5f, 0.15f);
+    EXPECT_NEAR(figures::Heights(p, figures::Progress(0.4f, 0.55f, 400), {kFive}).high, 136.9f, 0.3f);
+    EXPECT_NEAR(figures::Heights(p, Progress(0, 1, 400)).low, 11.5f, 0.15f);
     // Down the other way along x = 6, level at 11.5.
     ExpectAlong(p.Of(kFive, 0.73f).nose, Heading(180), 1);
     EXPECT_NEAR(p.Of(kFive, 0.73f).Height(), 11.5f, 0.05f);
@@ -279,7 +279,7 @@ TEST(TackCross, PairSplitsLoopsAndCrossesHeadOnInverted) {
     // The camera: between the pair until key 10, then on aircraft 5, straight at the start.
     for (float t = 0; t <= times[10]; t += 0.01f) EXPECT_LT(Distance(p.Target(t), CentreAt(p, t)), 2.5f) << t;
     for (float t = times[12]; t <= 1; t += 0.01f) EXPECT_LT(Distance(p.Target(t), p.Of(kFive, t).position), 0.01f) << t;
-    EXPECT_EQ(p.ModeAt(0), 1);
+    EXPECT_EQ(p.ModeAt(0), aircraft::PositionMode::kLinear);
 }
 
 TEST(RollingCombatPitch, EachRollsIntoALeftTurnInTurnAndTheyComeBackInTrail) {

@@ -9,7 +9,6 @@
 namespace {
 
 using figures::Heading;
-using figures::HighestPoint;
 using flown::ExpectAlong;
 using flown::ExpectAt;
 using flown::Programme;
@@ -28,13 +27,13 @@ TEST(VerticalCubanEight, EvenKeysFromALevelRunToALevelRunOut) {
         ExpectAlong(p.Of(kSolo, t).up, kUp, 1);
     }
     // Drawn in one vertical plane facing the crowd, between 40 and 212.
-    for (float t : figures::Progress(200)) {
+    for (float t : figures::Progress(0, 1, 200)) {
         const auto a = p.Of(kSolo, t);
         EXPECT_GE(a.position.x, -90) << t;
         EXPECT_LE(a.position.x, -85.6f) << t;
         EXPECT_GE(a.Height(), 39.8f) << t;  // the spline dips a little into the pull-up
     }
-    EXPECT_NEAR(HighestPoint(p, kSolo, 0, 1), 212, 0.5f);
+    EXPECT_NEAR(figures::Heights(p, figures::Progress(0, 1, 400), {kSolo}).high, 212, 0.5f);
 }
 
 TEST(VerticalCubanEight, TwoCirclesStackedAndTurnedOppositeWays) {

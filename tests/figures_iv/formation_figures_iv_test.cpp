@@ -55,7 +55,7 @@ TEST(Corkscrew, WingmanRollsRoundTheInvertedLeaderThenThePairTurnsLeft) {
     // The wingman: 1380 degrees to the right, round the leader, staying within 3 of height 20.
     EXPECT_EQ(RollDirection(p, 1, 0.051f, 0.729f), 1);
     EXPECT_NEAR(TurnsRoundTheLeader(p, 1, 0.04f, 0.73f), 1380, 5);
-    const auto [low, high] = Heights(p, Progress(0, 0.7f, 400), {1});
+    const auto [low, high, highAt] = Heights(p, Progress(0, 0.7f, 400), {1});
     EXPECT_GE(low, 17);
     EXPECT_LE(high, 23);
     // Its nose follows its path round the leader: a circle within 3 of height 20 swings it about
@@ -68,10 +68,8 @@ TEST(Corkscrew, WingmanRollsRoundTheInvertedLeaderThenThePairTurnsLeft) {
         const gfx::Vec3 side{-level.z, 0, level.x};
         yawSwing = std::max(yawSwing, std::fabs(std::atan2(flown::Dot(a.nose, side), flown::Dot(a.nose, level))));
         pitchSwing = std::max(pitchSwing, std::fabs(a.PitchDegrees()));
-        const gfx::Vec3 towards = Minus(p.Of(kLeader, t).position, a.position);
-        const gfx::Vec3 across = Minus(towards, gfx::Vec3{a.nose.x * flown::Dot(towards, a.nose),
-                                                          a.nose.y * flown::Dot(towards, a.nose),
-                                                          a.nose.z * flown::Dot(towards, a.nose)});
+        const gfx::Vec3 towards = p.Of(kLeader, t).position - a.position;
+        const gfx::Vec3 across = towards - a.nose * flown::Dot(towards, a.nose);
         EXPECT_GT(flown::Dot(a.up, across) / std::sqrt(flown::Dot(across, across)), std::cos(25 * gfx::kRadiansPerDegree))
             << "canopy towards the leader at " << t;
     }
@@ -110,7 +108,7 @@ TEST(DeltaLoop, SixInADeltaLoopTogetherOverTheRunwaySide) {
     ExpectAlong(top.up, kDown, 1);
     EXPECT_LT(p.Of(kLeader, 0.75f).PitchDegrees(), -45);
     ExpectAlong(p.Of(kLeader, 0.95f).nose, kMinusZ, 1);
-    const auto [low, high] = Heights(p, Progress(), {kLeader});
+    const auto [low, high, highAt] = Heights(p, Progress(), {kLeader});
     EXPECT_NEAR(low, 15, 0.2f);  // the pull-up eases in: the splines hardly sag before it
     EXPECT_NEAR(high, 183.4f, 0.3f);
     for (float t : Progress(0, 1, 50)) EXPECT_NEAR(p.Of(kLeader, t).position.x, -20, 0.01f) << t;
@@ -142,7 +140,7 @@ TEST(LevelOpener, TheVFansOutLevelAndEveryoneRollsTwiceToTheRight) {
     }
     EXPECT_NEAR(p.Of(3, 1).position.z, 94, 0.1f);
     EXPECT_NEAR(p.Of(4, 1).position.z, -94, 0.1f);
-    const auto [low, high] = Heights(p, Progress());
+    const auto [low, high, highAt] = Heights(p, Progress());
     EXPECT_NEAR(low, 15, 0.01f);
     EXPECT_NEAR(high, 15, 0.01f);
     for (int slot = 0; slot < 5; ++slot) {
@@ -182,7 +180,7 @@ TEST(TrailToDiamondRoll, TheTrailRollsRightOverAHumpAndClosesIntoADiamond) {
         yawRight = std::max(yawRight, std::atan2(a.nose.x, a.nose.z) / gfx::kRadiansPerDegree);
     }
     EXPECT_NEAR(top, 54, 1);
-    EXPECT_NEAR(Heights(p, Progress(0, 1, 400), {kLeader}).second, 54, 0.3f);
+    EXPECT_NEAR(Heights(p, Progress(0, 1, 400), {kLeader}).high, 54, 0.3f);
     EXPECT_NEAR(highestPitch, 23, 1);
     EXPECT_NEAR(lowestPitch, -24, 1);
     EXPECT_NEAR(yawRight, 33, 1);
@@ -269,7 +267,7 @@ TEST(Delta360Turn, TheDeltaTurnsRightACircleAndFiftyDegreesTilting) {
         before = nose;
     }
     EXPECT_NEAR(turned / gfx::kRadiansPerDegree, 410, 3);
-    const auto [low, high] = Heights(p, Progress(), {kLeader});
+    const auto [low, high, highAt] = Heights(p, Progress(), {kLeader});
     EXPECT_NEAR(low, 15, 0.05f);
     EXPECT_NEAR(high, 15, 0.05f);
     // The delta tilts with the bank: the outer wing aircraft 1.5 above and below the leader,
@@ -301,10 +299,10 @@ TEST(BonTonRoll, SixRollTogetherEachAboutItsOwnAxisWithTheSmokeOff) {
         for (int slot = 1; slot < 6; ++slot) ExpectAt(Offset(p, slot, t), offsets[slot - 1], 0.02f);
     }
     for (float t : Progress(0, 1, 50)) {
-        EXPECT_EQ(p.ModeAt(t), 1);
+        EXPECT_EQ(p.ModeAt(t), aircraft::PositionMode::kLinear);
         ExpectAlong(p.Of(kLeader, t).nose, Heading(221), 0.3f);
     }
-    const auto [low, high] = Heights(p, Progress());
+    const auto [low, high, highAt] = Heights(p, Progress());
     EXPECT_NEAR(low, 12.58f, 0.02f);
     EXPECT_NEAR(high, 13.08f, 0.02f);
     for (int slot = 0; slot < 6; ++slot) {
@@ -321,7 +319,7 @@ TEST(BonTonRoll, SixRollTogetherEachAboutItsOwnAxisWithTheSmokeOff) {
 // through a vertical field of view of `fovDegrees` on a 4:3 picture.
 bool InView(const gfx::Vec3& point, const gfx::Vec3& target, float fovDegrees) {
     const gfx::Vec3 eye{60, 0.2f, -27};
-    const gfx::Vec3 ahead = Minus(target, eye), d = Minus(point, eye);
+    const gfx::Vec3 ahead = target - eye, d = point - eye;
     const float length = std::sqrt(flown::Dot(ahead, ahead));
     const gfx::Vec3 f{ahead.x / length, ahead.y / length, ahead.z / length};
     const float side = std::hypot(f.x, f.z);
@@ -372,7 +370,7 @@ TEST(SlantCupid, TheHeartAndArrowFlyInAPlaneTiltedTowardsPlusX) {
     // keys 1/18 apart, the spline turns sooner than the attitudes do, in programme 16 as here.
     for (int slot : {kArrow, kFive, kSix}) {
         for (float t : Progress(0.01f, 0.99f, 60)) {
-            const gfx::Vec3 step = Minus(p.Of(slot, t + 0.005f).position, p.Of(slot, t - 0.005f).position);
+            const gfx::Vec3 step = p.Of(slot, t + 0.005f).position - p.Of(slot, t - 0.005f).position;
             const float length = std::sqrt(flown::Dot(step, step));
             ExpectAlong(p.Of(slot, t).nose, {step.x / length, step.y / length, step.z / length}, 10);
         }

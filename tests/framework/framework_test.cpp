@@ -452,7 +452,7 @@ TEST_F(OnDisplay, KeysAndPointerReachTheWindowInScreenCoordinates) {
     testsupport::RunAndCapture({"xdotool", "mousemove", "512", "384"}, status);
     auto* frame = new RecordingFrame(journal);
     frame->keepClientEdge = false;
-    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 1024, 768}, 0, nullptr, WS_EX_TOPMOST));
+    ASSERT_TRUE(frame->Create(kTestClass, "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 1024, 768}, 0, WS_EX_TOPMOST));
     ASSERT_TRUE(PumpUntil([&] { return journal.paints > 0; }));
 
     testsupport::RunAndCapture({"xdotool", "mousemove", "300", "200"}, status);

@@ -6,10 +6,11 @@ namespace flown {
 
 Programme::Programme(int n) : number(n), manoeuvre(manoeuvres::CreateManoeuvre(n)) {
     if (!manoeuvre) return;
+    const gfx::Vec3& eye = manoeuvres::kGroundCamera;
     if (manoeuvre->Info().clientSize) {
-        manoeuvre->Init(device, 60.0f, 0.2f, -27.0f, 640, 480, 0);
+        manoeuvre->Init(device, eye.x, eye.y, eye.z, 640, 480, 0);
     } else {
-        manoeuvre->Init(device, 60.0f, 0.2f, -27.0f, 0);
+        manoeuvre->Init(device, eye.x, eye.y, eye.z, 0);
     }
 }
 

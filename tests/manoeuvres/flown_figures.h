@@ -33,7 +33,7 @@ public:
     int AircraftCount() const { return manoeuvre->Info().aircraftCount; }
     Attitude Of(int slot, float t) const;
     gfx::Vec3 Target(float t) const { return manoeuvre->AimAt(t).target; }
-    int ModeAt(float t) const { return manoeuvre->AimAt(t).positionMode; }
+    aircraft::PositionMode ModeAt(float t) const { return manoeuvre->AimAt(t).positionMode; }
     const manoeuvres::FlightData& Data() const { return *manoeuvres::FindFlightData(number); }
 
 private:

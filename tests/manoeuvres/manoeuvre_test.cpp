@@ -19,7 +19,7 @@ using manoeuvres::Manoeuvre;
 using manoeuvres::Programme;
 using scene::CallKind;
 
-const gfx::Vec3 kEye{60.0f, 0.2f, -27.0f};
+const gfx::Vec3 kEye = manoeuvres::kGroundCamera;
 
 // A straight track of `keys` keys, evenly spaced from progress 0 at key 1 to 1 at key K-2,
 // flying from `from` along `step` per key, smoke on where asked.
@@ -109,8 +109,31 @@ TEST_F(ManoeuvreTest, StraightPassesAimExactlyHalfwayAtHalfTime) {
         EXPECT_NEAR(target.x, mid.x, 1e-4f);
         EXPECT_NEAR(target.y, mid.y, 1e-4f);
         EXPECT_NEAR(target.z, mid.z, 1e-3f);
-        EXPECT_EQ(m->AimAt(0.5f).positionMode, 1);
+        EXPECT_EQ(m->AimAt(0.5f).positionMode, manoeuvres::PositionMode::kLinear);
         ExpectNear(device.State().view, ViewAt(mid), 1e-3f);
+    }
+}
+
+// The camera and the aircraft sample their tracks with one sampler: a solo programme's camera
+// track is its aircraft's own, so the target is where the aircraft is, to the bit, in every mode
+// its rule switches between; beyond the track both hold at its last key.
+TEST_F(ManoeuvreTest, CameraAndAircraftSampleTracksAlike) {
+    for (int number : {2, 5, 7, 18}) {
+        auto m = manoeuvres::CreateManoeuvre(number);
+        ASSERT_NE(m, nullptr) << number;
+        m->Init(device, kEye.x, kEye.y, kEye.z, 0);
+        const auto keys = m->Formation()[0].Keys();
+        for (int step = 0; step <= 200; ++step) {
+            const float t = static_cast<float>(step) / 200.0f;
+            const auto aim = m->AimAt(t);
+            const gfx::Vec3 at = ::aircraft::PoseAt(keys, t, aim.positionMode).position;
+            EXPECT_EQ(aim.target.x, at.x) << number << " at " << t;
+            EXPECT_EQ(aim.target.y, at.y) << number << " at " << t;
+            EXPECT_EQ(aim.target.z, at.z) << number << " at " << t;
+        }
+        for (float beyond : {keys.back().time, keys.back().time + 0.5f, 7.0f}) {
+            EXPECT_EQ(m->AimAt(beyond).target.z, keys.back().z) << number << " at " << beyond;
+        }
     }
 }
 
@@ -125,9 +148,9 @@ TEST_F(ManoeuvreTest, AimStartsAtKeyOneAndEndsOnTheTrackWithoutReadingPastIt) {
     m.Init(device, kEye.x, kEye.y, kEye.z, 0);
     const auto start = m.AimAt(0.0f);
     EXPECT_EQ(start.target.z, p.tracks[0][1].z);
-    EXPECT_EQ(start.positionMode, 1);
+    EXPECT_EQ(start.positionMode, manoeuvres::PositionMode::kLinear);
     const auto end = m.AimAt(1.0f);
-    EXPECT_EQ(end.positionMode, 1);
+    EXPECT_EQ(end.positionMode, manoeuvres::PositionMode::kLinear);
     EXPECT_EQ(end.target.z, p.tracks[0].back().z);
     clock.Advance(53000);
     EXPECT_TRUE(m.Update(device));  // poses the aircraft at t = 1 as well

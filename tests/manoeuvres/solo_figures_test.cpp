@@ -116,7 +116,7 @@ TEST(InvertedAndContinuousRoll, InvertedPassClimbOverTheTopAndThreeRollsLeft) {
     ASSERT_EQ(track.size(), 41u);
     EXPECT_EQ(track.back().time, 1.0f);
     // At the end the camera aims straight at the last key, linearly, reading nothing beyond it.
-    EXPECT_EQ(p.ModeAt(1), 1);
+    EXPECT_EQ(p.ModeAt(1), aircraft::PositionMode::kLinear);
     ExpectAt(p.Target(1), {track.back().x, track.back().y, track.back().z}, 0);
     ExpectAt(p.Of(kSolo, 1).position, {0, 12, -77.5f}, 2);
 

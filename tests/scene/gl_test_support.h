@@ -64,7 +64,7 @@ inline Rgb PixelAt(const gfx::Image& image, unsigned x, unsigned y) {
 
 inline gfx::Image ReadBack(RenderDevice& device) {
     gfx::Image image;
-    EXPECT_TRUE(device.ReadBackBuffer(image));
+    EXPECT_EQ(device.ReadBackBuffer(image), kOk);
     return image;
 }
 

@@ -39,7 +39,7 @@ bool RenderThreeWays(RenderDevice& device, tools::ProgrammePlayer& player, float
     for (const auto& [precision, image] : ways) {
         if (!device.SetColourPrecision(precision)) return false;
         player.PlayTo(progress);
-        if (!device.ReadBackBuffer(*image)) return false;
+        if (Failed(device.ReadBackBuffer(*image))) return false;
     }
     return device.SetColourPrecision(kDrawingPrecision);
 }

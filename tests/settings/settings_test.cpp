@@ -10,7 +10,7 @@
 
 namespace {
 
-using PlayList = std::array<signed char, kPlayListLength>;
+using show::PlayList;
 
 // The application as the saver sets it up: key "KELDRAN", start-up volume known.
 class SaverSettings : public testing::Test {

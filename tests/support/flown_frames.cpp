@@ -6,7 +6,7 @@
 namespace flown {
 namespace {
 
-constexpr gfx::Vec3 kEye{60.0f, 0.2f, -27.0f};
+constexpr gfx::Vec3 kEye = manoeuvres::kGroundCamera;
 constexpr float kAspect = 640.0f / 480.0f;
 
 gfx::Vec3 Minus(const gfx::Vec3& a, const gfx::Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }

@@ -221,7 +221,7 @@ TEST_F(RegistrySettings, AbsentValuesGiveTheDefaultsAndSavedOnesComeBack) {
 
     fresh.settings.program.fill(0);
     // Programme 32 is a blank, 34 a double quotation mark; a full list has no end mark.
-    for (std::size_t i = 0; i < kPlayListLength; ++i) fresh.settings.program[i] = static_cast<signed char>(40 - i % 9);
+    for (std::size_t i = 0; i < show::kPlayListLength; ++i) fresh.settings.program[i] = static_cast<signed char>(40 - i % 9);
     fresh.settings.program[0] = 32;
     fresh.settings.program[1] = 34;
     fresh.settings.sound = 0;
@@ -240,7 +240,7 @@ TEST_F(RegistrySettings, AbsentValuesGiveTheDefaultsAndSavedOnesComeBack) {
     EXPECT_EQ(again.settings.height, 1200);
     EXPECT_EQ(again.settings.volume, 65535);
     EXPECT_EQ(again.settings.smoke, 3);
-    EXPECT_EQ(again.GetProfileString("Option", "Program", "").size(), kPlayListLength);
+    EXPECT_EQ(again.GetProfileString("Option", "Program", "").size(), show::kPlayListLength);
 }
 
 TEST_F(RegistrySettings, AStoredPlayListOfFortyFiveKeepsItsFirstForty) {
@@ -303,7 +303,7 @@ TEST(ConfigDialogOnWindows, ItsControlsComposeThePlayListAndOkTakesEverything) {
         Click(window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    const std::array<signed char, kPlayListLength> expected{1, 2, 3, 4, 16, 24, 27, 6, 5};
+    const std::array<signed char, show::kPlayListLength> expected{1, 2, 3, 4, 16, 24, 27, 6, 5};
     EXPECT_EQ(settings.program, expected);
     EXPECT_EQ(settings.width, 1600);
     EXPECT_EQ(settings.height, 1200);

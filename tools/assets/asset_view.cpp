@@ -46,7 +46,7 @@ bool PosedTeam::Init(AssetScene& s, const std::vector<Placement>& placements) {
     }
     // Fly the last stretch into place, frame by frame, so the trails are laid as in flight.
     for (int step = 0; step <= kTrailSteps; ++step) {
-        for (auto& m : members) m->UpdatePose(*s.device, static_cast<float>(step) / kTrailSteps, aircraft::kLinearPositions);
+        for (auto& m : members) m->UpdatePose(*s.device, static_cast<float>(step) / kTrailSteps, aircraft::PositionMode::kLinear, s.clock.Now());
         s.clock.Advance(kFrameMs);
     }
     return true;
@@ -56,12 +56,12 @@ void PosedTeam::Draw(AssetScene& s) {
     Device& d = *s.device;
     for (auto& m : members) {
         // The pose at the end of the track, set without flying there again (which would emit).
-        d.SetTransform(TransformType::kWorld, aircraft::PoseAt(m->Keys(), 1.0f, aircraft::kLinearPositions).world);
+        d.SetTransform(TransformType::kWorld, aircraft::PoseAt(m->Keys(), 1.0f, aircraft::PositionMode::kLinear).world);
         m->Draw(d);
     }
     d.SetRenderState(RenderState::kZFunc, kCmpLessEqual);
     d.SetTextureStageState(0, TextureStageState::kAlphaOp, kTopModulate);
-    for (auto& m : members) m->DrawSmoke(d);
+    for (auto& m : members) m->DrawSmoke(d, s.clock.Now());
 }
 
 gfx::Image DrawFrame(AssetScene& s, PosedTeam* team, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees) {

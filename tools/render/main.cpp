@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         return Fail(tools::DeviceFailure(options.width, options.height, largestSide));
     }
     gfx::Image picture;
-    if (!tools::DrawSubject(*device, subject, options.yaw, options.pitch) || !device->ReadBackBuffer(picture)) {
+    if (!tools::DrawSubject(*device, subject, options.yaw, options.pitch) || scene::Failed(device->ReadBackBuffer(picture))) {
         return Fail("drawing failed");
     }
     if (!output->Commit(picture, error)) {

@@ -112,7 +112,7 @@ int RenderProgrammeFrame(const RenderOptions& options, PngOutput& output) {
     player.PlayTo(options.progress);
     ReportLoading(player);
     gfx::Image picture;
-    if (!device->ReadBackBuffer(picture)) return Fail("the picture could not be read back");
+    if (scene::Failed(device->ReadBackBuffer(picture))) return Fail("the picture could not be read back");
     if (!output.Commit(picture, failure)) return Fail(failure);
     return 0;
 }
@@ -133,7 +133,7 @@ int RenderContactSheet(const RenderOptions& options, PngOutput& output) {
         const float progress = cells == 1 ? 0.0f : static_cast<float>(i) / static_cast<float>(cells - 1);
         player.PlayTo(progress);
         gfx::Image frame;
-        if (!device->ReadBackBuffer(frame)) return Fail("the picture could not be read back");
+        if (scene::Failed(device->ReadBackBuffer(frame))) return Fail("the picture could not be read back");
         gfx::Image cell = Half(frame);
         DrawLabel(cell, 4, 4, ProgressLabel(progress), 2);
         Paste(sheet, cell, (i % options.columns) * cell.width, (i / options.columns) * cell.height);
@@ -184,7 +184,7 @@ int DumpPose(const RenderOptions& options, std::FILE* out) {
     PrintMatrix(out, device.State().view);
     std::fprintf(out, ",\"projection\":");
     PrintMatrix(out, device.State().projection);
-    std::fprintf(out, ",\"positionMode\":%d}}\n", aim.positionMode);
+    std::fprintf(out, ",\"positionMode\":%d}}\n", static_cast<int>(aim.positionMode));
 
     // Each aircraft's pose is the first world transform set for it after the camera.
     std::vector<gfx::Matrix> worlds;
