@@ -1,7 +1,8 @@
 #pragma once
 // Which of an aircraft's two models to draw. The light model has about a third of the full
-// model's triangles; while the aircraft is small on screen the two differ in a few edge pixels
-// only, and drawing it spares the renderer most of the aircraft's vertex and triangle work.
+// model's triangles; while the aircraft is small on screen the two differ only along edges and
+// in the canopy's facets, and drawing it spares the renderer most of the aircraft's vertex and
+// triangle work.
 
 #include "gfx/math.h"
 #include "scene/device.h"

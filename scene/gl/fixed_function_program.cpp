@@ -219,6 +219,8 @@ std::uint32_t HasPositionalLight(const Choice& choice) {
                        [](const Light* light) { return light->type != LightType::kDirectional; });
 }
 
+bool NonNegative(const gfx::ColorValue& c) { return c.r >= 0 && c.g >= 0 && c.b >= 0; }
+
 // Lit colour is emissive plus products of colours, clamped to 1: with an emissive of at least 1
 // in every channel and no negative light colour nothing can pull it under 1, so every vertex is
 // white with the material's alpha, the same value the lighting would reach.
@@ -228,9 +230,8 @@ std::uint32_t LightsToWhite(const Choice& choice) {
     }
     std::uint32_t count = 0;
     auto active = choice.state.ActiveLights(count);
-    auto nonNegative = [](const gfx::ColorValue& c) { return c.r >= 0 && c.g >= 0 && c.b >= 0; };
     return std::all_of(active.begin(), active.begin() + count,
-                       [&](const Light* light) { return nonNegative(light->diffuse) && nonNegative(light->ambient); });
+                       [](const Light* light) { return NonNegative(light->diffuse) && NonNegative(light->ambient); });
 }
 
 template <auto kState>
@@ -332,9 +333,8 @@ void UploadLight(GLuint program, int index, const Light& light, const gfx::Matri
 
 MaterialTraits MaterialTraits::Of(const Material& material) {
     const auto& e = material.emissive;
-    auto nonNegative = [](const gfx::ColorValue& c) { return c.r >= 0 && c.g >= 0 && c.b >= 0; };
     return {material.specular.r != 0 || material.specular.g != 0 || material.specular.b != 0,
-            e.r >= 1 && e.g >= 1 && e.b >= 1 && nonNegative(material.ambient) && nonNegative(material.diffuse)};
+            e.r >= 1 && e.g >= 1 && e.b >= 1 && NonNegative(material.ambient) && NonNegative(material.diffuse)};
 }
 
 InstanceData MakeInstance(const gfx::Matrix& world, const Material& material) {

@@ -41,7 +41,7 @@ struct MaterialTraits {
     bool specular = false;   // some material has a specular colour
     bool saturated = true;   // every material lights to white whatever the light (see Of)
     static MaterialTraits Of(const Material& material);
-    // The traits of a draw of both materials' draws.
+    // Takes in another material drawn in the same draw.
     MaterialTraits& operator+=(const MaterialTraits& other) {
         specular = specular || other.specular;
         saturated = saturated && other.saturated;
