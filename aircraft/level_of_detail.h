@@ -18,7 +18,7 @@ enum class ModelChoice {
 // Nose to tail, in model units: the longest extent of either model.
 inline constexpr float kModelLength = 1.3f;
 // Projected length (pixels) below which the light model is drawn.
-inline constexpr float kLightModelBelowPixels = 160.0f;
+inline constexpr float kLightModelBelowPixels = 210.0f;
 
 // The length in pixels of an aircraft placed by `world`, as the device's view, projection and
 // viewport draw it at its distance; 0 when its centre is not in front of the camera.
