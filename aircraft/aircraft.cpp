@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kGearDownMesh = 162;
 constexpr int kCleanMesh = 164;
+constexpr int kLightGearDownMesh = 165;
+constexpr int kLightCleanMesh = 166;
 
 // The textures the models name, matched exactly and case-sensitively. The livery texture
 // differs from aircraft to aircraft: its resource is the base plus the aircraft number.
@@ -51,12 +53,21 @@ scene::HResult Aircraft::LoadModel(scene::ResourceCache& cache, int aircraftNumb
     materials.clear();
     textures.clear();
     mesh.reset();
+    lightMesh.reset();
 
     std::vector<scene::MeshMaterial> loaded;
     if (platform::Failed(cache.LoadMesh(gearDown ? kGearDownMesh : kCleanMesh, loaded, mesh)) || !mesh) {
         mesh.reset();
         platform::ShowMessage(gearDown ? "Could not find KZd.x" : "Could not find KZ.x");
         return platform::kFail;
+    }
+
+    // The light model is a saving, not a part of the aircraft: without it, or when it does not
+    // match the full model subset for subset, the full model is drawn at every size.
+    std::vector<scene::MeshMaterial> lightMaterials;
+    if (platform::Failed(cache.LoadMesh(gearDown ? kLightGearDownMesh : kLightCleanMesh, lightMaterials, lightMesh)) ||
+        !lightMesh || lightMaterials.size() != loaded.size() || lightMesh->SubsetCount() != mesh->SubsetCount()) {
+        lightMesh.reset();
     }
 
     materials.reserve(loaded.size());
@@ -92,10 +103,17 @@ gfx::Vec3 Aircraft::UpdatePose(scene::Device& device, float t, PositionMode mode
 }
 
 void Aircraft::Draw(scene::Device& device) {
+    if (materials.empty()) return;
+    scene::Mesh* drawn = mesh.get();
+    if (lightMesh) {
+        gfx::Matrix world;
+        const bool placed = scene::Succeeded(device.GetTransform(scene::TransformType::kWorld, world));
+        if (placed && DrawsLightModel(modelChoice, ProjectedLength(device, world))) drawn = lightMesh.get();
+    }
     for (std::size_t j = 0; j < materials.size(); ++j) {
         device.SetMaterial(materials[j]);
         device.SetTexture(0, textures[j].get());
-        mesh->DrawSubset(static_cast<std::uint32_t>(j));
+        drawn->DrawSubset(static_cast<std::uint32_t>(j));
     }
 }
 

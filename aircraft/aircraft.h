@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "aircraft/keyframe.h"
+#include "aircraft/level_of_detail.h"
 #include "aircraft/smoke_trail.h"
 #include "aircraft/track.h"
 #include "gfx/math.h"
@@ -35,8 +36,11 @@ public:
     // frame's smoke, stamped with the frame's clock reading `now`. Returns the position.
     gfx::Vec3 UpdatePose(scene::Device& device, float t, PositionMode mode, std::uint32_t now);
 
-    // Draws the model under the world transform the last UpdatePose set.
+    // Draws the model under the world transform the last UpdatePose set: the light model while
+    // the aircraft is small on screen, when there is one (see level_of_detail.h).
     void Draw(scene::Device& device);
+    // Which model Draw chooses; by projected size unless a tool or test fixes it.
+    void ChooseModel(ModelChoice choice) { modelChoice = choice; }
 
     // Draws this aircraft's own smoke as it stands at `now`, farthest puff first.
     void DrawSmoke(scene::Device& device, std::uint32_t now);
@@ -56,9 +60,11 @@ private:
     SmokeTrail smokeTrail;
     std::vector<Keyframe> keys;
     std::shared_ptr<scene::Mesh> mesh;
+    std::shared_ptr<scene::Mesh> lightMesh;  // same subsets and materials as `mesh`; null when missing
     std::vector<std::shared_ptr<scene::Texture>> textures;  // one per material; null where untextured
     std::vector<scene::Material> materials;                 // one per subset of `mesh`
     gfx::Vec3 lastEmitPoint = kNoEmitPoint;
+    ModelChoice modelChoice = ModelChoice::kBySize;
 };
 
 }  // namespace aircraft

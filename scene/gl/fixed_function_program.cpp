@@ -44,6 +44,7 @@ uniform mat4 projection;
 uniform vec2 pixelOffset;  // moves pixel centres to whole coordinates, as the device defines them
 const bool lighting = LIGHTING != 0;
 const bool specularEnable = SPECULAR != 0;
+const bool saturated = SATURATED != 0;  // every material drawn lights to opaque white
 uniform vec3 globalAmbient;
 const int lightCount = LIGHT_COUNT;
 const bool positional = POSITIONAL != 0;  // some light is a point or a spot
@@ -86,6 +87,11 @@ void main() {
 
     if (!lighting) {
         diffuseColour = vec4(1.0);
+        specularColour = vec3(0.0);
+        return;
+    }
+    if (saturated) {
+        diffuseColour = vec4(1.0, 1.0, 1.0, clamp(materialDiffuse.a, 0.0, 1.0));
         specularColour = vec3(0.0);
         return;
     }
@@ -186,11 +192,12 @@ GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
     return shader;
 }
 
-// What chooses a program: the state, and whether anything drawn has a specular colour (when
-// nothing has, adding specular light adds zero, and the program without it is cheaper).
+// What chooses a program: the state, and the traits of the materials drawn (when none has a
+// specular colour, adding specular light adds zero; when all light to white, the lighting
+// need not run).
 struct Choice {
     const DeviceState& state;
-    bool specular;
+    MaterialTraits materials;
 };
 
 // The inputs that choose a program, four bits each.
@@ -212,12 +219,28 @@ std::uint32_t HasPositionalLight(const Choice& choice) {
                        [](const Light* light) { return light->type != LightType::kDirectional; });
 }
 
+bool NonNegative(const gfx::ColorValue& c) { return c.r >= 0 && c.g >= 0 && c.b >= 0; }
+
+// Lit colour is emissive plus products of colours, clamped to 1: with an emissive of at least 1
+// in every channel and no negative light colour nothing can pull it under 1, so every vertex is
+// white with the material's alpha, the same value the lighting would reach.
+std::uint32_t LightsToWhite(const Choice& choice) {
+    if (!choice.materials.saturated || choice.materials.specular || choice.state.Get(RenderState::kLighting) == 0) {
+        return 0;
+    }
+    std::uint32_t count = 0;
+    auto active = choice.state.ActiveLights(count);
+    return std::all_of(active.begin(), active.begin() + count,
+                       [](const Light* light) { return NonNegative(light->diffuse) && NonNegative(light->ambient); });
+}
+
 constexpr Variant kVariants[] = {
     {"LIGHTING", [](const Choice& c) { return std::uint32_t{c.state.Get(RenderState::kLighting) != 0}; }},
     {"LIGHT_COUNT", ActiveLightCount},
     {"POSITIONAL", HasPositionalLight},
     {"SPECULAR",
-     [](const Choice& c) { return std::uint32_t{c.specular && c.state.Get(RenderState::kSpecularEnable) != 0}; }},
+     [](const Choice& c) { return std::uint32_t{c.materials.specular && c.state.Get(RenderState::kSpecularEnable) != 0}; }},
+    {"SATURATED", LightsToWhite},
     {"COLOUR_OP", [](const Choice& c) { return c.state.EffectiveColourOperation().op; }},
     {"COLOUR_ARG1", [](const Choice& c) { return c.state.EffectiveColourOperation().arg1; }},
     {"COLOUR_ARG2", [](const Choice& c) { return c.state.EffectiveColourOperation().arg2; }},
@@ -303,6 +326,12 @@ void UploadLight(GLuint program, int index, const Light& light, const gfx::Matri
 
 }  // namespace
 
+MaterialTraits MaterialTraits::Of(const Material& material) {
+    const auto& e = material.emissive;
+    return {material.specular.r != 0 || material.specular.g != 0 || material.specular.b != 0,
+            e.r >= 1 && e.g >= 1 && e.b >= 1 && NonNegative(material.ambient) && NonNegative(material.diffuse)};
+}
+
 InstanceData MakeInstance(const gfx::Matrix& world, const Material& material) {
     InstanceData data;
     std::memcpy(data.world, world.m, sizeof data.world);
@@ -322,9 +351,9 @@ void FixedFunctionPrograms::Release() {
     program = 0;
 }
 
-bool FixedFunctionPrograms::Use(const DeviceState& state, bool specular, unsigned targetWidth,
+bool FixedFunctionPrograms::Use(const DeviceState& state, MaterialTraits materials, unsigned targetWidth,
                                 unsigned targetHeight) {
-    const Choice choice{state, specular};
+    const Choice choice{state, materials};
     auto [found, added] = programs.try_emplace(VariantKey(choice), 0);
     if (added) {
         found->second = Link(choice);

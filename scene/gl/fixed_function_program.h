@@ -36,6 +36,20 @@ static_assert(sizeof(InstanceData) == 32 * sizeof(float));
 
 InstanceData MakeInstance(const gfx::Matrix& world, const Material& material);
 
+// What the materials of one draw have in common that lets a cheaper program draw them exactly.
+struct MaterialTraits {
+    bool specular = false;   // some material has a specular colour
+    bool saturated = true;   // every material lights to white whatever the light (see Of)
+    static MaterialTraits Of(const Material& material);
+    // Takes in another material drawn in the same draw.
+    MaterialTraits& operator+=(const MaterialTraits& other) {
+        specular = specular || other.specular;
+        saturated = saturated && other.saturated;
+        return *this;
+    }
+    bool operator==(const MaterialTraits&) const = default;
+};
+
 // One program for each combination of lighting, specular light and stage 0 set-up that has
 // been drawn with, built on first use, so that each draws with only the work it needs.
 class FixedFunctionPrograms {
@@ -45,9 +59,9 @@ public:
     FixedFunctionPrograms& operator=(const FixedFunctionPrograms&) = delete;
 
     // Makes the program for `state` current and uploads the rest of the state (transforms
-    // apart from world, lights, ambient); false when the program cannot be built. `specular`
-    // false says that no material drawn with it has a specular colour.
-    bool Use(const DeviceState& state, bool specular, unsigned targetWidth, unsigned targetHeight);
+    // apart from world, lights, ambient); false when the program cannot be built. `materials`
+    // are the traits of the materials drawn with it.
+    bool Use(const DeviceState& state, MaterialTraits materials, unsigned targetWidth, unsigned targetHeight);
     // Deletes the programs; their context must be current. Its owner calls this, because only
     // it knows whether the context is still there.
     void Release();

@@ -67,11 +67,6 @@ GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter) {
     }
 }
 
-// Without a specular colour, specular light adds exactly nothing.
-bool HasSpecularColour(const Material& material) {
-    return material.specular.r != 0 || material.specular.g != 0 || material.specular.b != 0;
-}
-
 void SetConstantInstance(const InstanceData& instance) {
     const float* values = instance.world;
     for (GLuint i = 0; i < kInstanceAttributeCount; ++i) {
@@ -95,7 +90,7 @@ std::shared_ptr<GlRenderer> GlRenderer::Create(std::unique_ptr<EglContext> conte
 }
 
 bool GlRenderer::SetUp() {
-    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, true, width, height)) {
+    if (!MakeCurrent() || epoxy_gl_version() < 33 || !programs.Use(state, programMaterials, width, height)) {
         return false;
     }
     glGenRenderbuffers(1, &colourBuffer);
@@ -288,10 +283,10 @@ bool GlRenderer::BlendingIsANoOp() const {
 }
 
 // Everything a draw reads apart from world, material and the vertex stream.
-void GlRenderer::ApplyState(bool specular) {
-    if (stateDirty || specular != programSpecular) {
-        programs.Use(state, specular, width, height);
-        programSpecular = specular;
+void GlRenderer::ApplyState(MaterialTraits materials) {
+    if (stateDirty || materials != programMaterials) {
+        programs.Use(state, materials, width, height);
+        programMaterials = materials;
     }
     if (!stateDirty) {
         return;
@@ -367,7 +362,7 @@ HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
     }
     queuedRange = {type, startVertex, primitiveCount};
     queue.push_back(MakeInstance(state.world, state.material));
-    queuedSpecular = queuedSpecular || HasSpecularColour(state.material);
+    queuedMaterials += MaterialTraits::Of(state.material);
     if (!batching) {
         Flush();
     }
@@ -379,12 +374,12 @@ void GlRenderer::Flush() {
         DrawQueued();
     }
     queue.clear();
-    queuedSpecular = false;
+    queuedMaterials = MaterialTraits{};
 }
 
 void GlRenderer::DrawQueued() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    ApplyState(queuedSpecular);
+    ApplyState(queuedMaterials);
     BindStream();
     GLenum mode = PrimitiveMode(queuedRange.type);
     auto first = static_cast<GLint>(queuedRange.startVertex);
@@ -446,7 +441,7 @@ void GlRenderer::DrawIndexed(GLuint vertexArray, std::uint32_t firstIndex, std::
         return;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    ApplyState(HasSpecularColour(state.material));
+    ApplyState(MaterialTraits::Of(state.material));
     glBindVertexArray(vertexArray);
     boundArray = vertexArray;
     SetConstantInstance(MakeInstance(state.world, state.material));

@@ -79,7 +79,7 @@ private:
     void PaceIfTheSwapDoesNot();
     bool PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight);
     bool SizePresentBuffer(unsigned windowWidth, unsigned windowHeight);
-    void ApplyState(bool specular);
+    void ApplyState(MaterialTraits materials);
     bool BlendingIsANoOp() const;
     void BindStream();
     void UseInstanceArrays(bool instanced);
@@ -107,13 +107,13 @@ private:
     std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;
-    bool programSpecular = true;  // whether the current program adds specular light
+    MaterialTraits programMaterials{true, false};  // what the current program was chosen for
     GLuint boundArray = 0;
 
     bool batching = true;
     QueuedRange queuedRange{};
     std::vector<InstanceData> queue;
-    bool queuedSpecular = false;  // some queued material has a specular colour
+    MaterialTraits queuedMaterials;  // of the queued instances
     GLsync fence = nullptr;  // marks the end of the run of draws sent before the current one
     std::uint64_t trianglesSinceFence = 0;
     DeviceStats stats;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ using scene::CallKind;
 
 constexpr int kGearDownMesh = 162;
 constexpr int kCleanMesh = 164;
+constexpr int kLightCleanMesh = 166;  // the gear-down light model is 165
 
 // Every texture resource the models can name, each an image of its own width, so that a
 // texture tells which resource it was made from.
@@ -177,6 +179,79 @@ TEST_F(AircraftTest, SmokeLeavesFromTheNozzleOfThePosedModel) {
     EXPECT_NEAR(puff.z, nozzle.z, 0.0083f);
     // Turned right, the tail (+z in the model) points along +x: the nozzle sits behind, at x > 0.
     EXPECT_GT(puff.x, 0.3f);
+}
+
+// The camera looks along +z from the origin with a 640 x 480 viewport; an aircraft `distance`
+// ahead is kModelLength * 38.19 * 240 / distance pixels long (a 3-degree lens).
+class AircraftDetailTest : public AircraftTest {
+protected:
+    AircraftDetailTest() {
+        const std::vector<std::string> names = {"KZ000.jpg", "KZ001.jpg", "KZ002.jpg", "KZ003.jpg", "KZ004.jpg", ""};
+        resources.Replace(ResourceType::kMESH, kLightCleanMesh, testing::MakeMeshFile(names));
+        device.SetTransform(scene::TransformType::kView, gfx::MatrixIdentity());
+        device.SetTransform(scene::TransformType::kProjection,
+                            gfx::MatrixPerspectiveFovLH(3.0f * gfx::kRadiansPerDegree, 640.0f / 480.0f, 1.0f, 2000.0f));
+    }
+
+    std::unique_ptr<Aircraft> Make(int number, bool gearDown) {
+        device.ForgetCalls();
+        auto plane = MakeAircraft(number, gearDown);
+        made.clear();
+        for (const auto& call : device.CallsOf(CallKind::kCreateMesh)) made.push_back(call.mesh);
+        return plane;
+    }
+
+    // The meshes (full 0, light 1, in the order Make loaded them) that drawing `plane` at
+    // `distance` draws from.
+    std::set<int> MeshesDrawnAt(Aircraft& plane, float distance) {
+        device.SetTransform(scene::TransformType::kWorld, gfx::MatrixTranslation(0.5f, -0.3f, distance));
+        device.ForgetCalls();
+        plane.Draw(device);
+        std::set<int> drawn;
+        for (const auto& draw : device.CallsOf(CallKind::kDrawSubset)) {
+            for (std::size_t i = 0; i < made.size(); ++i) {
+                if (made[i] == draw.mesh) drawn.insert(static_cast<int>(i));
+            }
+        }
+        return drawn;
+    }
+
+    std::vector<const scene::Mesh*> made;
+};
+
+TEST_F(AircraftDetailTest, SmallOnScreenTheLightModelIsDrawnWithTheSameMaterialsAndTextures) {
+    const float lightBelow = kModelLength * 38.19f * 240.0f / kLightModelBelowPixels;  // distance of the switch
+    auto plane = Make(3, false);
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(device.LiveMeshes(), 2u);
+    EXPECT_EQ(MeshesDrawnAt(*plane, lightBelow * 1.02f), std::set<int>{1});
+    EXPECT_EQ(DrawnTextureWidths(), (std::vector<unsigned>{1, 2, 4, 8, 64, 0}));
+    EXPECT_EQ(MeshesDrawnAt(*plane, 1500.0f), std::set<int>{1});
+    EXPECT_EQ(MeshesDrawnAt(*plane, lightBelow * 0.98f), std::set<int>{0});
+    EXPECT_EQ(MeshesDrawnAt(*plane, 2.0f), std::set<int>{0});
+    EXPECT_EQ(MeshesDrawnAt(*plane, -40.0f), std::set<int>{0}) << "behind the camera: not small";
+
+    plane->ChooseModel(ModelChoice::kLight);
+    EXPECT_EQ(MeshesDrawnAt(*plane, 2.0f), std::set<int>{1});
+    plane->ChooseModel(ModelChoice::kFull);
+    EXPECT_EQ(MeshesDrawnAt(*plane, 1500.0f), std::set<int>{0});
+    plane.reset();
+    EXPECT_EQ(device.LiveMeshes(), 0u);
+}
+
+TEST_F(AircraftDetailTest, WithoutAMatchingLightModelTheFullOneIsDrawnAtEverySizeAndNothingIsReported) {
+    // The gear-down light model is the real one: 22 subsets against the test model's two.
+    auto geared = Make(1, true);
+    EXPECT_EQ(MeshesDrawnAt(*geared, 1500.0f), std::set<int>{0});
+    geared->ChooseModel(ModelChoice::kLight);
+    EXPECT_EQ(MeshesDrawnAt(*geared, 1500.0f), std::set<int>{0});
+    geared.reset();
+
+    resources.Hide(ResourceType::kMESH, kLightCleanMesh);
+    auto clean = Make(1, false);
+    EXPECT_EQ(MeshesDrawnAt(*clean, 1500.0f), std::set<int>{0});
+    EXPECT_TRUE(messages.Messages().empty()) << "the light model is a saving, not a part";
+    EXPECT_EQ(device.LiveMeshes(), 1u);
 }
 
 TEST_F(AircraftTest, ReleasesEverythingItMade) {

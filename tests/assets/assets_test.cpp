@@ -35,9 +35,15 @@ struct ModelCase {
     std::multiset<std::string> textures;
 };
 
+// The full models and the light ones drawn while an aircraft is small on screen.
+const char* const kAircraftModels[] = {"KZ.x", "KZd.x", "KZ_light.x", "KZd_light.x"};
+bool GearDown(const std::string& file) { return file.rfind("KZd", 0) == 0; }
+
 const ModelCase kModels[] = {
     {"KZ.x", 19, kAircraftTextures},
     {"KZd.x", 22, kAircraftTextures},
+    {"KZ_light.x", 19, kAircraftTextures},
+    {"KZd_light.x", 22, kAircraftTextures},
     {"SKY.x", 1, {"SKY.jpg"}},
     {"RUNWAY.x", 1, {"land21.jpg"}},
 };
@@ -95,7 +101,7 @@ TEST(AssetModels, AssimpReadsEachModelWithItsMaterialsAndTextureNames) {
 }
 
 TEST(AssetModels, AircraftFollowTheFrameOfReference) {
-    for (const char* file : {"KZ.x", "KZd.x"}) {
+    for (const char* file : kAircraftModels) {
         TempDir scratch;
         Box b = Bounds(Export(file, scratch));
         EXPECT_NEAR(b.hi[0] - b.lo[0], 0.99, 0.01) << file << ": wingspan";
@@ -104,7 +110,7 @@ TEST(AssetModels, AircraftFollowTheFrameOfReference) {
         EXPECT_LT(b.lo[2], -0.8) << file << ": the nose points towards -z";
         EXPECT_LT(b.hi[2], 0.5) << file;
         EXPECT_NEAR(b.hi[1], 0.27, 0.03) << file << ": fin tip";
-        EXPECT_NEAR(b.lo[1], std::string(file) == "KZd.x" ? -0.168 : -0.085, 0.003) << file << ": lowest point";
+        EXPECT_NEAR(b.lo[1], GearDown(file) ? -0.168 : -0.085, 0.003) << file << ": lowest point";
     }
 }
 
@@ -120,7 +126,7 @@ TEST(AssetModels, SkyAndGroundHaveTheirSizes) {
 
 TEST(AssetModels, EverySurfaceFacesTheEyesThatSeeIt) {
     // Aircraft from all round, at targets spread through its body.
-    for (const char* file : {"KZ.x", "KZd.x"}) {
+    for (const char* file : kAircraftModels) {
         TempDir scratch;
         ObjModel model = Export(file, scratch);
         std::vector<P3> targets;
@@ -181,7 +187,7 @@ TEST(AssetModels, RunwayRunsAlongZOnTheCentreLineAmidGrass) {
 
 TEST(AssetModels, SmokeNozzlePointSitsInsideTheLeftNozzle) {
     const P3 nozzle = {-0.046, -0.028, 0.425};
-    for (const char* file : {"KZ.x", "KZd.x"}) {
+    for (const char* file : kAircraftModels) {
         TempDir scratch;
         ObjModel model = Export(file, scratch);
         // Walled in on every side but the open exit behind it.
@@ -245,6 +251,7 @@ TEST(AssetResources, ManifestEmbedsEveryAssetUnderItsId) {
     } entries[] = {
         {ResourceType::kMESH, 161, "models/SKY.x"},         {ResourceType::kMESH, 162, "models/KZd.x"},
         {ResourceType::kMESH, 163, "models/RUNWAY.x"},      {ResourceType::kMESH, 164, "models/KZ.x"},
+        {ResourceType::kMESH, 165, "models/KZd_light.x"},   {ResourceType::kMESH, 166, "models/KZ_light.x"},
         {ResourceType::kRCDATA, 147, "textures/KZ000.jpg"}, {ResourceType::kRCDATA, 159, "textures/KZ001.jpg"},
         {ResourceType::kRCDATA, 149, "textures/KZ002.jpg"}, {ResourceType::kRCDATA, 150, "textures/KZ003.jpg"},
         {ResourceType::kRCDATA, 152, "textures/KZ004_1.jpg"}, {ResourceType::kRCDATA, 157, "textures/KZ004_6.jpg"},

@@ -252,6 +252,9 @@ protected:
         const std::vector<std::uint8_t> model(std::begin(kTinyModel), std::end(kTinyModel) - 1);
         resources.Replace(platform::ResourceType::kMESH, 162, model);
         resources.Replace(platform::ResourceType::kMESH, 164, model);
+        // The light models (gear down, clean) drawn while the aircraft are small on screen.
+        resources.Replace(platform::ResourceType::kMESH, 165, model);
+        resources.Replace(platform::ResourceType::kMESH, 166, model);
     }
     platform::ScopedResourceOverride resources;
 };
@@ -294,7 +297,7 @@ TEST_F(ManoeuvreSmokeTest, TheFormationSharesItsModelAndPuffs) {
     {
         Manoeuvre m(p.info, p.data);
         m.Init(device, kEye.x, kEye.y, kEye.z, 640, 480, 0);
-        EXPECT_EQ(device.Count(CallKind::kCreateMesh), 1u);
+        EXPECT_EQ(device.Count(CallKind::kCreateMesh), 2u) << "one model and its light version for six aircraft";
         EXPECT_EQ(device.Count(CallKind::kCreateTexture), 1u);
         EXPECT_EQ(device.Count(CallKind::kCreateVertexBuffer), 1u);
         for (int frame = 0; frame < 10; ++frame) {

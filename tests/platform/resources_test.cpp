@@ -94,7 +94,7 @@ TEST(Resources, FindsEmbeddedBytesAndReportsAbsentOnes) {
     ASSERT_FALSE(expected.empty());
     // exactly the file, no padding
     EXPECT_TRUE(std::equal(sky->begin(), sky->end(), expected.begin(), expected.end()));
-    EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 165).has_value());
+    EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 160).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 9999).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kWAVE, 1).has_value());
 }

@@ -229,6 +229,67 @@ TEST_F(GlDeviceTest, HalfAlphaBlendsToTheMean) {
     ExpectNear(Centre(), 0.5f, 0, 0.5f, 1);
 }
 
+// A material whose emissive colour is white lights to white at its diffuse alpha, which the
+// device draws without running the lighting; wherever a light or a material colour could pull
+// the sum under white, and wherever such a material is drawn in one batch with others, the
+// lighting must still run.
+TEST_F(GlDeviceTest, WhiteEmissiveMaterialsStayWhiteAndWhatCanDarkenThemStillDoes) {
+    device->SetRenderState(RenderState::kAlphaBlendEnable, 1);
+    device->SetRenderState(RenderState::kSrcBlend, kBlendSrcAlpha);
+    device->SetRenderState(RenderState::kDestBlend, kBlendInvSrcAlpha);
+    device->SetRenderState(RenderState::kZFunc, kCmpLessEqual);
+    device->SetRenderState(RenderState::kAmbient, kSceneAmbient);
+    device->SetTextureStageState(0, TextureStageState::kAlphaOp, kTopModulate);
+    const float ambient = 0x50 / 255.0f;
+    Light light;
+    light.diffuse = {1, 1, 1, 0};
+    light.direction = {0, 0, 1};  // straight onto the quads
+    device->SetLight(0, light);
+    device->LightEnable(0, true);
+    Material puff;
+    puff.emissive = {1, 1, 1, 1};
+    puff.diffuse = puff.ambient = {0.5f, 0.5f, 0.5f, 0.4f};
+    // Over red: white at alpha 0.4.
+    auto overRed = [&](const Material& material) {
+        device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+        FullScreenQuad(FlatMaterial(1, 0, 0));
+        FullScreenQuad(material);
+        return Centre();
+    };
+    ExpectNear(overRed(puff), 1, 0.4f, 0.4f);
+
+    const float dimmed = 1 + 0.5f * ambient - 0.5f;  // a light of diffuse -1 head on
+    light.diffuse = {-1, -1, -1, 0};
+    device->SetLight(0, light);
+    ExpectNear(overRed(puff), 0.4f * dimmed + 0.6f, 0.4f * dimmed, 0.4f * dimmed);
+    light.diffuse = {1, 1, 1, 0};
+    light.ambient = {0, -3, 0, 0};
+    device->SetLight(0, light);
+    ExpectNear(overRed(puff), 1, 0.4f * (1 + 0.5f * (ambient - 3) + 0.5f), 0.4f);
+    light.ambient = {0, 0, 0, 0};
+    device->SetLight(0, light);
+    Material darkDiffuse = puff;
+    darkDiffuse.diffuse = {-0.5f, 0.5f, 0.5f, 0.4f};
+    ExpectNear(overRed(darkDiffuse), 0.4f * (1 + 0.5f * ambient - 0.5f) + 0.6f, 0.4f, 0.4f);
+
+    // One batch, two instances side by side: the white puff on the left, a grey one on the right.
+    device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
+    auto buffer = UploadVertices(*device, Quad(-1, -1, 0, 1, 0.5f));
+    ASSERT_NE(buffer, nullptr);
+    const auto before = device->Stats();
+    device->SetMaterial(puff);
+    device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
+    device->SetTransform(TransformType::kWorld, gfx::MatrixTranslation(1, 0, 0));
+    Material grey = FlatMaterial(0.5f, 0.5f, 0.5f, 0.4f);
+    device->SetMaterial(grey);
+    device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
+    device->SetTransform(TransformType::kWorld, gfx::MatrixIdentity());
+    const gfx::Image both = ReadBack(*device);
+    EXPECT_EQ(device->Stats().drawCalls - before.drawCalls, 1u) << "the case needs one batch";
+    ExpectNear(PixelAt(both, 16, 32), 0.4f, 0.4f, 0.4f);
+    ExpectNear(PixelAt(both, 48, 32), 0.2f, 0.2f, 0.2f);
+}
+
 class GlTextureStageTest : public GlDeviceTest {
 protected:
     void SetUp() override {

@@ -43,7 +43,7 @@ TEST(PeResources, EveryListedFileIsCarriedByteForByte) {
 }
 
 TEST(PeResources, AbsentOnesAreReportedAbsent) {
-    EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 165).has_value());
+    EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 160).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kWAVE, 211).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kRCDATA, 148).has_value());
     EXPECT_FALSE(platform::FindResource(ResourceType::kMESH, 70000).has_value());

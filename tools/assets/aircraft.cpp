@@ -3,6 +3,7 @@
 #include "tools/assets/profile.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace assets {
 
@@ -11,6 +12,15 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 double SignedPow(double v, double e) { return v < 0 ? -std::pow(-v, e) : std::pow(v, e); }
+
+// Step counts of a model built at `detail` (1 for the full model): each count shrinks in
+// proportion, but never below what keeps the part's shape (a ring needs its corners).
+struct Detail {
+    double factor;
+    int Steps(int full, int least) const {
+        return std::max(least, static_cast<int>(std::lround(full * factor)));
+    }
+};
 
 // z, half width, top, bottom, centre height, superellipse exponent.
 const Profile& FuselageTable() {
@@ -130,34 +140,34 @@ void AddMaterials(Mesh& mesh, bool gearDown) {
 
 int GlassMaterial(const Mesh& mesh) { return static_cast<int>(mesh.materials.size()) - 1; }
 
-void AddFuselage(Mesh& mesh) {
+void AddFuselage(Mesh& mesh, const Detail& d) {
     Surface s;
     s.position = [](double a, double b) { return FuselagePoint(kNoseZ + a * (kTailZ - kNoseZ), b); };
     s.uv = [](double a, double b) { return std::array<double, 2>{b, FuselageTextureV(kNoseZ + a * (kTailZ - kNoseZ))}; };
     s.outward = [](const V3& p) { return V3{p.x, p.y - FuselageSection(p.z).centre, 0}; };
     std::vector<double> along;
-    for (double a : Even(43)) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
+    for (double a : Even(d.Steps(43, 8))) along.push_back(0.45 * a + 0.55 * a * a);  // denser at the nose
     // Stations at the knots of the texture's length mapping keep its interpolation exact.
     for (const auto& knot : kFuselageTextureKnots) along.push_back((knot[0] - kNoseZ) / (kTailZ - kNoseZ));
     std::sort(along.begin(), along.end());
     along.erase(std::unique(along.begin(), along.end(), [](double x, double y) { return y - x < 1e-3; }), along.end());
-    AddSurface(mesh, kFuselageSkin, s, along, Even(32));
+    AddSurface(mesh, kFuselageSkin, s, along, Even(d.Steps(32, 12)));
     // Jet pipe bay closed behind the nozzles.
     std::vector<V3> ring;
-    for (double b : Even(32)) ring.push_back(FuselagePoint(kTailZ, b));
+    for (double b : Even(d.Steps(32, 12))) ring.push_back(FuselagePoint(kTailZ, b));
     ring.pop_back();
     AddFan(mesh, kNozzleInside, ring, {0, FuselageSection(kTailZ).centre, kTailZ}, {0, 0, 1},
            [](const V3&) { return std::array<double, 2>{0.5, 0.5}; });
 }
 
-void AddCanopy(Mesh& mesh) {
+void AddCanopy(Mesh& mesh, const Detail& d) {
     Surface glass;
     glass.position = [](double a, double b) {
         return CanopyPoint(kCanopyFrontZ + a * (kCanopyRearZ - kCanopyFrontZ), b, 1.0);
     };
     glass.uv = [](double a, double b) { return std::array<double, 2>{b, a}; };
     glass.outward = [](const V3& p) { return V3{p.x, p.y - CanopyBase(p.z) + 0.02, 0}; };
-    AddSurface(mesh, GlassMaterial(mesh), glass, Even(18), Even(16));
+    AddSurface(mesh, GlassMaterial(mesh), glass, Even(d.Steps(18, 4)), Even(d.Steps(16, 6)));
 
     // Frame arches: the windscreen bow, the bow between the seats and the rear bow.
     for (double zc : {-0.548, -0.405, -0.272}) {
@@ -166,14 +176,14 @@ void AddCanopy(Mesh& mesh) {
         band.position = [=](double a, double b) { return CanopyPoint(zc - half + a * 2 * half, b, 1.05); };
         band.uv = glass.uv;
         band.outward = glass.outward;
-        AddSurface(mesh, kCanopyFrame, band, Even(1), Even(16));
+        AddSurface(mesh, kCanopyFrame, band, Even(1), Even(d.Steps(16, 6)));
         for (double face : {-1.0, 1.0}) {
             Surface wall;
             double z = zc + face * half;
             wall.position = [=](double a, double b) { return CanopyPoint(z, b, 1.0 + 0.05 * a); };
             wall.uv = glass.uv;
             wall.outward = [=](const V3&) { return V3{0, 0, face}; };
-            AddSurface(mesh, kCanopyFrame, wall, Even(1), Even(16));
+            AddSurface(mesh, kCanopyFrame, wall, Even(1), Even(d.Steps(16, 6)));
         }
     }
     // Crew: helmet with visor in front of a dark seat, rear seat raised.
@@ -181,8 +191,8 @@ void AddCanopy(Mesh& mesh) {
     for (const auto& seat : seats) {
         double z = seat[0];
         double y = CanopyBase(z) + seat[1];
-        AddEllipsoid(mesh, kHelmet, {0, y, z}, {0.0165, 0.019, 0.019}, 12, 8);
-        AddEllipsoid(mesh, kVisor, {0, y - 0.002, z - 0.007}, {0.0150, 0.010, 0.014}, 10, 5);
+        AddEllipsoid(mesh, kHelmet, {0, y, z}, {0.0165, 0.019, 0.019}, d.Steps(12, 6), d.Steps(8, 3));
+        AddEllipsoid(mesh, kVisor, {0, y - 0.002, z - 0.007}, {0.0150, 0.010, 0.014}, d.Steps(10, 6), d.Steps(5, 3));
         AddBox(mesh, kCockpit, {-0.020, y - 0.045, z + 0.018}, {0.020, y + 0.010, z + 0.030});
     }
     // Instrument coaming ahead of each pilot.
@@ -224,7 +234,7 @@ void AddLiftingSurface(Mesh& mesh, const Planform& p, const Frame& f, int topMat
     });
 }
 
-void AddIntakes(Mesh& mesh) {
+void AddIntakes(Mesh& mesh, const Detail& d) {
     const double front = -0.30, rear = 0.02, inset = 0.03;
     for (double side : {1.0, -1.0}) {
         auto point = [=](double z, double t, double scale) {
@@ -244,34 +254,35 @@ void AddIntakes(Mesh& mesh) {
             return std::array<double, 2>{around < 0 ? around + 1 : around, FuselageTextureV(q.z)};
         };
         outer.outward = [=](const V3& q) { return V3{q.x - axis.x, q.y - axis.y, 0}; };
-        AddSurface(mesh, kFuselageSkin, outer, Even(8), Even(18));
+        AddSurface(mesh, kFuselageSkin, outer, Even(d.Steps(8, 2)), Even(d.Steps(18, 8)));
 
         Surface lip;
         lip.position = [=](double a, double b) { return point(front, b, 1.0 - 0.22 * a); };
         lip.uv = [](double a, double b) { return std::array<double, 2>{a, b}; };
         lip.outward = [](const V3&) { return V3{0, 0, -1}; };
-        AddSurface(mesh, kIntakeLip, lip, Even(1), Even(18));
+        AddSurface(mesh, kIntakeLip, lip, Even(1), Even(d.Steps(18, 8)));
 
         Surface duct;
         duct.position = [=](double a, double b) { return point(front + a * inset, b, 0.78); };
         duct.uv = lip.uv;
         duct.outward = [=](const V3& q) { return V3{axis.x - q.x, axis.y - q.y, 0}; };
-        AddSurface(mesh, kIntakeDuct, duct, Even(1), Even(18));
+        AddSurface(mesh, kIntakeDuct, duct, Even(1), Even(d.Steps(18, 8)));
 
         std::vector<V3> ring;
-        for (double t : Even(18)) ring.push_back(point(front + inset, t, 0.78));
+        for (double t : Even(d.Steps(18, 8))) ring.push_back(point(front + inset, t, 0.78));
         ring.pop_back();
         AddFan(mesh, kIntakeDuct, ring, {axis.x, axis.y, front + inset}, {0, 0, -1},
                [](const V3&) { return std::array<double, 2>{0.5, 0.5}; });
     }
 }
 
-void AddNozzles(Mesh& mesh) {
+void AddNozzles(Mesh& mesh, const Detail& d) {
+    const int slices = d.Steps(20, 8);
     const double exitZ = 0.435, innerZ = 0.405;
     for (double side : {1.0, -1.0}) {
         // The two jet pipes sit side by side, the -x one around the smoke nozzle point.
         V3 c = {side * std::abs(kSmokeNozzlePoint.x), kSmokeNozzlePoint.y, 0};
-        AddTube(mesh, kNozzle, {c.x, c.y, 0.37}, {0, 0, exitZ - 0.37}, 0.036, 0.034, 20, true);
+        AddTube(mesh, kNozzle, {c.x, c.y, 0.37}, {0, 0, exitZ - 0.37}, 0.036, 0.034, slices, true);
         Surface rim;
         rim.position = [=](double a, double b) {
             double r = 0.034 - 0.005 * a, angle = 2 * kPi * b;
@@ -279,55 +290,55 @@ void AddNozzles(Mesh& mesh) {
         };
         rim.uv = [](double a, double b) { return std::array<double, 2>{a, b}; };
         rim.outward = [](const V3&) { return V3{0, 0, 1}; };
-        AddSurface(mesh, kNozzle, rim, Even(1), Even(20));
-        AddTube(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, exitZ - innerZ}, 0.029, 0.029, 20, false);
-        AddDisc(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, 1}, 0.029, 20);
+        AddSurface(mesh, kNozzle, rim, Even(1), Even(slices));
+        AddTube(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, exitZ - innerZ}, 0.029, 0.029, slices, false);
+        AddDisc(mesh, kNozzleInside, {c.x, c.y, innerZ}, {0, 0, 1}, 0.029, slices);
     }
 }
 
-void AddSmallParts(Mesh& mesh) {
+void AddSmallParts(Mesh& mesh, const Detail& d) {
     const Planform& wing = Wing();
     for (double side : {1.0, -1.0}) {
         // Wing-tip light pods: red on the +x wing, green on the -x wing.
         double x = side * (wing.tipSpan + 0.003);
         double z = wing.LeadingEdge(wing.tipSpan) + 0.05;
         AddEllipsoid(mesh, side > 0 ? kPortLight : kStarboardLight, {x, wing.Height(wing.tipSpan), z},
-                     {0.009, 0.0075, 0.045}, 12, 6);
+                     {0.009, 0.0075, 0.045}, d.Steps(12, 6), d.Steps(6, 3));
         // Ventral strakes under the rear fuselage.
         AddBox(mesh, kStrake, {side * 0.036 - 0.0015, -0.085, 0.17}, {side * 0.036 + 0.0015, -0.055, 0.33});
     }
     const Planform& fin = Fin();
-    AddEllipsoid(mesh, kBeacon, {0, fin.tipSpan + 0.002, fin.LeadingEdge(fin.tipSpan) + 0.05}, {0.005, 0.006, 0.03}, 10, 6);
+    AddEllipsoid(mesh, kBeacon, {0, fin.tipSpan + 0.002, fin.LeadingEdge(fin.tipSpan) + 0.05}, {0.005, 0.006, 0.03}, d.Steps(10, 6), d.Steps(6, 3));
     AddEllipsoid(mesh, kBeacon, {0, FuselageSection(0.0).centre - FuselageSection(0.0).bottom + 0.003, 0.0},
-                 {0.008, 0.006, 0.012}, 10, 6);
+                 {0.008, 0.006, 0.012}, d.Steps(10, 6), d.Steps(6, 3));
     // Pitot boom on the nose, blade antennas on spine and belly.
-    AddTube(mesh, kAntenna, {0, FuselageSection(kNoseZ).centre, kNoseZ + 0.004}, {0, 0, -0.04}, 0.0035, 0.0012, 10, true);
+    AddTube(mesh, kAntenna, {0, FuselageSection(kNoseZ).centre, kNoseZ + 0.004}, {0, 0, -0.04}, 0.0035, 0.0012, d.Steps(10, 4), true);
     Section spine = FuselageSection(-0.12);
     AddBox(mesh, kAntenna, {-0.0015, spine.centre + spine.top - 0.005, -0.14}, {0.0015, spine.centre + spine.top + 0.022, -0.115});
     Section belly = FuselageSection(0.22);
     AddBox(mesh, kAntenna, {-0.0015, belly.centre - belly.bottom - 0.007, 0.21}, {0.0015, belly.centre - belly.bottom + 0.005, 0.23});
 }
 
-void AddWheel(Mesh& mesh, V3 centre, double radius, double width) {
+void AddWheel(Mesh& mesh, const Detail& d, V3 centre, double radius, double width) {
     double tube = width * 0.5;
-    AddTorus(mesh, kTyre, centre, {1, 0, 0}, radius - tube, tube, 30, 14);
+    AddTorus(mesh, kTyre, centre, {1, 0, 0}, radius - tube, tube, d.Steps(30, 8), d.Steps(14, 4));
     for (double face : {-1.0, 1.0}) {
-        AddDisc(mesh, kWheelHub, centre + V3{face * tube * 0.8, 0, 0}, {face, 0, 0}, radius - tube, 16);
+        AddDisc(mesh, kWheelHub, centre + V3{face * tube * 0.8, 0, 0}, {face, 0, 0}, radius - tube, d.Steps(16, 6));
     }
 }
 
-void AddGear(Mesh& mesh) {
+void AddGear(Mesh& mesh, const Detail& d) {
     // Nose gear: leg, fork around the wheel, doors either side of the bay.
     const double noseZ = -0.60, noseAxle = -0.146, noseRadius = 0.022;
     Section nose = FuselageSection(noseZ);
-    AddTube(mesh, kGearLeg, {0, nose.centre - nose.bottom + 0.01, noseZ}, {0, noseAxle + noseRadius + 0.006 - (nose.centre - nose.bottom + 0.01), -0.004}, 0.0055, 0.005, 12, true);
+    AddTube(mesh, kGearLeg, {0, nose.centre - nose.bottom + 0.01, noseZ}, {0, noseAxle + noseRadius + 0.006 - (nose.centre - nose.bottom + 0.01), -0.004}, 0.0055, 0.005, d.Steps(12, 4), true);
     AddBox(mesh, kGearLeg, {-0.013, noseAxle + noseRadius + 0.002, noseZ - 0.010}, {0.013, noseAxle + noseRadius + 0.008, noseZ + 0.004});
     for (double side : {-1.0, 1.0}) {
-        AddTube(mesh, kGearLeg, {side * 0.0115, noseAxle + noseRadius + 0.004, noseZ - 0.004}, {0, -noseRadius - 0.004, 0}, 0.0025, 0.0025, 8, true);
+        AddTube(mesh, kGearLeg, {side * 0.0115, noseAxle + noseRadius + 0.004, noseZ - 0.004}, {0, -noseRadius - 0.004, 0}, 0.0025, 0.0025, d.Steps(8, 4), true);
         AddBox(mesh, kWheelHub, {side * 0.021 - 0.001, nose.centre - nose.bottom - 0.032, noseZ - 0.06},
                {side * 0.021 + 0.001, nose.centre - nose.bottom + 0.01, noseZ + 0.05});
     }
-    AddWheel(mesh, {0, noseAxle, noseZ - 0.004}, noseRadius, 0.016);
+    AddWheel(mesh, d, {0, noseAxle, noseZ - 0.004}, noseRadius, 0.016);
 
     // Main gear: legs from the wing, wheels outboard of them, doors hinged inboard.
     const double mainZ = 0.10, mainAxle = -0.140, mainRadius = 0.028;
@@ -335,9 +346,9 @@ void AddGear(Mesh& mesh) {
     for (double side : {-1.0, 1.0}) {
         double x = side * 0.165;
         double top = wing.Height(0.165);
-        AddTube(mesh, kGearLeg, {x, top, mainZ - 0.005}, {0, mainAxle - top, 0.008}, 0.0065, 0.0055, 12, true);
-        AddTube(mesh, kGearLeg, {x, mainAxle, mainZ + 0.003}, {side * 0.016, 0, 0}, 0.004, 0.004, 8, true);
-        AddWheel(mesh, {x + side * 0.018, mainAxle, mainZ + 0.003}, mainRadius, 0.020);
+        AddTube(mesh, kGearLeg, {x, top, mainZ - 0.005}, {0, mainAxle - top, 0.008}, 0.0065, 0.0055, d.Steps(12, 4), true);
+        AddTube(mesh, kGearLeg, {x, mainAxle, mainZ + 0.003}, {side * 0.016, 0, 0}, 0.004, 0.004, d.Steps(8, 4), true);
+        AddWheel(mesh, d, {x + side * 0.018, mainAxle, mainZ + 0.003}, mainRadius, 0.020);
         AddBox(mesh, kWheelHub, {side * 0.125 - 0.001, top - 0.050, mainZ - 0.05}, {side * 0.125 + 0.001, top - 0.008, mainZ + 0.07});
         AddBox(mesh, kWheelHub, {x - 0.002 + side * 0.012, top - 0.075, mainZ - 0.030}, {x + 0.002 + side * 0.012, top - 0.012, mainZ + 0.025});
     }
@@ -417,20 +428,22 @@ const PlanarMap& FinMap() {
     return m;
 }
 
-Mesh BuildAircraft(bool gearDown) {
+Mesh BuildAircraft(bool gearDown, double detail) {
+    const Detail d{detail};
     Mesh mesh;
     AddMaterials(mesh, gearDown);
-    AddFuselage(mesh);
-    AddCanopy(mesh);
+    AddFuselage(mesh, d);
+    AddCanopy(mesh, d);
     for (double side : {1.0, -1.0}) {
-        AddLiftingSurface(mesh, Wing(), {0, side}, kWingTop, kWingBottom, WingMap(), 9, 16);
-        AddLiftingSurface(mesh, Tailplane(), {0, side}, kTailplaneSkin, kTailplaneSkin, TailplaneMap(), 4, 10);
+        AddLiftingSurface(mesh, Wing(), {0, side}, kWingTop, kWingBottom, WingMap(), d.Steps(9, 3), d.Steps(16, 6));
+        AddLiftingSurface(mesh, Tailplane(), {0, side}, kTailplaneSkin, kTailplaneSkin, TailplaneMap(), d.Steps(4, 2),
+                          d.Steps(10, 5));
     }
-    AddLiftingSurface(mesh, Fin(), {1, 1}, kFinSkin, kFinSkin, FinMap(), 7, 14);
-    AddIntakes(mesh);
-    AddNozzles(mesh);
-    AddSmallParts(mesh);
-    if (gearDown) AddGear(mesh);
+    AddLiftingSurface(mesh, Fin(), {1, 1}, kFinSkin, kFinSkin, FinMap(), d.Steps(7, 3), d.Steps(14, 6));
+    AddIntakes(mesh, d);
+    AddNozzles(mesh, d);
+    AddSmallParts(mesh, d);
+    if (gearDown) AddGear(mesh, d);
     return mesh;
 }
 

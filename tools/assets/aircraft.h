@@ -70,7 +70,10 @@ enum AircraftMaterial {
     kGearLeg, kTyre, kWheelHub, kCanopyGlass
 };
 
-Mesh BuildAircraft(bool gearDown);
+// `detail` scales the step counts of every curved part: 1 builds the full model;
+// kLightAircraftDetail the light one the saver draws while an aircraft is small on screen.
+inline constexpr double kLightAircraftDetail = 0.5;
+Mesh BuildAircraft(bool gearDown, double detail = 1.0);
 
 // Smoke leaves from this point inside the -x nozzle, between its turbine face and its exit.
 inline constexpr V3 kSmokeNozzlePoint = {-0.046, -0.028, 0.425};

@@ -64,6 +64,10 @@ void PosedTeam::Draw(AssetScene& s) {
     for (auto& m : members) m->DrawSmoke(d, s.clock.Now());
 }
 
+void PosedTeam::ChooseModel(aircraft::ModelChoice choice) {
+    for (auto& m : members) m->ChooseModel(choice);
+}
+
 gfx::Image DrawFrame(AssetScene& s, PosedTeam* team, gfx::Vec3 eye, gfx::Vec3 at, float fovDegrees) {
     Device& d = *s.device;
     gfx::Viewport viewport;

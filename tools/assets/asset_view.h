@@ -41,6 +41,8 @@ class PosedTeam {
 public:
     bool Init(AssetScene& scene, const std::vector<Placement>& placements);
     void Draw(AssetScene& scene);
+    // Fixes which model every member draws (by projected size until then).
+    void ChooseModel(aircraft::ModelChoice choice);
 
 private:
     std::vector<std::unique_ptr<aircraft::Aircraft>> members;

@@ -34,7 +34,9 @@ bool MakeAll(const std::filesystem::path& root) {
         return Report(WriteJpeg(path, picture, kJpegQuality), path);
     };
     bool ok = model("KZ.x", BuildAircraft(false)) && model("KZd.x", BuildAircraft(true)) &&
-              model("SKY.x", BuildSky()) && model("RUNWAY.x", BuildGround());
+              model("KZ_light.x", BuildAircraft(false, kLightAircraftDetail)) &&
+              model("KZd_light.x", BuildAircraft(true, kLightAircraftDetail)) && model("SKY.x", BuildSky()) &&
+              model("RUNWAY.x", BuildGround());
     ok = ok && jpeg("KZ000.jpg", PaintWingTopTexture()) && jpeg("KZ001.jpg", PaintWingBottomTexture()) &&
          jpeg("KZ002.jpg", PaintFinTexture()) && jpeg("KZ003.jpg", PaintTailplaneTexture());
     for (int n = 1; ok && n <= 6; ++n) ok = jpeg("KZ004_" + std::to_string(n) + ".jpg", PaintFuselageTexture(n));
