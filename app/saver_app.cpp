@@ -157,8 +157,7 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
         const Rect rect{kTestWindowLeft, kTestWindowTop, kTestWindowLeft + width, kTestWindowTop + height};
         created = window->Create(kWindowClass, nullptr, WS_VISIBLE | WS_SYSMENU, rect);
     } else if (failure = ResolutionProblem(settings.width, settings.height); failure.empty()) {
-        // The window covers the screen; the device draws at the chosen resolution and scales.
-        const Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        const Rect screen = FullScreenWindowRect(settings.width, settings.height);
         created = window->Create(kWindowClass, nullptr, WS_POPUP | WS_VISIBLE, screen, 0, WS_EX_TOPMOST);
     }
     if (!created) {

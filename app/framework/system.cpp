@@ -73,6 +73,8 @@ int GetSystemMetrics(int index) {
     }
 }
 
+Rect FullScreenWindowRect(int, int) { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
 bool GetCursorPos(Point& point) {
     X11Session* session = X11Session::Get();
     if (!session) return false;

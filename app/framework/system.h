@@ -18,6 +18,11 @@ void* NativeDisplay();
 // SM_CYICON: the standard icon size. 0 for any other index.
 int GetSystemMetrics(int index);
 
+// The full-screen window for a display mode of `width` x `height`. Windows switches the
+// display into that mode, so the window is exactly 0, 0 to `width`, `height`; an X server keeps
+// its mode, so there the window covers the screen and the device scales the picture to it.
+Rect FullScreenWindowRect(int width, int height);
+
 // The pointer's position in screen coordinates; false without a display.
 bool GetCursorPos(Point& point);
 

@@ -31,6 +31,8 @@ void* NativeDisplay() { return nullptr; }
 
 int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+Rect FullScreenWindowRect(int width, int height) { return Rect{0, 0, width, height}; }
+
 bool GetCursorPos(Point& point) {
     POINT p{};
     if (!::GetCursorPos(&p)) return false;
