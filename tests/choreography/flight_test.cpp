@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "tools/choreography/figure.h"
 #include "tools/choreography/flight.h"
+#include "tools/choreography/solve.h"
 
 namespace {
 
 using choreography::Attitude;
+using choreography::Bounds;
+using choreography::Measure;
+using choreography::Solve;
 using choreography::Flight;
 using choreography::Vec3;
 
@@ -89,3 +94,27 @@ TEST(ChoreographyFormation, MembersKeepTheirPlaceInTheLeadersFrame) {
 }
 
 }  // namespace
+
+// One solver serves the figures with several unknowns and those with one unknown in a range.
+// A bounded unknown must never be measured outside its range (a figure flown at a negative
+// speed is no figure), and Newton's first step from the middle of a flat-topped curve would
+// throw it far outside.
+TEST(ChoreographySolve, FindsTheRootWithoutLeavingItsRange) {
+    double lowest = 1e9, highest = -1e9;
+    const Measure flatTopped = [&](const std::vector<double>& p) {
+        lowest = std::min(lowest, p[0]);
+        highest = std::max(highest, p[0]);
+        return std::vector<double>{std::atan(p[0] - 3.0)};
+    };
+    const double root = Solve(flatTopped, {12.0}, {0.0}, Bounds{{0.0}, {20.0}})[0];
+    EXPECT_NEAR(root, 3.0, 1e-6);
+    EXPECT_GE(lowest, 0.0);
+    EXPECT_LE(highest, 20.0);
+
+    const Measure pair = [](const std::vector<double>& p) {
+        return std::vector<double>{p[0] + p[1], p[0] * p[1]};
+    };
+    const std::vector<double> both = Solve(pair, {1.0, 5.0}, {7.0, 12.0});
+    EXPECT_NEAR(both[0], 3.0, 1e-6);
+    EXPECT_NEAR(both[1], 4.0, 1e-6);
+}

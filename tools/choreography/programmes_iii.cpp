@@ -8,6 +8,7 @@
 
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 namespace {
@@ -59,12 +60,8 @@ Path PositionsOnly(Path path) {
 
 // The value in [low, high] at which the steadily rising or falling `f` crosses zero.
 double Solve(const std::function<double(double)>& f, double low, double high) {
-    const bool rising = f(high) > f(low);
-    for (int i = 0; i < 50; ++i) {
-        const double mid = (low + high) / 2;
-        ((f(mid) > 0) == rising ? high : low) = mid;
-    }
-    return (low + high) / 2;
+    const Measure measure = [&f](const std::vector<double>& p) { return std::vector<double>{f(p[0])}; };
+    return choreography::Solve(measure, {(low + high) / 2}, {0.0}, Bounds{{low}, {high}})[0];
 }
 
 ProgrammeFigure AtTimes(ProgrammeFigure figure, std::vector<float> times) {

@@ -1,5 +1,6 @@
 #include "tools/choreography/solve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -41,9 +42,16 @@ double Error(const std::vector<double>& values, const std::vector<double>& targe
     return std::sqrt(sum);
 }
 
+void Clamp(std::vector<double>& p, const Bounds& bounds) {
+    if (bounds.low.empty()) return;
+    for (std::size_t j = 0; j < p.size(); ++j) p[j] = std::clamp(p[j], bounds.low[j], bounds.high[j]);
+}
+
 }  // namespace
 
-std::vector<double> Solve(const Measure& measure, std::vector<double> p, const std::vector<double>& targets) {
+std::vector<double> Solve(const Measure& measure, std::vector<double> p, const std::vector<double>& targets,
+                          const Bounds& bounds) {
+    Clamp(p, bounds);
     constexpr int kIterations = 30;
     constexpr double kTolerance = 1e-7;
     const std::size_t n = p.size();
@@ -66,6 +74,7 @@ std::vector<double> Solve(const Measure& measure, std::vector<double> p, const s
         for (double scale = 1; scale > 1e-3 && !improved; scale /= 2) {
             std::vector<double> trial = p;
             for (std::size_t j = 0; j < n; ++j) trial[j] += scale * step[j];
+            Clamp(trial, bounds);
             const std::vector<double> tried = measure(trial);
             if (Error(tried, targets) < before) {
                 p = std::move(trial);
