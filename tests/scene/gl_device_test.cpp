@@ -276,7 +276,7 @@ TEST_F(GlDeviceTest, WhiteEmissiveMaterialsStayWhiteAndWhatCanDarkenThemStillDoe
     device->Clear(kClearTarget | kClearZBuffer, 0xff000000, 1, 0);
     auto buffer = UploadVertices(*device, Quad(-1, -1, 0, 1, 0.5f));
     ASSERT_NE(buffer, nullptr);
-    const auto before = device->Stats();
+    [[maybe_unused]] const auto before = device->Stats();
     device->SetMaterial(puff);
     device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
     device->SetTransform(TransformType::kWorld, gfx::MatrixTranslation(1, 0, 0));
@@ -285,7 +285,11 @@ TEST_F(GlDeviceTest, WhiteEmissiveMaterialsStayWhiteAndWhatCanDarkenThemStillDoe
     device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
     device->SetTransform(TransformType::kWorld, gfx::MatrixIdentity());
     const gfx::Image both = ReadBack(*device);
+#if !defined(_WIN32)
+    // The OpenGL device draws the two as one instanced batch, which is the case under test; the
+    // Direct3D 9 device has no instancing without a vertex shader and issues each draw.
     EXPECT_EQ(device->Stats().drawCalls - before.drawCalls, 1u) << "the case needs one batch";
+#endif
     ExpectNear(PixelAt(both, 16, 32), 0.4f, 0.4f, 0.4f);
     ExpectNear(PixelAt(both, 48, 32), 0.2f, 0.2f, 0.2f);
 }
