@@ -31,15 +31,7 @@ wait_for_window() {
 scale=${E2E_TIME_SCALE:-1}
 
 # Succeeds when the saver process ends within $1 seconds.
-ends_within() {
-  local steps
-  steps=$(awk "BEGIN { print int($1 * $scale * 20) }")
-  for _ in $(seq "$steps"); do
-    kill -0 "$saver_pid" 2>/dev/null || return 0
-    sleep 0.05
-  done
-  return 1
-}
+ends_within() { process_ends_within "$saver_pid" "$1"; }
 
 # Lets the saver draw for a while (its first programme loads its models first).
 let_it_draw() { sleep "$(awk "BEGIN { print ${1:-4} * $scale }")"; }

@@ -64,6 +64,17 @@ wait_for_saver_window() {
   done
 }
 
+# Succeeds when process $1 ends within $2 seconds (multiplied by $scale, 1 when unset).
+process_ends_within() {
+  local steps
+  steps=$(awk "BEGIN { print int($2 * ${scale:-1} * 20) }")
+  for _ in $(seq "$steps"); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 # A second instance started with each set of switches ($@) ends at once with status 0 while the
 # first one runs on. Time limits are multiplied by $scale.
 expect_second_instances_end() {

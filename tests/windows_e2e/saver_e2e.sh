@@ -39,17 +39,6 @@ start_saver() {
   pids+=("$saver_pid")
 }
 
-# Succeeds when process $1 ends within $2 seconds.
-ends_within() {
-  local steps
-  steps=$(awk "BEGIN { print int($2 * $scale * 20) }")
-  for _ in $(seq "$steps"); do
-    kill -0 "$1" 2>/dev/null || return 0
-    sleep 0.05
-  done
-  return 1
-}
-
 colours() { convert "$1" -format '%k' info:; }
 pixel() { convert "$1" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop "1x1+$2+$3" info:; }
 
@@ -117,7 +106,7 @@ case $scenario in
     sleep 1.5
     kill -0 "$saver_pid" 2>/dev/null || fail "a click without movement ended the saver"
     xdotool key a
-    ends_within "$saver_pid" 1 || fail "a key did not end the saver within a second"
+    process_ends_within "$saver_pid" 1 || fail "a key did not end the saver within a second"
     ;;
   a_six_pixel_move_ends_it_a_five_pixel_one_does_not)
     start_full_screen
@@ -125,7 +114,7 @@ case $scenario in
     sleep 1.5
     kill -0 "$saver_pid" 2>/dev/null || fail "a move of 5 pixels ended the saver"
     xdotool mousemove 406 295
-    ends_within "$saver_pid" 1 || fail "a move of 6 pixels did not end the saver within a second"
+    process_ends_within "$saver_pid" 1 || fail "a move of 6 pixels did not end the saver within a second"
     ;;
   a_second_instance_ends_at_once)
     start_full_screen
@@ -133,7 +122,7 @@ case $scenario in
     for switches in "/s" "/S" "" "-w" "/c" "/c:1234" "/p 1234" "/a" "x"; do
       # shellcheck disable=SC2086
       start_saver $switches
-      ends_within "$saver_pid" 5 || fail "a second saver started with '$switches' is still running"
+      process_ends_within "$saver_pid" 5 || fail "a second saver started with '$switches' is still running"
       kill -0 "$first" 2>/dev/null || fail "the first saver ended when one was started with '$switches'"
     done
     ;;
@@ -154,14 +143,14 @@ case $scenario in
     for _ in $(seq $((200 * scale))); do [ -s "$work/pane.children" ] && break; sleep 0.05; done
     children=$(tr -d '\r' <"$work/pane.children")
     [ "$children" = "ssKZClass 200x150 visible" ] || fail "the pane's children: $children"
-    ends_within "$host_pid" $((14 * scale)) || fail "the host did not destroy its pane"
-    ends_within "$saver_pid" 2 || fail "the preview did not end with its window"
+    process_ends_within "$host_pid" $((14 * scale)) || fail "the host did not destroy its pane"
+    process_ends_within "$saver_pid" 2 || fail "the preview did not end with its window"
     ;;
   dialog_ok_writes_the_six_values)
     dialog_session /c
     focus_dialog
     xdotool key Return
-    ends_within "$saver_pid" 3 || fail "OK did not end the dialog"
+    process_ends_within "$saver_pid" 3 || fail "OK did not end the dialog"
     export=$(settings_export) || fail "no settings after OK"
     echo "$export"
     for line in '"Sound"=dword:00000001' '"Width"=dword:00000320' '"Height"=dword:00000258' \
@@ -175,12 +164,12 @@ case $scenario in
     dialog_session /c
     focus_dialog
     xdotool key Tab space  # from OK to Cancel, pressed
-    ends_within "$saver_pid" 3 || fail "Cancel did not end the dialog"
+    process_ends_within "$saver_pid" 3 || fail "Cancel did not end the dialog"
     start_saver /c:4660
     wait_for_dialog "Vantaro 設定"
     focus_dialog
     xdotool key Escape
-    ends_within "$saver_pid" 3 || fail "Escape did not end the dialog"
+    process_ends_within "$saver_pid" 3 || fail "Escape did not end the dialog"
     [ -z "$(settings_export)" ] || fail "Cancel or Escape wrote settings"
     ;;
   dialog_shows_its_japanese_captions)
@@ -191,7 +180,7 @@ case $scenario in
     [ -n "${E2E_SCREENSHOT:-}" ] && import -window root "$E2E_SCREENSHOT"
     focus_dialog
     xdotool key Escape
-    ends_within "$saver_pid" 3 || fail "the dialog did not end"
+    process_ends_within "$saver_pid" 3 || fail "the dialog did not end"
     ;;
   *) fail "unknown scenario $scenario" ;;
 esac
