@@ -19,6 +19,10 @@ constexpr std::size_t kMaxQueuedInstances = 1024;
 // binned at once held about 7 MB more than with this bound.
 constexpr std::uint64_t kTrianglesPerFence = 2048;
 
+// Rows of a half-float frame read back at once: small enough to stay in the cache while they
+// are converted, as many as a few hundred kilobytes hold.
+constexpr unsigned kRowsPerBand = 32;
+
 // Waits that long at most: a lost wait costs only the bound, never a frame.
 constexpr GLuint64 kFenceTimeoutNs = 1'000'000'000;
 
@@ -64,6 +68,16 @@ GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter) {
     case kTexfPoint: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     case kTexfLinear: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     default: return linear ? GL_LINEAR : GL_NEAREST;  // no mip filter: level 0 only
+    }
+}
+
+// Swaps the rows of a picture top for bottom: OpenGL reads from the bottom row up.
+void FlipRows(std::uint8_t* pixels, std::size_t rowBytes, unsigned rows) {
+    std::vector<std::uint8_t> spare(rowBytes);
+    for (unsigned top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+        std::memcpy(spare.data(), pixels + top * rowBytes, rowBytes);
+        std::memcpy(pixels + top * rowBytes, pixels + bottom * rowBytes, rowBytes);
+        std::memcpy(pixels + bottom * rowBytes, spare.data(), rowBytes);
     }
 }
 
@@ -168,11 +182,29 @@ bool GlRenderer::SizePresentBuffer(unsigned windowWidth, unsigned windowHeight) 
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// The frame scaled to the window into a buffer of its own, read back into the shared image and
+// The frame read back into the shared image, scaled when the window is of another size, and
 // put on the window; the same pixels as the blit to the window and the swap.
 bool GlRenderer::PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight) {
     std::uint8_t* pixels = shm->Frame(windowWidth, windowHeight);
-    if (pixels == nullptr || !SizePresentBuffer(windowWidth, windowHeight)) {
+    if (pixels == nullptr) {
+        return false;
+    }
+    if (windowWidth == width && windowHeight == height) {
+        if (!ReadFrame(pixels, ByteOrder::kBgra)) {
+            return false;
+        }
+    } else if (!ReadScaledFrame(pixels, windowWidth, windowHeight)) {
+        return false;
+    }
+    if (pacer) {
+        pacer->WaitForDeadline();
+    }
+    return shm->Show();
+}
+
+// The frame scaled to the window by the rasteriser into a buffer of its own, then read back.
+bool GlRenderer::ReadScaledFrame(std::uint8_t* pixels, unsigned windowWidth, unsigned windowHeight) {
+    if (!SizePresentBuffer(windowWidth, windowHeight)) {
         return false;
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
@@ -186,13 +218,33 @@ bool GlRenderer::PresentThroughSharedMemory(unsigned windowWidth, unsigned windo
     glReadPixels(0, 0, static_cast<GLsizei>(windowWidth), static_cast<GLsizei>(windowHeight), GL_BGRA,
                  GL_UNSIGNED_BYTE, pixels);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    if (glGetError() != GL_NO_ERROR) {
-        return false;
+    return glGetError() == GL_NO_ERROR;
+}
+
+// The back buffer as bytes, rows from the top. Half floats are read a band of rows at a time
+// and made bytes here; OpenGL converts the other formats itself.
+bool GlRenderer::ReadFrame(std::uint8_t* pixels, ByteOrder order) {
+    const std::size_t rowBytes = std::size_t{width} * 4;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (precision != ColourPrecision::kHalfFloat) {
+        glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                     order == ByteOrder::kBgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        FlipRows(pixels, rowBytes, height);
+    } else {
+        halfBand.resize(std::size_t{width} * kRowsPerBand * 4);
+        for (unsigned first = 0; first < height; first += kRowsPerBand) {
+            const unsigned rows = std::min(kRowsPerBand, height - first);
+            glReadPixels(0, static_cast<GLint>(first), static_cast<GLsizei>(width), static_cast<GLsizei>(rows), GL_RGBA,
+                         GL_HALF_FLOAT, halfBand.data());
+            for (unsigned row = 0; row < rows; ++row) {
+                HalfFloatsToBytes(halfBand.data() + std::size_t{row} * width * 4, width,
+                                  pixels + (height - 1 - first - row) * rowBytes, order);
+            }
+        }
     }
-    if (pacer) {
-        pacer->WaitForDeadline();
-    }
-    return shm->Show();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    return glGetError() == GL_NO_ERROR;
 }
 
 GlRenderer::~GlRenderer() {
@@ -222,15 +274,19 @@ void GlRenderer::SetBatching(bool enable) {
     batching = enable;
 }
 
-bool GlRenderer::SetColourPrecision(ColourPrecision precision) {
+bool GlRenderer::SetColourPrecision(ColourPrecision wanted) {
     Flush();
     if (!MakeCurrent()) {
         return false;
     }
     glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, ColourFormat(precision), static_cast<GLsizei>(width),
+    glRenderbufferStorage(GL_RENDERBUFFER, ColourFormat(wanted), static_cast<GLsizei>(width),
                           static_cast<GLsizei>(height));
-    return glGetError() == GL_NO_ERROR;
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    precision = wanted;
+    return true;
 }
 
 void GlRenderer::Finish() {
@@ -470,7 +526,11 @@ HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
     }
     // Clearing ignores the depth-write state; OpenGL's clear honours its mask.
     glDepthMask(GL_TRUE);
+    // Alpha is cleared to 1 with the rest: with a channel masked the clear becomes a drawn
+    // rectangle, a whole pass of the software rasteriser over the frame.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(mask);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     stateDirty = true;
     return kOk;
 }
@@ -514,22 +574,13 @@ bool GlRenderer::ReadBack(gfx::Image& image) {
     if (!MakeCurrent()) {
         return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    std::vector<std::uint8_t> rows(std::size_t{width} * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA, GL_UNSIGNED_BYTE,
-                 rows.data());
-    if (glGetError() != GL_NO_ERROR) {
+    std::vector<std::uint8_t> pixels(std::size_t{width} * height * 4);
+    if (!ReadFrame(pixels.data(), ByteOrder::kRgba)) {
         return false;
     }
-    // OpenGL reads from the bottom row up; images run from the top.
     image.width = width;
     image.height = height;
-    image.pixels.resize(rows.size());
-    std::size_t rowBytes = std::size_t{width} * 4;
-    for (unsigned y = 0; y < height; ++y) {
-        std::memcpy(&image.pixels[y * rowBytes], &rows[(height - 1 - y) * rowBytes], rowBytes);
-    }
+    image.pixels = std::move(pixels);
     for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
         image.pixels[i] = 255;
     }

@@ -20,6 +20,7 @@
 #include "scene/gl/egl_context.h"
 #include "scene/gl/fixed_function_program.h"
 #include "scene/gl/frame_pacer.h"
+#include "scene/gl/half_float_pixels.h"
 #include "scene/gl/shm_presenter.h"
 
 namespace scene::gl {
@@ -55,7 +56,7 @@ public:
     bool ReadBack(gfx::Image& image);
 
     void SetBatching(bool enable);
-    bool SetColourPrecision(ColourPrecision precision);
+    bool SetColourPrecision(ColourPrecision wanted);
     void Finish();
     const DeviceStats& Stats() const { return stats; }
     void ResetStats() { stats = {}; }
@@ -78,6 +79,8 @@ private:
     bool SetUp();
     void PaceIfTheSwapDoesNot();
     bool PresentThroughSharedMemory(unsigned windowWidth, unsigned windowHeight);
+    bool ReadScaledFrame(std::uint8_t* pixels, unsigned windowWidth, unsigned windowHeight);
+    bool ReadFrame(std::uint8_t* pixels, ByteOrder order);
     bool SizePresentBuffer(unsigned windowWidth, unsigned windowHeight);
     void ApplyState(MaterialTraits materials);
     bool BlendingIsANoOp() const;
@@ -98,6 +101,8 @@ private:
     unsigned width, height;
     FixedFunctionPrograms programs;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
+    ColourPrecision precision = kDrawingPrecision;
+    std::vector<std::uint16_t> halfBand;  // rows of the frame on their way to bytes
     // The frame at the window's size, read back for shared-memory presentation.
     GLuint presentFramebuffer = 0, presentBuffer = 0;
     unsigned presentWidth = 0, presentHeight = 0;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "gl_test_support.h"
 
@@ -131,6 +132,58 @@ TEST(GlWindowDevice, PresentsItsBackBufferScaledToTheWindow) {
 
     EXPECT_EQ(CreateWindowDevice({display, 0, 0, 0}, DeviceType::kHardware), nullptr);
     XDestroyWindow(display, window);
+}
+
+// A frame of many colour levels, some blended, read back and as the window shows it, at the
+// drawing precision and in eight bits: the same pixels, the right way up. The size is no
+// multiple of four pixels across nor of the rows read back at a time.
+TEST(GlWindowDevice, ShowsTheSamePixelsAsItsBackBufferReadsBack) {
+    XvfbServer server;
+    ASSERT_NE(server.display, nullptr) << "could not start Xvfb";
+    constexpr unsigned kWidth = 117, kHeight = 70;
+    Window window = XCreateSimpleWindow(server.display, DefaultRootWindow(server.display), 0, 0, kWidth, kHeight, 0, 0, 0);
+    XMapWindow(server.display, window);
+    XSync(server.display, False);
+    auto device = CreateWindowDevice({server.display, window, 0, 0}, DeviceType::kHardware);
+    ASSERT_NE(device, nullptr);
+    for (ColourPrecision precision : {kDrawingPrecision, ColourPrecision::kEightBit}) {
+        SCOPED_TRACE(precision == ColourPrecision::kEightBit ? "eight bits" : "drawing precision");
+        ASSERT_TRUE(device->SetColourPrecision(precision));
+        device->Clear(kClearTarget | kClearZBuffer, 0xff102030, 1, 0);
+        device->BeginScene();
+        device->SetRenderState(RenderState::kAlphaBlendEnable, 1);
+        device->SetRenderState(RenderState::kSrcBlend, kBlendSrcAlpha);
+        device->SetRenderState(RenderState::kDestBlend, kBlendInvSrcAlpha);
+        std::vector<std::unique_ptr<VertexBuffer>> quads;
+        for (int row = 0; row < 6; ++row) {
+            for (int column = 0; column < 7; ++column) {
+                const float level = (static_cast<float>(row * 7 + column) * 6.1f + 0.37f) / 255.0f;
+                device->SetMaterial(testing::FlatMaterial(level, 1 - level, level * 0.5f, row % 2 == 0 ? 1.0f : 0.3f));
+                const float x = -1 + column * 2.0f / 7, y = 1 - row * 2.0f / 6;
+                quads.push_back(testing::UploadVertices(*device, testing::Quad(x, y - 2.0f / 6, x + 2.0f / 7, y, 0.5f)));
+                device->DrawPrimitive(PrimitiveType::kTriangleStrip, 0, 2);
+            }
+        }
+        device->EndScene();
+        ASSERT_EQ(device->Present(), kOk);
+        XSync(server.display, False);
+        const gfx::Image drawn = testing::ReadBack(*device);
+        XImage* shown = XGetImage(server.display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        ASSERT_NE(shown, nullptr);
+        int differing = 0;
+        for (unsigned y = 0; y < kHeight; ++y) {
+            for (unsigned x = 0; x < kWidth; ++x) {
+                const testing::Rgb rgb = testing::PixelAt(drawn, x, y);
+                const unsigned long expected = static_cast<unsigned long>(rgb.r << 16 | rgb.g << 8 | rgb.b);
+                if ((XGetPixel(shown, static_cast<int>(x), static_cast<int>(y)) & 0xffffff) != expected) ++differing;
+            }
+        }
+        XDestroyImage(shown);
+        EXPECT_EQ(differing, 0);
+        EXPECT_NE(testing::PixelAt(drawn, 2, 2).r, testing::PixelAt(drawn, 2, kHeight - 3).r);  // not one flat colour
+    }
+    device.reset();
+    XDestroyWindow(server.display, window);
 }
 
 // Xvfb has no retrace for a swap to wait for, so the device keeps the display's pace itself:
