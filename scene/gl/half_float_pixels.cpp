@@ -1,5 +1,6 @@
 #include "scene/gl/half_float_pixels.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -36,6 +37,19 @@ std::uint8_t UnsignedNormalisedByte(float value) {
         return 255;
     }
     return static_cast<std::uint8_t>(std::nearbyint(value * 255.0f));
+}
+
+// The byte of every half value, worked out once: a look-up per channel is several times
+// quicker than converting each one.
+const std::array<std::uint8_t, 65536>& ByteOfEveryHalf() {
+    static const std::array<std::uint8_t, 65536> table = [] {
+        std::array<std::uint8_t, 65536> bytes{};
+        for (std::size_t half = 0; half < bytes.size(); ++half) {
+            bytes[half] = UnsignedNormalisedByte(HalfToFloat(static_cast<std::uint16_t>(half)));
+        }
+        return bytes;
+    }();
+    return table;
 }
 
 #if VANTARO_HALF_FLOAT_VECTORS
@@ -80,14 +94,15 @@ bool HasVectorConversion() {
 
 void HalfFloatsToBytesPortable(const std::uint16_t* halves, std::size_t count, std::uint8_t* bytes,
                                ByteOrder order) {
+    const std::array<std::uint8_t, 65536>& byteOf = ByteOfEveryHalf();
     const bool swap = order == ByteOrder::kBgra;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint16_t* in = halves + i * 4;
         std::uint8_t* out = bytes + i * 4;
-        out[swap ? 2 : 0] = UnsignedNormalisedByte(HalfToFloat(in[0]));
-        out[1] = UnsignedNormalisedByte(HalfToFloat(in[1]));
-        out[swap ? 0 : 2] = UnsignedNormalisedByte(HalfToFloat(in[2]));
-        out[3] = UnsignedNormalisedByte(HalfToFloat(in[3]));
+        out[swap ? 2 : 0] = byteOf[in[0]];
+        out[1] = byteOf[in[1]];
+        out[swap ? 0 : 2] = byteOf[in[2]];
+        out[3] = byteOf[in[3]];
     }
 }
 

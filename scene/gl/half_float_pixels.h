@@ -14,8 +14,8 @@ enum class ByteOrder { kRgba, kBgra };
 // ties to even, as OpenGL makes unsigned normalised bytes of floats; NaN becomes 0.
 void HalfFloatsToBytes(const std::uint16_t* halves, std::size_t count, std::uint8_t* bytes, ByteOrder order);
 
-// The same, one channel at a time: what the vector path must agree with, and what runs where
-// the processor lacks it.
+// The same through a table of every half value's byte: what the vector path must agree with,
+// and what runs where the processor lacks it.
 void HalfFloatsToBytesPortable(const std::uint16_t* halves, std::size_t count, std::uint8_t* bytes,
                                ByteOrder order);
 
