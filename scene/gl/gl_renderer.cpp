@@ -73,13 +73,14 @@ GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter) {
 
 // Swaps the rows of a picture top for bottom: OpenGL reads from the bottom row up.
 void FlipRows(std::uint8_t* pixels, std::size_t rowBytes, unsigned rows) {
-    std::vector<std::uint8_t> spare(rowBytes);
     for (unsigned top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(spare.data(), pixels + top * rowBytes, rowBytes);
-        std::memcpy(pixels + top * rowBytes, pixels + bottom * rowBytes, rowBytes);
-        std::memcpy(pixels + bottom * rowBytes, spare.data(), rowBytes);
+        std::swap_ranges(pixels + top * rowBytes, pixels + (top + 1) * rowBytes, pixels + bottom * rowBytes);
     }
 }
+
+// The back buffer has no alpha of its own: draws leave alpha at the 1 it was cleared to, so
+// destination alpha reads as 1.
+void WriteAlpha(bool on) { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, on ? GL_TRUE : GL_FALSE); }
 
 void SetConstantInstance(const InstanceData& instance) {
     const float* values = instance.world;
@@ -125,11 +126,10 @@ bool GlRenderer::SetUp() {
         return false;
     }
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    // The back buffer has no alpha of its own: alpha stays 1, so destination alpha reads as 1.
     glClearColor(0, 0, 0, 1);
     glClearDepth(1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    WriteAlpha(false);
     glFrontFace(GL_CW);
 
     glGenVertexArrays(1, &streamArray);
@@ -528,9 +528,9 @@ HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
     glDepthMask(GL_TRUE);
     // Alpha is cleared to 1 with the rest: with a channel masked the clear becomes a drawn
     // rectangle, a whole pass of the software rasteriser over the frame.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    WriteAlpha(true);
     glClear(mask);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    WriteAlpha(false);
     stateDirty = true;
     return kOk;
 }
