@@ -8,15 +8,16 @@ bool CCoverWnd::Create(const char* className, const framework::Rect& area) {
     using namespace framework;
     CreateStruct cs;
     cs.className = className;
-    cs.style = WS_POPUP | WS_VISIBLE;
-    // Showing it must not take the focus from the picture's window, whose full-screen device
-    // would otherwise be lost on Windows.
+    cs.style = WS_POPUP;
     cs.exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     cs.x = area.left;
     cs.y = area.top;
     cs.cx = area.Width();
     cs.cy = area.Height();
     if (!CreateEx(cs)) return false;
+    // Shown without the focus, which stays with the picture's window: on Windows its
+    // full-screen device would otherwise be lost.
+    ShowWindow(SW_SHOWNOACTIVATE);
     SetCursor(CursorKind::kNone);  // hidden also before the pointer first moves over it
     return true;
 }

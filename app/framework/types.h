@@ -57,6 +57,10 @@ inline constexpr int SM_CYICON = 12;
 inline constexpr int SM_CXEDGE = 45;
 inline constexpr int SM_CYEDGE = 46;
 
+// ShowWindow commands.
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNOACTIVATE = 4;  // shown on top, the focus stays where it is
+
 // Messages that can be posted to a window.
 inline constexpr unsigned WM_CLOSE = 0x0010;
 

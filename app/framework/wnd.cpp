@@ -428,6 +428,17 @@ void CWnd::Invalidate() const {
     XClearArea(session->display, static_cast<::Window>(handle), 0, 0, 0, 0, True);
 }
 
+void CWnd::ShowWindow(int command) {
+    X11Session* session = X11Session::Get();
+    if (!session || !handle) return;
+    if (command == SW_HIDE) {
+        XUnmapWindow(session->display, static_cast<::Window>(handle));
+    } else {
+        XMapRaised(session->display, static_cast<::Window>(handle));
+    }
+    XFlush(session->display);
+}
+
 bool CWnd::MoveWindow(const Rect& rect) {
     X11Session* session = X11Session::Get();
     if (!session || !handle || rect.Width() < 1 || rect.Height() < 1 || rect.Width() > kMaxWindowSize ||

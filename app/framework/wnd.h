@@ -53,6 +53,9 @@ public:
     // Moves and sizes the window to `rect` (a top-level window's, in screen coordinates).
     bool MoveWindow(const Rect& rect);
 
+    // SW_HIDE or SW_SHOWNOACTIVATE.
+    void ShowWindow(int command);
+
 protected:
     virtual bool PreCreateWindow(CreateStruct& cs);
     // 0 to go on with the creation, -1 to make it fail.

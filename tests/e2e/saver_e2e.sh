@@ -65,13 +65,16 @@ start_host() {
   [ -n "$host_window" ] || fail "the host window did not appear"
 }
 
+# Window $1 as WIDTHxHEIGHT+X+Y on the screen.
+screen_geometry() {
+  xwininfo -id "$1" 2>/dev/null |
+    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$2} /Height:/ {h=$2}
+         END {if (w) print w "x" h "+" x "+" y}'
+}
+
 # Every visible window of class ssKZClass as WIDTHxHEIGHT+X+Y, sorted, one a line.
 saver_geometries() {
-  xdotool search --onlyvisible --class ssKZClass 2>/dev/null | while read -r w; do
-    xwininfo -id "$w" 2>/dev/null |
-      awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$2} /Height:/ {h=$2}
-           END {if (w) print w "x" h "+" x "+" y}'
-  done | sort
+  xdotool search --onlyvisible --class ssKZClass 2>/dev/null | while read -r w; do screen_geometry "$w"; done | sort
 }
 
 # Waits until the saver's windows are exactly these (sorted geometries, blank-separated).
@@ -89,8 +92,7 @@ wait_for_monitors() {
 check_monitors_shown() {
   local primary=$1 region
   window=$(xdotool search --onlyvisible --class ssKZClass | while read -r w; do
-    [ "$(xwininfo -id "$w" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-         /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}')" = "$primary" ] && echo "$w"
+    [ "$(screen_geometry "$w")" = "$primary" ] && echo "$w"
   done | head -n 1)
   wait_until_drawn
   import -window root "$work/screen.png" || fail "no screenshot"
