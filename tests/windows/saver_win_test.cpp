@@ -19,7 +19,7 @@
 #include <set>
 #include <string>
 #include <thread>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #undef GetProfileString
@@ -75,6 +75,15 @@ std::vector<std::uint32_t> ReadClient(HWND window, int width, int height) {
     ReleaseDC(window, source);
     for (auto& p : pixels) p &= 0xFFFFFFu;
     return pixels;
+}
+
+// The saver's window class as the application registers it.
+void RegisterSaverClass() {
+    framework::WndClass wc;
+    wc.style = 0x080B;
+    wc.background = framework::StockBrush::kBlack;
+    wc.className = "ssKZClass";
+    framework::RegisterClass(wc);
 }
 
 HWND SaverWindowIn(HWND parent) { return FindWindowExW(parent, nullptr, L"ssKZClass", nullptr); }
@@ -135,11 +144,7 @@ TEST(SaverOnWindows, PreviewIsABlackChildOfThePaneWithTheIconInTheMiddle) {
 class TestWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        framework::WndClass wc;
-        wc.style = 0x080B;
-        wc.background = framework::StockBrush::kBlack;
-        wc.className = "ssKZClass";
-        framework::RegisterClass(wc);
+        RegisterSaverClass();
         frame = new CMainFrame(settings, 0, 0);
         frame->windowed = true;
         if (!frame->Create("ssKZClass", nullptr, WS_VISIBLE | WS_SYSMENU,
@@ -207,11 +212,7 @@ TEST_F(TestWindow, ThePostedCloseDestroysTheWindowAndItsFrame) {
 // focus and hides the pointer; input over one ends the saver as over the picture, and the
 // black windows go with the frame.
 TEST(SaverOnWindows, FullScreenBlacksOutTheOtherMonitorsAndTheirWindowsGoWithTheFrame) {
-    framework::WndClass wc;
-    wc.style = 0x080B;
-    wc.background = framework::StockBrush::kBlack;
-    wc.className = "ssKZClass";
-    framework::RegisterClass(wc);
+    RegisterSaverClass();
     Settings settings;
     settings.sound = 0;
     settings.width = GetSystemMetrics(SM_CXSCREEN);  // the one mode the display offers here
@@ -235,18 +236,18 @@ TEST(SaverOnWindows, FullScreenBlacksOutTheOtherMonitorsAndTheirWindowsGoWithThe
         },
         reinterpret_cast<LPARAM>(&black));
     std::erase(black, window);
-    std::set<std::pair<long, long>> corners;
+    std::set<std::tuple<long, long, long, long>> areas;
     for (HWND cover : black) {
         RECT r{};
         GetWindowRect(cover, &r);
-        corners.insert({r.left, r.top});
-        EXPECT_EQ(r.right - r.left, r.left < 0 ? 800 : 1024);
+        areas.insert({r.left, r.top, r.right, r.bottom});
         EXPECT_TRUE(IsWindowVisible(cover));
         EXPECT_NE(GetWindowLongW(cover, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
         EXPECT_EQ(SendMessageW(cover, WM_SETCURSOR, reinterpret_cast<WPARAM>(cover), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
         EXPECT_EQ(GetCursor(), nullptr);
     }
-    EXPECT_EQ(corners, (std::set<std::pair<long, long>>{{-800, 0}, {settings.width, -100}}));
+    const std::set<std::tuple<long, long, long, long>> expected{{-800, 0, 0, 600}, {right.left, -100, right.right, 668}};
+    EXPECT_EQ(areas, expected);
     EXPECT_EQ(std::find(black.begin(), black.end(), GetForegroundWindow()), black.end()) << "a black window took the focus";
 
     ASSERT_FALSE(black.empty());
