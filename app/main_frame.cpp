@@ -26,7 +26,7 @@ std::uint32_t BothChannels(int volume) {
 }  // namespace
 
 CMainFrame::CMainFrame(const Settings& settings_, int startupVolume_, framework::WindowHandle previewParent_)
-    : settings(settings_), startupVolume(startupVolume_), previewParent(previewParent_) {}
+    : monitors(framework::GetMonitors), settings(settings_), startupVolume(startupVolume_), previewParent(previewParent_) {}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -43,6 +43,12 @@ int CMainFrame::OnCreate(const framework::CreateStruct& cs) {
     // the graphics driver holds the thread: making the device talks to the display too.
     framework::GuardWindow(GetSafeHwnd());
     if (!Preview() && !InitDevice()) return -1;
+    className = cs.className;
+    // After the device: on Windows its display mode may have moved the other monitors.
+    if (FullScreen()) {
+        layout.show = framework::Rect{cs.x, cs.y, cs.x + cs.cx, cs.y + cs.cy};
+        PlaceOnMonitors();
+    }
     // Opened now rather than at the first recording, which then starts without a wait; a run
     // that plays nothing leaves the audio device closed. The volume is the run's in every mode.
     if (SoundOn()) platform::OpenSoundOutput();
@@ -94,6 +100,26 @@ bool CMainFrame::InitDevice() {
     return true;
 }
 
+void CMainFrame::PlaceOnMonitors() {
+    using namespace framework;
+    const Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const FullScreenLayout wanted = PlaceFullScreen(monitors ? monitors() : MonitorList{}, screen);
+    // The back buffer keeps its size; the device scales it to whatever the window now is.
+    if (wanted.show != layout.show) MoveWindow(wanted.show);
+    if (wanted.black != layout.black || covers.size() != wanted.black.size()) {
+        covers.clear();
+        for (const Rect& area : wanted.black) {
+            auto cover = std::make_unique<CCoverWnd>(*this);
+            if (cover->Create(className.c_str(), area)) covers.push_back(std::move(cover));
+        }
+    }
+    layout = wanted;
+}
+
+void CMainFrame::OnDisplayChange() {
+    if (FullScreen()) PlaceOnMonitors();
+}
+
 void CMainFrame::RenderFrame() {
     if (!device || !sequencer) return;
     if (framesDrawn++ == 0) firstFrameTime = platform::timeGetTime();
@@ -113,10 +139,12 @@ void CMainFrame::OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) {
     CFrameWnd::OnKeyDown(key, repeatCount, flags);
 }
 
+bool CMainFrame::PointerLeftItsStart(framework::Point point) const {
+    return std::abs(point.x - startCursor.x) > kMouseSlack || std::abs(point.y - startCursor.y) > kMouseSlack;
+}
+
 void CMainFrame::OnMouseMove(unsigned flags, framework::Point point) {
-    if (!Preview() && (std::abs(point.x - startCursor.x) > kMouseSlack || std::abs(point.y - startCursor.y) > kMouseSlack)) {
-        PostMessage(framework::WM_CLOSE);
-    }
+    if (!Preview() && PointerLeftItsStart(point)) PostMessage(framework::WM_CLOSE);
     CFrameWnd::OnMouseMove(flags, point);
 }
 
@@ -137,6 +165,7 @@ void CMainFrame::OnPaint() {
 
 void CMainFrame::OnDestroy() {
     CFrameWnd::OnDestroy();
+    covers.clear();  // the saver's windows go together
     ReportFrameRate();
     if (settings.sound != 0) platform::StopAllSound();
     platform::SetWaveOutVolume(BothChannels(startupVolume));

@@ -8,7 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/cover_wnd.h"
+#include "app/framework/monitor_layout.h"
 #include "app/framework/wnd.h"
 #include "app/saver_app.h"
 #include "scene/device_factory.h"
@@ -28,6 +31,12 @@ public:
     // Drawing in a window a screensaver host made: full screen at that window's size, no input.
     bool hosted = false;
     framework::Point startCursor;
+    // Where full screen learns the monitors (the system's list; tests give made-up ones).
+    framework::MonitorSource monitors;
+
+    // Whether the pointer at `point` (screen coordinates) is more than 5 pixels from where it
+    // stood at start in x or in y: a move that ends the saver.
+    bool PointerLeftItsStart(framework::Point point) const;
 
     // Why the last creation failed, for the one line the program prints before it ends.
     const char* CreationFailure() const { return creationFailure.empty() ? nullptr : creationFailure.c_str(); }
@@ -40,9 +49,12 @@ protected:
     void OnMouseMove(unsigned flags, framework::Point point) override;
     void OnPaint() override;
     bool OnSetCursor() override;
+    void OnDisplayChange() override;
 
 private:
     bool InitDevice();
+    // Full screen: the picture's window on the primary monitor, a black one on each other.
+    void PlaceOnMonitors();
     void ReportFrameRate() const;
     bool Preview() const { return previewParent != 0; }
     bool FullScreen() const { return !windowed && !hosted && !Preview(); }
@@ -54,6 +66,7 @@ private:
     const int startupVolume;
     const framework::WindowHandle previewParent;
     std::string creationFailure;
+    std::string className;
 
     // Released in reverse: the running programme, the scenery, then the device.
     std::unique_ptr<scene::RenderDevice> device;
@@ -61,6 +74,9 @@ private:
     std::optional<show::Sequencer> sequencer;
     int clientWidth = 0;
     int clientHeight = 0;
+    // Full screen's windows over the monitors, as last placed.
+    framework::FullScreenLayout layout;
+    std::vector<std::unique_ptr<CCoverWnd>> covers;
 
     // Frames drawn and when the first was, for the rate reported on request at the end.
     std::uint64_t framesDrawn = 0;

@@ -1,6 +1,7 @@
 #include "app/framework/system.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstring>
 #include <map>
@@ -73,7 +74,28 @@ int GetSystemMetrics(int index) {
     }
 }
 
-Rect FullScreenWindowRect(int, int) { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+Rect FullScreenWindowRect(int, int) {
+    const Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return PlaceFullScreen(GetMonitors(), screen).show;
+}
+
+MonitorList GetMonitors() {
+    X11Session* session = X11Session::Get();
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!session || !XRRQueryExtension(session->display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(session->display, &major, &minor) || major * 100 + minor < 105) {
+        return {};
+    }
+    int count = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(session->display, session->root, True, &count);
+    MonitorList monitors;
+    for (int i = 0; i < count; ++i) {
+        monitors.push_back(Monitor{Rect{info[i].x, info[i].y, info[i].x + info[i].width, info[i].y + info[i].height},
+                                   info[i].primary != 0});
+    }
+    if (info) XRRFreeMonitors(info);
+    return monitors;
+}
 
 bool GetCursorPos(Point& point) {
     X11Session* session = X11Session::Get();

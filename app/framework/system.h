@@ -2,6 +2,7 @@
 // What the system tells about the display: its metrics, where the pointer is, and which
 // windows exist on it, whichever process made them.
 
+#include "app/framework/monitor_layout.h"
 #include "app/framework/types.h"
 
 namespace framework {
@@ -20,8 +21,13 @@ int GetSystemMetrics(int index);
 
 // The full-screen window for a display mode of `width` x `height`. Windows switches the
 // display into that mode, so the window is exactly 0, 0 to `width`, `height`; an X server keeps
-// its mode, so there the window covers the screen and the device scales the picture to it.
+// its mode, so there the window covers the primary monitor (PlaceFullScreen) and the device
+// scales the picture to it.
 Rect FullScreenWindowRect(int width, int height);
+
+// The monitors showing the desktop as they are now: X11's RandR monitors, whose primary output
+// is marked primary; the displays of Windows. Empty when the system tells nothing.
+MonitorList GetMonitors();
 
 // The pointer's position in screen coordinates; false without a display.
 bool GetCursorPos(Point& point);

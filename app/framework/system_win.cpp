@@ -33,6 +33,22 @@ int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 Rect FullScreenWindowRect(int width, int height) { return Rect{0, 0, width, height}; }
 
+MonitorList GetMonitors() {
+    MonitorList monitors;
+    const MONITORENUMPROC add = [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(monitor, &info)) {
+            const RECT& r = info.rcMonitor;
+            reinterpret_cast<MonitorList*>(list)->push_back(
+                Monitor{Rect{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+        }
+        return TRUE;
+    };
+    EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 bool GetCursorPos(Point& point) {
     POINT p{};
     if (!::GetCursorPos(&p)) return false;

@@ -22,6 +22,7 @@ struct Rect {
 
     constexpr int Width() const { return right - left; }
     constexpr int Height() const { return bottom - top; }
+    constexpr bool operator==(const Rect&) const = default;
 };
 
 // Window styles.
@@ -36,8 +37,10 @@ inline constexpr unsigned WS_THICKFRAME = 0x00040000;
 
 // Extended window styles.
 inline constexpr unsigned WS_EX_TOPMOST = 0x00000008;
+inline constexpr unsigned WS_EX_TOOLWINDOW = 0x00000080;  // kept off the task bar
 inline constexpr unsigned WS_EX_WINDOWEDGE = 0x00000100;
 inline constexpr unsigned WS_EX_CLIENTEDGE = 0x00000200;
+inline constexpr unsigned WS_EX_NOACTIVATE = 0x08000000;  // showing it takes no focus
 
 // Window class styles.
 inline constexpr unsigned CS_VREDRAW = 0x0001;
@@ -53,6 +56,10 @@ inline constexpr int SM_CXICON = 11;
 inline constexpr int SM_CYICON = 12;
 inline constexpr int SM_CXEDGE = 45;
 inline constexpr int SM_CYEDGE = 46;
+
+// ShowWindow commands.
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNOACTIVATE = 4;  // shown on top, the focus stays where it is
 
 // Messages that can be posted to a window.
 inline constexpr unsigned WM_CLOSE = 0x0010;

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
 #include <unordered_set>
@@ -176,6 +177,8 @@ struct WindowMessages {
         wnd.OnClose();
     }
 
+    static void DisplayChanged(CWnd& wnd) { wnd.OnDisplayChange(); }
+
     static void Resized(CWnd& wnd, int width, int height) {
         wnd.clientWidth = width;
         wnd.clientHeight = height;
@@ -197,6 +200,43 @@ struct WindowMessages {
 };
 
 namespace {
+
+// The first event number of the RandR extension once a window asked for the screen's changes;
+// -1 before, or without the extension.
+int randrEventBase = -1;
+
+// Monitors added, removed or moved, and the screen resized, come as RandR events on the root.
+void WatchScreenChanges(X11Session& session) {
+    int eventBase = 0, errorBase = 0;
+    if (randrEventBase >= 0 || !XRRQueryExtension(session.display, &eventBase, &errorBase)) return;
+    randrEventBase = eventBase;
+    XRRSelectInput(session.display, session.root,
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+}
+
+bool IsScreenChange(const XEvent& event) {
+    return randrEventBase >= 0 &&
+           (event.type == randrEventBase + RRScreenChangeNotify || event.type == randrEventBase + RRNotify);
+}
+
+// Tells every top-level window of ours; one may destroy others, so each is looked up in turn.
+void TellDisplayChange(X11Session& session, XEvent event) {
+    XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size follows
+    std::vector<::Window> topLevel;
+    for (const auto& [window, wnd] : session.windows) {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        X11ErrorTrap trap(session.display);
+        if (XQueryTree(session.display, window, &root, &parent, &children, &count) && parent == session.root) {
+            topLevel.push_back(window);
+        }
+        if (children) XFree(children);
+    }
+    for (const ::Window window : topLevel) {
+        const auto it = session.windows.find(window);
+        if (it != session.windows.end()) WindowMessages::DisplayChanged(*it->second);
+    }
+}
 
 // A host window of another program changed size: the window of ours inside it follows.
 void FollowHost(X11Session& session, const XConfigureEvent& event) {
@@ -221,6 +261,10 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
     }
     if (event.type == ConfigureNotify && event.xconfigure.event == event.xconfigure.window) {
         FollowHost(session, event.xconfigure);
+    }
+    if (IsScreenChange(event)) {
+        TellDisplayChange(session, event);
+        return;
     }
     const ::Window window = event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window;
     const auto it = session.windows.find(window);
@@ -318,6 +362,7 @@ bool CWnd::CreateEx(CreateStruct cs) {
     attributes.save_under = (wndClass->style & CS_SAVEBITS) != 0;
     attributes.bit_gravity = (wndClass->style & (CS_HREDRAW | CS_VREDRAW)) ? ForgetGravity : NorthWestGravity;
     const ::Window parent = child ? static_cast<::Window>(cs.parent) : session->root;
+    if (attributes.override_redirect) WatchScreenChanges(*session);
 
     X11ErrorTrap trap(display);
     const ::Window window = XCreateWindow(display, parent, p.x, p.y, static_cast<unsigned>(p.width),
@@ -381,6 +426,31 @@ void CWnd::Invalidate() const {
     if (!session || !handle) return;
     X11ErrorTrap trap(session->display);
     XClearArea(session->display, static_cast<::Window>(handle), 0, 0, 0, 0, True);
+}
+
+void CWnd::ShowWindow(int command) {
+    X11Session* session = X11Session::Get();
+    if (!session || !handle) return;
+    if (command == SW_HIDE) {
+        XUnmapWindow(session->display, static_cast<::Window>(handle));
+    } else {
+        XMapRaised(session->display, static_cast<::Window>(handle));
+    }
+    XFlush(session->display);
+}
+
+bool CWnd::MoveWindow(const Rect& rect) {
+    X11Session* session = X11Session::Get();
+    if (!session || !handle || rect.Width() < 1 || rect.Height() < 1 || rect.Width() > kMaxWindowSize ||
+        rect.Height() > kMaxWindowSize) {
+        return false;
+    }
+    X11ErrorTrap trap(session->display);
+    XMoveResizeWindow(session->display, static_cast<::Window>(handle), rect.left, rect.top,
+                      static_cast<unsigned>(rect.Width()), static_cast<unsigned>(rect.Height()));
+    clientWidth = rect.Width();
+    clientHeight = rect.Height();
+    return !trap.Failed();
 }
 
 void CWnd::Default() {

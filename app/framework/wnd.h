@@ -50,6 +50,12 @@ public:
     // Asks for a paint on a later turn of the loop.
     void Invalidate() const;
 
+    // Moves and sizes the window to `rect` (a top-level window's, in screen coordinates).
+    bool MoveWindow(const Rect& rect);
+
+    // SW_HIDE or SW_SHOWNOACTIVATE.
+    void ShowWindow(int command);
+
 protected:
     virtual bool PreCreateWindow(CreateStruct& cs);
     // 0 to go on with the creation, -1 to make it fail.
@@ -66,6 +72,9 @@ protected:
     // Sent before each mouse move over the window; true when the handler set the cursor.
     virtual bool OnSetCursor();
     virtual void OnClose();
+    // The monitors or the screen's size changed (on X11: sent to top-level windows after a
+    // RandR change of the screen they were made on).
+    virtual void OnDisplayChange();
     // The last call for the window, after it is gone from the display.
     virtual void PostNcDestroy();
 

@@ -17,6 +17,7 @@ bool CWnd::OnSetCursor() {
     return false;
 }
 void CWnd::OnClose() { Default(); }
+void CWnd::OnDisplayChange() {}
 void CWnd::PostNcDestroy() {}
 
 bool CFrameWnd::Create(const char* className, const char* windowName, unsigned style, const Rect& rect,

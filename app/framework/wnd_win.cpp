@@ -148,6 +148,12 @@ Rect CWnd::GetClientRect() const {
 
 void CWnd::Invalidate() const { InvalidateRect(reinterpret_cast<HWND>(handle), nullptr, TRUE); }
 
+void CWnd::ShowWindow(int command) { ::ShowWindow(reinterpret_cast<HWND>(handle), command); }
+
+bool CWnd::MoveWindow(const Rect& rect) {
+    return handle && ::MoveWindow(reinterpret_cast<HWND>(handle), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+}
+
 void CWnd::Default() {
     if (Dispatches().empty()) return;
     Dispatch& d = *Dispatches().back();

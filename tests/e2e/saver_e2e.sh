@@ -65,7 +65,56 @@ start_host() {
   [ -n "$host_window" ] || fail "the host window did not appear"
 }
 
-start_display 200 299
+# Window $1 as WIDTHxHEIGHT+X+Y on the screen.
+screen_geometry() {
+  xwininfo -id "$1" 2>/dev/null |
+    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$2} /Height:/ {h=$2}
+         END {if (w) print w "x" h "+" x "+" y}'
+}
+
+# Every visible window of class ssKZClass as WIDTHxHEIGHT+X+Y, sorted, one a line.
+saver_geometries() {
+  xdotool search --onlyvisible --class ssKZClass 2>/dev/null | while read -r w; do screen_geometry "$w"; done | sort
+}
+
+# Waits until the saver's windows are exactly these (sorted geometries, blank-separated).
+wait_for_monitors() {
+  for _ in $(seq $((100 * scale))); do
+    [ "$(saver_geometries | xargs)" = "$1" ] && return 0
+    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended: $(cat "$work/saver.err")"
+    sleep 0.05
+  done
+  fail "the saver's windows are $(saver_geometries | xargs), not $1"
+}
+
+# The screen shows the picture on the first monitor given (WIDTHxHEIGHT+X+Y) and black on the
+# others. The screenshot is kept in $E2E_SHOT_DIR when that is set.
+check_monitors_shown() {
+  local primary=$1 region
+  window=$(xdotool search --onlyvisible --class ssKZClass | while read -r w; do
+    [ "$(screen_geometry "$w")" = "$primary" ] && echo "$w"
+  done | head -n 1)
+  wait_until_drawn
+  import -window root "$work/screen.png" || fail "no screenshot"
+  [ -n "${E2E_SHOT_DIR:-}" ] && cp "$work/screen.png" "$E2E_SHOT_DIR/$scenario.png"
+  colours=$(convert "$work/screen.png" -crop "$primary" +repage -format '%k' info:)
+  echo "colours on the primary monitor $primary: $colours"
+  [ "$colours" -gt 50 ] || fail "the primary monitor shows $colours colours"
+  # Its lower right quarter too: the picture fills the monitor, not a corner of it.
+  colours=$(convert "$work/screen.png" -crop "$primary" +repage -gravity southeast -crop 50%x50%+0+0 +repage \
+    -format '%k' info:)
+  [ "$colours" -gt 20 ] || fail "the lower right of the primary monitor shows $colours colours"
+  shift
+  for region in "$@"; do
+    [ "$(convert "$work/screen.png" -crop "$region" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" = 0 ] ||
+      fail "the monitor at $region is not black"
+  done
+}
+
+case "$scenario" in
+  *_monitors_* | monitors_*) start_monitors_display 200 299 3840 1200 ;;
+  *) start_display 200 299 ;;
+esac
 pointer 400 300
 sleep 0.2
 
@@ -370,6 +419,52 @@ case "$scenario" in
       grep -qi 'flat dark-blue' "$root/$doc" || fail "$doc does not say what the empty play list shows"
     done
     ! grep -qi 'only the sky and the ground' "$root/dist/vantaro.6" || fail "the manual page still promises the sky and the ground"
+    ;;
+  two_monitors_picture_on_primary)
+    # The desktop is red: none of it may show. The pointer starts over the black monitor.
+    set_monitors DUMMY0:1024x768+0+0 DUMMY1:800x600+1024+0
+    xsetroot -solid red
+    pointer 1400 300
+    start_saver
+    wait_for_monitors "1024x768+0+0 800x600+1024+0"
+    check_monitors_shown 1024x768+0+0 800x600+1024+0
+    # Over a black window as over the picture: 5 pixels keep it, 6 end it and all its windows.
+    pointer 1405 300; sleep 0.1; pointer 1405 305; sleep 0.1; pointer 1395 295
+    ! ends_within 2 || fail "a move of 5 pixels over the black monitor closed the saver"
+    pointer 1406 300
+    ends_within 1 || fail "still running a second after a 6-pixel move over the black monitor"
+    [ -z "$(saver_geometries)" ] || fail "windows stayed: $(saver_geometries)"
+    ;;
+  three_monitors_picture_on_primary)
+    # The primary monitor is not the one at the origin; the three differ in size.
+    set_monitors DUMMY0:1024x768+800+0 DUMMY1:800x600+0+0 DUMMY2:640x480+1824+0
+    xsetroot -solid red
+    pointer 1300 400
+    start_saver
+    wait_for_monitors "1024x768+800+0 640x480+1824+0 800x600+0+0"
+    check_monitors_shown 1024x768+800+0 800x600+0+0 640x480+1824+0
+    xdotool key a
+    ends_within 1 || fail "still running a second after a key"
+    [ -z "$(saver_geometries)" ] || fail "windows stayed: $(saver_geometries)"
+    ;;
+  monitors_followed_while_running)
+    set_monitors DUMMY0:800x600+0+0
+    xsetroot -solid red
+    pointer 400 300
+    start_saver
+    wait_for_monitors "800x600+0+0"
+    # A monitor plugged in gets its black window; the screen growing takes the picture along,
+    # still drawn at the stored resolution and scaled; a monitor unplugged loses its window.
+    set_monitors DUMMY0:800x600+0+0 DUMMY1:640x480+800+0
+    wait_for_monitors "640x480+800+0 800x600+0+0"
+    set_monitors DUMMY0:1280x1024+0+0 DUMMY1:640x480+1280+0
+    wait_for_monitors "1280x1024+0+0 640x480+1280+0"
+    check_monitors_shown 1280x1024+0+0 640x480+1280+0
+    set_monitors DUMMY0:1280x1024+0+0
+    wait_for_monitors "1280x1024+0+0"
+    kill -0 "$saver_pid" || fail "the saver ended on a change of monitors"
+    xdotool key a
+    ends_within 1 || fail "still running a second after a key"
     ;;
   *)
     fail "unknown scenario $scenario"

@@ -39,6 +39,52 @@ start_display() {
   fail "no free display number"
 }
 
+# Starts Xorg with the dummy video driver, which offers several monitors (Xvfb shows one), on
+# the first free display number from $1 to $2 and sets $DISPLAY; the test is skipped where
+# Xorg cannot run (not installed, not root, no virtual terminal). $3 x $4 is the largest screen.
+start_monitors_display() {
+  local first=$1 last=$2
+  [ -n "${E2E_DISPLAYS:-}" ] && read -r first last <<<"$E2E_DISPLAYS"
+  command -v Xorg >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+    { echo "Xorg with the dummy driver is not installed"; exit 77; }
+  [ "$(id -u)" -eq 0 ] || { echo "Xorg with a configuration of its own needs root"; exit 77; }
+  printf '%s\n' 'Section "ServerFlags"' '  Option "AutoAddDevices" "false"' 'EndSection' \
+    'Section "Device"' '  Identifier "dummy"' '  Driver "dummy"' '  VideoRam 256000' 'EndSection' \
+    'Section "Monitor"' '  Identifier "monitor"' '  HorizSync 5.0-1000.0' '  VertRefresh 5.0-200.0' 'EndSection' \
+    'Section "Screen"' '  Identifier "screen"' '  Device "dummy"' '  Monitor "monitor"' '  DefaultDepth 24' \
+    '  SubSection "Display"' '    Depth 24' "    Virtual $3 $4" '  EndSubSection' 'EndSection' >"$work/xorg.conf"
+  for n in $(seq "$first" "$last"); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xorg ":$n" -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/xorg.log" >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 200); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      kill -0 "${pids[-1]}" 2>/dev/null || break
+      sleep 0.05
+    done
+    echo "Xorg did not start on :$n: $(grep -m 3 '(EE)' "$work/xorg.log" 2>/dev/null)"
+    exit 77
+  done
+  fail "no free display number"
+}
+
+# Sets the dummy server's monitors, each given as OUTPUT:WIDTHxHEIGHT+X+Y, the first primary;
+# the other outputs go off.
+set_monitors() {
+  local args=() spec output mode pos primary=--primary
+  for spec in "$@"; do
+    output=${spec%%:*}; mode=${spec#*:}; pos=${mode#*+}; mode=${mode%%+*}
+    xrandr --addmode "$output" "$mode" 2>/dev/null
+    args+=(--output "$output" --mode "$mode" --pos "${pos/+/x}" $primary)
+    primary=
+  done
+  for output in $(xrandr | awk '/^DUMMY[0-9]+ / {print $1}'); do
+    [[ " $* " == *" $output:"* ]] || args+=(--output "$output" --off)
+  done
+  xrandr "${args[@]}" || fail "xrandr could not set the monitors $*"
+}
+
 # The windows of class ssKZClass among the children of window $1 (ids in hex), one a line.
 saver_windows_in() {
   xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x/ {print $1}' | while read -r w; do

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/framework/message_queue.h"
+#include "app/framework/monitor_layout.h"
 #include "app/framework/system.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
@@ -200,6 +201,35 @@ protected:
 
     Journal journal;
 };
+
+// Full screen on made-up desks: the picture's monitor and the black ones.
+TEST(MonitorPlacement, PictureOnThePrimaryMonitorAndEveryOtherBlack) {
+    const Rect screen{0, 0, 4000, 3000};
+    const Rect hd{0, 0, 1920, 1080}, right{1920, 0, 3200, 1024}, left{-1280, 0, 0, 1024};
+    const Rect portrait{0, 0, 1080, 1920}, tall{1920, -400, 3120, 1520};
+    struct Case {
+        const char* desk;
+        MonitorList monitors;
+        FullScreenLayout expected;
+    };
+    const Case cases[] = {
+        {"one monitor", {{hd, true}}, {hd, {}}},
+        {"two side by side", {{hd, true}, {right, false}}, {hd, {right}}},
+        {"the marked primary wins over the origin", {{hd, false}, {right, true}}, {right, {hd}}},
+        {"three sizes, negative origin, none marked", {{left, false}, {tall, false}, {hd, false}}, {hd, {left, tall}}},
+        {"none marked and none at the origin: the first", {{left, false}, {tall, false}}, {left, {tall}}},
+        {"a mirrored pair", {{hd, true}, {hd, false}}, {hd, {}}},
+        {"a smaller mirror inside the picture", {{hd, true}, {Rect{0, 0, 1024, 768}, false}}, {hd, {}}},
+        {"a mirrored pair beside the primary", {{hd, true}, {right, false}, {right, false}}, {hd, {right}}},
+        {"a portrait primary", {{portrait, true}, {Rect{1080, 0, 3000, 1080}, false}}, {portrait, {Rect{1080, 0, 3000, 1080}}}},
+        {"no monitor: the screen", {}, {screen, {}}},
+        {"an empty monitor is none", {{Rect{0, 0, 0, 0}, true}, {right, false}}, {right, {}}},
+    };
+    for (const Case& c : cases) {
+        const FullScreenLayout layout = PlaceFullScreen(c.monitors, screen);
+        EXPECT_EQ(layout, c.expected) << c.desk;
+    }
+}
 
 bool CountsRiseFromZero(const std::vector<long>& counts) {
     for (std::size_t i = 0; i < counts.size(); ++i) {

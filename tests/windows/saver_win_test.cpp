@@ -13,11 +13,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #undef GetProfileString
 #undef RegisterClass
@@ -72,6 +75,15 @@ std::vector<std::uint32_t> ReadClient(HWND window, int width, int height) {
     ReleaseDC(window, source);
     for (auto& p : pixels) p &= 0xFFFFFFu;
     return pixels;
+}
+
+// The saver's window class as the application registers it.
+void RegisterSaverClass() {
+    framework::WndClass wc;
+    wc.style = 0x080B;
+    wc.background = framework::StockBrush::kBlack;
+    wc.className = "ssKZClass";
+    framework::RegisterClass(wc);
 }
 
 HWND SaverWindowIn(HWND parent) { return FindWindowExW(parent, nullptr, L"ssKZClass", nullptr); }
@@ -132,11 +144,7 @@ TEST(SaverOnWindows, PreviewIsABlackChildOfThePaneWithTheIconInTheMiddle) {
 class TestWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        framework::WndClass wc;
-        wc.style = 0x080B;
-        wc.background = framework::StockBrush::kBlack;
-        wc.className = "ssKZClass";
-        framework::RegisterClass(wc);
+        RegisterSaverClass();
         frame = new CMainFrame(settings, 0, 0);
         frame->windowed = true;
         if (!frame->Create("ssKZClass", nullptr, WS_VISIBLE | WS_SYSMENU,
@@ -197,6 +205,67 @@ TEST_F(TestWindow, ThePostedCloseDestroysTheWindowAndItsFrame) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     Pump(std::chrono::milliseconds(50));
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Full screen on a made-up desk of three monitors (Wine offers one): the picture where the saver
+// put it, a black top-most window of the saver's class on each other monitor that takes no
+// focus and hides the pointer; input over one ends the saver as over the picture, and the
+// black windows go with the frame.
+TEST(SaverOnWindows, FullScreenBlacksOutTheOtherMonitorsAndTheirWindowsGoWithTheFrame) {
+    RegisterSaverClass();
+    Settings settings;
+    settings.sound = 0;
+    settings.width = GetSystemMetrics(SM_CXSCREEN);  // the one mode the display offers here
+    settings.height = GetSystemMetrics(SM_CYSCREEN);
+    const framework::Rect primary{0, 0, settings.width, settings.height};
+    const framework::Rect left{-800, 0, 0, 600}, right{settings.width, -100, settings.width + 1024, 668};
+    auto* frame = new CMainFrame(settings, 0, 0);
+    frame->monitors = [&] { return framework::MonitorList{{left, false}, {primary, true}, {right, false}}; };
+    if (!frame->Create("ssKZClass", nullptr, WS_POPUP | WS_VISIBLE, primary, 0, WS_EX_TOPMOST)) {
+        delete frame;
+        GTEST_SKIP() << "no full-screen Direct3D 9 device here";
+    }
+    HWND window = reinterpret_cast<HWND>(frame->GetSafeHwnd());
+    std::vector<HWND> black;
+    EnumWindows(
+        [](HWND found, LPARAM list) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(found, name, 32);
+            if (std::wstring(name) == L"ssKZClass") reinterpret_cast<std::vector<HWND>*>(list)->push_back(found);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&black));
+    std::erase(black, window);
+    std::set<std::tuple<long, long, long, long>> areas;
+    for (HWND cover : black) {
+        RECT r{};
+        GetWindowRect(cover, &r);
+        areas.insert({r.left, r.top, r.right, r.bottom});
+        EXPECT_TRUE(IsWindowVisible(cover));
+        EXPECT_NE(GetWindowLongW(cover, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+        EXPECT_EQ(SendMessageW(cover, WM_SETCURSOR, reinterpret_cast<WPARAM>(cover), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+        EXPECT_EQ(GetCursor(), nullptr);
+    }
+    const std::set<std::tuple<long, long, long, long>> expected{{-800, 0, 0, 600}, {right.left, -100, right.right, 668}};
+    EXPECT_EQ(areas, expected);
+    EXPECT_EQ(std::find(black.begin(), black.end(), GetForegroundWindow()), black.end()) << "a black window took the focus";
+
+    ASSERT_FALSE(black.empty());
+    HWND cover = black.front();
+    RECT area{};
+    GetWindowRect(cover, &area);
+    frame->startCursor = {area.left + 100, area.top + 100};
+    MSG message;
+    const auto closes = [&](UINT input, int dx) {
+        SendMessageW(cover, input, input == WM_KEYDOWN ? 'A' : 0, input == WM_KEYDOWN ? 1 : MAKELPARAM(100 + dx, 100));
+        return PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE;
+    };
+    EXPECT_FALSE(closes(WM_MOUSEMOVE, 5));
+    EXPECT_TRUE(closes(WM_MOUSEMOVE, 6));
+    EXPECT_TRUE(closes(WM_KEYDOWN, 0));
+
+    DestroyWindow(window);  // deletes the frame
+    for (HWND gone : black) EXPECT_FALSE(IsWindow(gone));
 }
 
 // The settings, through the framework's profile, in a registry key of the test's own.
