@@ -1,6 +1,7 @@
 #include "scene/gl/egl_context.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
@@ -173,11 +174,12 @@ double ScreenRefreshRate(Display* display, Window window) {
     return rate > 0 ? rate : 0;
 }
 
-std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
+// Configurations with at least `channelBits` bits of red, green and blue, the deepest first.
+std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type, EGLint channelBits) {
     const EGLint caveat = type == DeviceType::kHardware ? EGL_NONE : EGL_DONT_CARE;
     const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType,   EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_RED_SIZE,     8,             EGL_GREEN_SIZE,      8,
-                                 EGL_BLUE_SIZE,    8,             EGL_CONFIG_CAVEAT,   caveat,
+                                 EGL_RED_SIZE,     channelBits,   EGL_GREEN_SIZE,      channelBits,
+                                 EGL_BLUE_SIZE,    channelBits,   EGL_CONFIG_CAVEAT,   caveat,
                                  EGL_NONE};
     EGLint count = 0;
     if (eglChooseConfig(display, attributes, nullptr, 0, &count) != EGL_TRUE || count <= 0) {
@@ -187,6 +189,49 @@ std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, Dev
     eglChooseConfig(display, attributes, configs.data(), count, &count);
     configs.resize(static_cast<std::size_t>(count));
     return configs;
+}
+
+// The pixel layout of an X visual: what decides whether a window of one visual can take a
+// surface made for another.
+struct PixelLayout {
+    int depth = 0;
+    int visualClass = -1;
+    unsigned long red = 0, green = 0, blue = 0;
+    bool operator==(const PixelLayout&) const = default;
+};
+
+std::optional<PixelLayout> LayoutOfVisual(Display* display, VisualID id) {
+    XVisualInfo wanted{};
+    wanted.visualid = id;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const PixelLayout layout{found->depth, found->c_class, found->red_mask, found->green_mask, found->blue_mask};
+    XFree(found);
+    return layout;
+}
+
+// The window configurations for a window of visual `visual`: those made for that very visual
+// first, then those made for another visual of the same pixel layout. EGL lists one visual
+// per depth and class, but hosts may give a window another one (a screensaver host choosing
+// its own TrueColor visual), and a 16-bit screen's visual needs a 5-6-5 configuration.
+std::vector<EGLConfig> ConfigsForVisual(EGLDisplay display, Display* xDisplay, VisualID visual, DeviceType type) {
+    const auto layout = LayoutOfVisual(xDisplay, visual);
+    constexpr EGLint kFewestChannelBits = 5;
+    std::vector<EGLConfig> exact, alike;
+    for (EGLConfig config : ChooseConfigs(display, EGL_WINDOW_BIT, type, kFewestChannelBits)) {
+        EGLint configVisual = 0;
+        eglGetConfigAttrib(display, config, EGL_NATIVE_VISUAL_ID, &configVisual);
+        if (static_cast<VisualID>(configVisual) == visual) {
+            exact.push_back(config);
+        } else if (configVisual != 0 && layout && LayoutOfVisual(xDisplay, static_cast<VisualID>(configVisual)) == layout) {
+            alike.push_back(config);
+        }
+    }
+    exact.insert(exact.end(), alike.begin(), alike.end());
+    return exact;
 }
 
 }  // namespace
@@ -220,7 +265,7 @@ std::unique_ptr<EglContext> EglContext::CreateOffscreen(DeviceType type) {
     if (!display || !display->Supports("EGL_KHR_surfaceless_context")) {
         return nullptr;
     }
-    auto configs = ChooseConfigs(display->Handle(), 0, type);
+    auto configs = ChooseConfigs(display->Handle(), 0, type, 8);
     if (configs.empty()) {
         return nullptr;
     }
@@ -245,14 +290,9 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
     if (!display) {
         return nullptr;
     }
-    // The surface must use the window's own visual, or the server refuses it.
-    const auto visualId = static_cast<EGLint>(XVisualIDFromVisual(windowAttributes.visual));
-    for (EGLConfig config : ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type)) {
-        EGLint configVisual = 0;
-        eglGetConfigAttrib(display->Handle(), config, EGL_NATIVE_VISUAL_ID, &configVisual);
-        if (configVisual != visualId) {
-            continue;
-        }
+    // The surface must suit the window's own visual, or the server refuses it.
+    const VisualID visual = XVisualIDFromVisual(windowAttributes.visual);
+    for (EGLConfig config : ConfigsForVisual(display->Handle(), xDisplay, visual, type)) {
         std::unique_ptr<EglContext> result(new EglContext(display, config));
         Window nativeWindow = window;
         result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
