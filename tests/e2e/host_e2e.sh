@@ -50,10 +50,12 @@ case "$scenario" in
       root=$work/stage/usr
     fi
     for f in libexec/xscreensaver/vantaro share/xscreensaver/config/vantaro.xml share/man/man6/vantaro.6.gz \
-             share/applications/vantaro-settings.desktop share/doc/vantaro/copyright; do
+             share/applications/vantaro-settings.desktop share/applications/screensavers/vantaro.desktop \
+             bin/vantaro-xscreensaver-add share/doc/vantaro/copyright; do
       [ -f "$root/$f" ] || fail "$f was not installed"
     done
     [ -x "$root/libexec/xscreensaver/vantaro" ] || fail "the saver is not executable"
+    [ -x "$root/bin/vantaro-xscreensaver-add" ] || fail "vantaro-xscreensaver-add is not executable"
     grep -q '<command arg="--root"/>' "$root/share/xscreensaver/config/vantaro.xml" ||
       fail "the host description has no --root command"
     if command -v xmllint >/dev/null; then
@@ -80,16 +82,25 @@ case "$scenario" in
       [ -z "$warnings" ] || fail "the manual page: $warnings"
     fi
     # The menu entry runs the settings dialog of the saver where it is installed, whatever the
-    # prefix; a staged install names the prefix it was made for.
-    entry=$root/share/applications/vantaro-settings.desktop
-    if command -v desktop-file-validate >/dev/null; then
-      problems=$(desktop-file-validate "$entry" 2>&1) || fail "the desktop entry: $problems"
-      [ -z "$problems" ] || fail "the desktop entry: $problems"
-    fi
-    exec_line=$(sed -n 's/^Exec=//p' "$entry")
-    [ "$exec_line" = "${installed:-/usr}/libexec/xscreensaver/vantaro -c" ] || fail "the desktop entry runs '$exec_line'"
-    grep -qx 'Icon=vantaro' "$entry" || fail "the desktop entry has another icon"
-    grep -qx 'Categories=Settings;.*' "$entry" || fail "the desktop entry is not among the settings"
+    # prefix; a staged install names the prefix it was made for. The screensaver entry runs the
+    # saver in the host's window.
+    for entry in "$root/share/applications/vantaro-settings.desktop:-c" \
+                 "$root/share/applications/screensavers/vantaro.desktop:--root"; do
+      switch=${entry##*:}
+      entry=${entry%:*}
+      if command -v desktop-file-validate >/dev/null; then
+        # A screensaver's category is none of the menu's main ones, which is all the hint says.
+        problems=$(desktop-file-validate --no-hints "$entry" 2>&1) || fail "$entry: $problems"
+        [ -z "$problems" ] || fail "$entry: $problems"
+      fi
+      exec_line=$(sed -n 's/^Exec=//p' "$entry")
+      [ "$exec_line" = "${installed:-/usr}/libexec/xscreensaver/vantaro $switch" ] || fail "$entry runs '$exec_line'"
+      grep -qx 'Icon=vantaro' "$entry" || fail "$entry has another icon"
+    done
+    grep -qx 'Categories=Settings;.*' "$root/share/applications/vantaro-settings.desktop" ||
+      fail "the settings entry is not among the settings"
+    grep -qx 'Categories=Screensaver;' "$root/share/applications/screensavers/vantaro.desktop" ||
+      fail "the screensaver entry is not among the screensavers"
     ;;
   settings_entry)
     command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
@@ -122,21 +133,30 @@ case "$scenario" in
     [ -n "$installed" ] || install_into "$prefix"
     home=$work/home
     mkdir -p "$home"
-    # Installed under /usr, the saver is where the host looks for display modes, so the bare
-    # name must do, as the README tells users to write it.
-    host_command=$saver
-    [ "$installed" = /usr ] && host_command=vantaro
+    # The user's settings list another mode, switched off; the saver's own command adds it as
+    # the second, the one chosen.
     cat >"$home/.xscreensaver" <<END
 mode:		one
-selected:	0
+selected:	1
 timeout:	1:00:00
 lock:		False
 fade:		False
 unfade:		False
 splash:		False
-programs:	$host_command --root \n
+programs:	\\
+-		maze --root	\\n
 END
+    cp "$home/.xscreensaver" "$work/before"
     chown -R nobody:nogroup "$home"
+    as_user "$prefix/bin/vantaro-xscreensaver-add" >"$work/add.out" 2>&1 || fail "vantaro-xscreensaver-add: $(cat "$work/add.out")"
+    grep -q 'Restart xscreensaver' "$work/add.out" || fail "vantaro-xscreensaver-add says nothing of restarting: $(cat "$work/add.out")"
+    cmp -s "$work/before" "$home/.xscreensaver.bak" || fail "no backup of the old settings"
+    # Installed under /usr, the saver is where the host looks for display modes, so the bare
+    # name must do, as the README tells users to write it.
+    host_command=$saver
+    [ "$installed" = /usr ] && host_command=vantaro
+    grep -Eq "^[[:space:]]+$host_command --root[[:space:]]+\\\\n\$" "$home/.xscreensaver" ||
+      fail "the program list does not run $host_command: $(cat "$home/.xscreensaver")"
     as_user xscreensaver -no-splash >"$work/host.out" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do as_user xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.1; done
