@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/gl/x_error_trap.h"
+
 namespace scene::gl {
 
 namespace {
@@ -234,6 +236,53 @@ std::vector<EGLConfig> ConfigsForVisual(EGLDisplay display, Display* xDisplay, V
     return exact;
 }
 
+struct InnerWindow {
+    Window window = 0;
+    Colormap colormap = 0;
+};
+
+// A window covering `outer`, of the visual `config` was made for, mapped; none when the server
+// refuses one. Input passes through it to `outer`, which the program listens to.
+InnerWindow CreateInnerWindow(EGLDisplay display, EGLConfig config, Display* xDisplay, Window outer,
+                              const XWindowAttributes& outerAttributes) {
+    EGLint visualId = 0;
+    eglGetConfigAttrib(display, config, EGL_NATIVE_VISUAL_ID, &visualId);
+    XVisualInfo wanted{};
+    wanted.visualid = static_cast<VisualID>(visualId);
+    int count = 0;
+    XVisualInfo* found = visualId == 0 ? nullptr : XGetVisualInfo(xDisplay, VisualIDMask, &wanted, &count);
+    if (found == nullptr) {
+        return {};
+    }
+    XErrorTrap trap(xDisplay);
+    InnerWindow inner;
+    XSetWindowAttributes attributes{};
+    inner.colormap = attributes.colormap = XCreateColormap(xDisplay, outer, found->visual, AllocNone);
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    inner.window = XCreateWindow(xDisplay, outer, 0, 0, static_cast<unsigned>(outerAttributes.width),
+                                 static_cast<unsigned>(outerAttributes.height), 0, found->depth, InputOutput,
+                                 found->visual, CWColormap | CWBackPixmap | CWBorderPixel, &attributes);
+    XFree(found);
+    XMapWindow(xDisplay, inner.window);
+    XSync(xDisplay, False);
+    if (XErrorTrap::Failed()) {
+        XDestroyWindow(xDisplay, inner.window);
+        XFreeColormap(xDisplay, inner.colormap);
+        XSync(xDisplay, False);
+        return {};
+    }
+    return inner;
+}
+
+// The outer window may be gone already, and the inner one with it.
+void DestroyInnerWindow(Display* xDisplay, const InnerWindow& inner) {
+    XErrorTrap trap(xDisplay);
+    XDestroyWindow(xDisplay, inner.window);
+    XFreeColormap(xDisplay, inner.colormap);
+    XSync(xDisplay, False);
+}
+
 }  // namespace
 
 EglContext::EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen)
@@ -250,6 +299,9 @@ EglContext::~EglContext() {
     }
     if (context != EGL_NO_CONTEXT) {
         eglDestroyContext(handle, context);
+    }
+    if (outerWindow != 0) {
+        DestroyInnerWindow(static_cast<Display*>(nativeDisplay), {nativeWindow, innerColormap});
     }
 }
 
@@ -293,17 +345,42 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
     // The surface must suit the window's own visual, or the server refuses it.
     const VisualID visual = XVisualIDFromVisual(windowAttributes.visual);
     for (EGLConfig config : ConfigsForVisual(display->Handle(), xDisplay, visual, type)) {
-        std::unique_ptr<EglContext> result(new EglContext(display, config));
-        Window nativeWindow = window;
-        result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
-        if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
-            result->refreshHz = ScreenRefreshRate(xDisplay, window);
-            result->nativeDisplay = xDisplay;
-            result->nativeWindow = window;
+        if (auto result = CreateOnWindowWith(display, config, xDisplay, window)) {
             return result;
         }
     }
+    // No configuration suits the window's visual at all (a 15-bit screen, for which EGL offers
+    // none): the picture goes on a window of ours inside it, of a visual that has one.
+    for (EGLConfig config : ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type, 8)) {
+        const InnerWindow inner = CreateInnerWindow(display->Handle(), config, xDisplay, window, windowAttributes);
+        if (inner.window == 0) {
+            continue;
+        }
+        if (auto result = CreateOnWindowWith(display, config, xDisplay, inner.window)) {
+            result->outerWindow = window;
+            result->innerColormap = inner.colormap;
+            result->innerWidth = static_cast<unsigned>(windowAttributes.width);
+            result->innerHeight = static_cast<unsigned>(windowAttributes.height);
+            return result;
+        }
+        DestroyInnerWindow(xDisplay, inner);
+    }
     return nullptr;
+}
+
+std::unique_ptr<EglContext> EglContext::CreateOnWindowWith(std::shared_ptr<EglDisplay> display, EGLConfig config,
+                                                           void* x11Display, unsigned long window) {
+    auto* xDisplay = static_cast<Display*>(x11Display);
+    std::unique_ptr<EglContext> result(new EglContext(display, config));
+    Window nativeWindow = window;
+    result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
+    if (result->surface == EGL_NO_SURFACE || !result->CreateContext()) {
+        return nullptr;
+    }
+    result->refreshHz = ScreenRefreshRate(xDisplay, window);
+    result->nativeDisplay = xDisplay;
+    result->nativeWindow = window;
+    return result;
 }
 
 bool EglContext::MakeCurrent() {
@@ -324,6 +401,9 @@ bool EglContext::WaitForRetrace() {
 bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }
 
 bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {
+    if (outerWindow != 0) {
+        return FollowOuterWindow(width, height);
+    }
     EGLint w = 0, h = 0;
     if (surface == EGL_NO_SURFACE || !eglQuerySurface(display->Handle(), surface, EGL_WIDTH, &w) ||
         !eglQuerySurface(display->Handle(), surface, EGL_HEIGHT, &h)) {
@@ -331,6 +411,27 @@ bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {
     }
     width = static_cast<unsigned>(w);
     height = static_cast<unsigned>(h);
+    return true;
+}
+
+// The inner window covers the window it was made for, whatever that window's size now: the
+// program resizes only its own window.
+bool EglContext::FollowOuterWindow(unsigned& width, unsigned& height) const {
+    auto* xDisplay = static_cast<Display*>(nativeDisplay);
+    XErrorTrap trap(xDisplay);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned outerWidth = 0, outerHeight = 0, border = 0, depth = 0;
+    if (!XGetGeometry(xDisplay, outerWindow, &root, &x, &y, &outerWidth, &outerHeight, &border, &depth)) {
+        return false;  // gone: the program ends
+    }
+    if (outerWidth != innerWidth || outerHeight != innerHeight) {
+        XResizeWindow(xDisplay, nativeWindow, outerWidth, outerHeight);
+        innerWidth = outerWidth;
+        innerHeight = outerHeight;
+    }
+    width = outerWidth;
+    height = outerHeight;
     return true;
 }
 
