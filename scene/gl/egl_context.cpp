@@ -427,6 +427,7 @@ bool EglContext::FollowOuterWindow(unsigned& width, unsigned& height) const {
     }
     if (outerWidth != innerWidth || outerHeight != innerHeight) {
         XResizeWindow(xDisplay, nativeWindow, outerWidth, outerHeight);
+        XSync(xDisplay, False);  // a window gone meanwhile is caught here, not by the program
         innerWidth = outerWidth;
         innerHeight = outerHeight;
     }
