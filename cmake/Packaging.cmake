@@ -57,8 +57,9 @@ from slow rolls and Cuban eights to delta loops and formation take-offs,
 flown by one to six jet trainers trailing smoke, as a spectator with a
 long lens sees them from the ground, with a recording per figure.
 .
-It is a display mode of xscreensaver. Its own settings (the play list,
-sound, volume, smoke) are set in its configuration dialog, which the
+It is a display mode of xscreensaver (vantaro-xscreensaver-add puts it in
+the user's list) and of MATE's screensaver. Its own settings (the play
+list, sound, volume, smoke) are set in its configuration dialog, which the
 desktop's menu offers as Vantaro Settings.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries the executable links: libepoxy opens EGL at run time, and EGL Mesa's

@@ -1,6 +1,7 @@
 #include "scene/gl/egl_context.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "scene/gl/x_error_trap.h"
 
 namespace scene::gl {
 
@@ -173,11 +176,12 @@ double ScreenRefreshRate(Display* display, Window window) {
     return rate > 0 ? rate : 0;
 }
 
-std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type) {
+// Configurations with at least `channelBits` bits of red, green and blue, the deepest first.
+std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, DeviceType type, EGLint channelBits) {
     const EGLint caveat = type == DeviceType::kHardware ? EGL_NONE : EGL_DONT_CARE;
     const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType,   EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_RED_SIZE,     8,             EGL_GREEN_SIZE,      8,
-                                 EGL_BLUE_SIZE,    8,             EGL_CONFIG_CAVEAT,   caveat,
+                                 EGL_RED_SIZE,     channelBits,   EGL_GREEN_SIZE,      channelBits,
+                                 EGL_BLUE_SIZE,    channelBits,   EGL_CONFIG_CAVEAT,   caveat,
                                  EGL_NONE};
     EGLint count = 0;
     if (eglChooseConfig(display, attributes, nullptr, 0, &count) != EGL_TRUE || count <= 0) {
@@ -187,6 +191,96 @@ std::vector<EGLConfig> ChooseConfigs(EGLDisplay display, EGLint surfaceType, Dev
     eglChooseConfig(display, attributes, configs.data(), count, &count);
     configs.resize(static_cast<std::size_t>(count));
     return configs;
+}
+
+// The pixel layout of an X visual: what decides whether a window of one visual can take a
+// surface made for another.
+struct PixelLayout {
+    int depth = 0;
+    int visualClass = -1;
+    unsigned long red = 0, green = 0, blue = 0;
+    bool operator==(const PixelLayout&) const = default;
+};
+
+std::optional<PixelLayout> LayoutOfVisual(Display* display, VisualID id) {
+    XVisualInfo wanted{};
+    wanted.visualid = id;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const PixelLayout layout{found->depth, found->c_class, found->red_mask, found->green_mask, found->blue_mask};
+    XFree(found);
+    return layout;
+}
+
+// The window configurations for a window of visual `visual`: those made for that very visual
+// first, then those made for another visual of the same pixel layout. EGL lists one visual
+// per depth and class, but hosts may give a window another one (a screensaver host choosing
+// its own TrueColor visual), and a 16-bit screen's visual needs a 5-6-5 configuration.
+std::vector<EGLConfig> ConfigsForVisual(EGLDisplay display, Display* xDisplay, VisualID visual, DeviceType type) {
+    const auto layout = LayoutOfVisual(xDisplay, visual);
+    constexpr EGLint kFewestChannelBits = 5;
+    std::vector<EGLConfig> exact, alike;
+    for (EGLConfig config : ChooseConfigs(display, EGL_WINDOW_BIT, type, kFewestChannelBits)) {
+        EGLint configVisual = 0;
+        eglGetConfigAttrib(display, config, EGL_NATIVE_VISUAL_ID, &configVisual);
+        if (static_cast<VisualID>(configVisual) == visual) {
+            exact.push_back(config);
+        } else if (configVisual != 0 && layout && LayoutOfVisual(xDisplay, static_cast<VisualID>(configVisual)) == layout) {
+            alike.push_back(config);
+        }
+    }
+    exact.insert(exact.end(), alike.begin(), alike.end());
+    return exact;
+}
+
+struct InnerWindow {
+    Window window = 0;
+    Colormap colormap = 0;
+};
+
+// A window covering `outer`, of the visual `config` was made for, mapped; none when the server
+// refuses one. Input passes through it to `outer`, which the program listens to.
+InnerWindow CreateInnerWindow(EGLDisplay display, EGLConfig config, Display* xDisplay, Window outer,
+                              const XWindowAttributes& outerAttributes) {
+    EGLint visualId = 0;
+    eglGetConfigAttrib(display, config, EGL_NATIVE_VISUAL_ID, &visualId);
+    XVisualInfo wanted{};
+    wanted.visualid = static_cast<VisualID>(visualId);
+    int count = 0;
+    XVisualInfo* found = visualId == 0 ? nullptr : XGetVisualInfo(xDisplay, VisualIDMask, &wanted, &count);
+    if (found == nullptr) {
+        return {};
+    }
+    XErrorTrap trap(xDisplay);
+    InnerWindow inner;
+    XSetWindowAttributes attributes{};
+    inner.colormap = attributes.colormap = XCreateColormap(xDisplay, outer, found->visual, AllocNone);
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    inner.window = XCreateWindow(xDisplay, outer, 0, 0, static_cast<unsigned>(outerAttributes.width),
+                                 static_cast<unsigned>(outerAttributes.height), 0, found->depth, InputOutput,
+                                 found->visual, CWColormap | CWBackPixmap | CWBorderPixel, &attributes);
+    XFree(found);
+    XMapWindow(xDisplay, inner.window);
+    XSync(xDisplay, False);
+    if (XErrorTrap::Failed()) {
+        XDestroyWindow(xDisplay, inner.window);
+        XFreeColormap(xDisplay, inner.colormap);
+        XSync(xDisplay, False);
+        return {};
+    }
+    return inner;
+}
+
+// The outer window may be gone already, and the inner one with it.
+void DestroyInnerWindow(Display* xDisplay, const InnerWindow& inner) {
+    XErrorTrap trap(xDisplay);
+    XDestroyWindow(xDisplay, inner.window);
+    XFreeColormap(xDisplay, inner.colormap);
+    XSync(xDisplay, False);
 }
 
 }  // namespace
@@ -206,6 +300,9 @@ EglContext::~EglContext() {
     if (context != EGL_NO_CONTEXT) {
         eglDestroyContext(handle, context);
     }
+    if (outerWindow != 0) {
+        DestroyInnerWindow(static_cast<Display*>(nativeDisplay), {nativeWindow, innerColormap});
+    }
 }
 
 bool EglContext::CreateContext() {
@@ -220,7 +317,7 @@ std::unique_ptr<EglContext> EglContext::CreateOffscreen(DeviceType type) {
     if (!display || !display->Supports("EGL_KHR_surfaceless_context")) {
         return nullptr;
     }
-    auto configs = ChooseConfigs(display->Handle(), 0, type);
+    auto configs = ChooseConfigs(display->Handle(), 0, type, 8);
     if (configs.empty()) {
         return nullptr;
     }
@@ -245,25 +342,45 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindow(void* x11Display, unsigne
     if (!display) {
         return nullptr;
     }
-    // The surface must use the window's own visual, or the server refuses it.
-    const auto visualId = static_cast<EGLint>(XVisualIDFromVisual(windowAttributes.visual));
-    for (EGLConfig config : ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type)) {
-        EGLint configVisual = 0;
-        eglGetConfigAttrib(display->Handle(), config, EGL_NATIVE_VISUAL_ID, &configVisual);
-        if (configVisual != visualId) {
-            continue;
-        }
-        std::unique_ptr<EglContext> result(new EglContext(display, config));
-        Window nativeWindow = window;
-        result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
-        if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
-            result->refreshHz = ScreenRefreshRate(xDisplay, window);
-            result->nativeDisplay = xDisplay;
-            result->nativeWindow = window;
+    // The surface must suit the window's own visual, or the server refuses it.
+    const VisualID visual = XVisualIDFromVisual(windowAttributes.visual);
+    for (EGLConfig config : ConfigsForVisual(display->Handle(), xDisplay, visual, type)) {
+        if (auto result = CreateOnWindowWith(display, config, xDisplay, window)) {
             return result;
         }
     }
+    // No configuration suits the window's visual at all (a 15-bit screen, for which EGL offers
+    // none): the picture goes on a window of ours inside it, of a visual that has one.
+    for (EGLConfig config : ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type, 8)) {
+        const InnerWindow inner = CreateInnerWindow(display->Handle(), config, xDisplay, window, windowAttributes);
+        if (inner.window == 0) {
+            continue;
+        }
+        if (auto result = CreateOnWindowWith(display, config, xDisplay, inner.window)) {
+            result->outerWindow = window;
+            result->innerColormap = inner.colormap;
+            result->innerWidth = static_cast<unsigned>(windowAttributes.width);
+            result->innerHeight = static_cast<unsigned>(windowAttributes.height);
+            return result;
+        }
+        DestroyInnerWindow(xDisplay, inner);
+    }
     return nullptr;
+}
+
+std::unique_ptr<EglContext> EglContext::CreateOnWindowWith(std::shared_ptr<EglDisplay> display, EGLConfig config,
+                                                           void* x11Display, unsigned long window) {
+    auto* xDisplay = static_cast<Display*>(x11Display);
+    std::unique_ptr<EglContext> result(new EglContext(display, config));
+    Window nativeWindow = window;
+    result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config, &nativeWindow, nullptr);
+    if (result->surface == EGL_NO_SURFACE || !result->CreateContext()) {
+        return nullptr;
+    }
+    result->refreshHz = ScreenRefreshRate(xDisplay, window);
+    result->nativeDisplay = xDisplay;
+    result->nativeWindow = window;
+    return result;
 }
 
 bool EglContext::MakeCurrent() {
@@ -284,6 +401,9 @@ bool EglContext::WaitForRetrace() {
 bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }
 
 bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {
+    if (outerWindow != 0) {
+        return FollowOuterWindow(width, height);
+    }
     EGLint w = 0, h = 0;
     if (surface == EGL_NO_SURFACE || !eglQuerySurface(display->Handle(), surface, EGL_WIDTH, &w) ||
         !eglQuerySurface(display->Handle(), surface, EGL_HEIGHT, &h)) {
@@ -291,6 +411,28 @@ bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {
     }
     width = static_cast<unsigned>(w);
     height = static_cast<unsigned>(h);
+    return true;
+}
+
+// The inner window covers the window it was made for, whatever that window's size now: the
+// program resizes only its own window.
+bool EglContext::FollowOuterWindow(unsigned& width, unsigned& height) const {
+    auto* xDisplay = static_cast<Display*>(nativeDisplay);
+    XErrorTrap trap(xDisplay);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned outerWidth = 0, outerHeight = 0, border = 0, depth = 0;
+    if (!XGetGeometry(xDisplay, outerWindow, &root, &x, &y, &outerWidth, &outerHeight, &border, &depth)) {
+        return false;  // gone: the program ends
+    }
+    if (outerWidth != innerWidth || outerHeight != innerHeight) {
+        XResizeWindow(xDisplay, nativeWindow, outerWidth, outerHeight);
+        XSync(xDisplay, False);  // a window gone meanwhile is caught here, not by the program
+        innerWidth = outerWidth;
+        innerHeight = outerHeight;
+    }
+    width = outerWidth;
+    height = outerHeight;
     return true;
 }
 

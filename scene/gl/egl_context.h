@@ -27,20 +27,24 @@ public:
     // Makes this context current on the calling thread; cheap when it already is.
     bool MakeCurrent();
     bool SwapBuffers();
-    // The window surface's size in pixels; false offscreen.
+    // The window surface's size in pixels; false offscreen, or when the window is gone.
     bool SurfaceSize(unsigned& width, unsigned& height) const;
     bool HasWindow() const { return surface != EGL_NO_SURFACE; }
     // Asks the swap to wait for the display's vertical retrace; false when EGL refuses.
     bool WaitForRetrace();
     // The refresh rate of the window's display in Hz as RandR reports it; 0 when unknown or offscreen.
     double RefreshRate() const { return refreshHz; }
-    // The X11 Display* and Window the surface is on; null and 0 offscreen.
+    // The X11 Display* and Window the surface is on (the window given, or a window of ours
+    // inside it when no configuration suits its visual); null and 0 offscreen.
     void* NativeDisplay() const { return nativeDisplay; }
     unsigned long NativeWindow() const { return nativeWindow; }
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
     bool CreateContext();
+    static std::unique_ptr<EglContext> CreateOnWindowWith(std::shared_ptr<EglDisplay> display, EGLConfig config,
+                                                          void* x11Display, unsigned long window);
+    bool FollowOuterWindow(unsigned& width, unsigned& height) const;
 
     std::shared_ptr<EglDisplay> display;
     EGLConfig config;
@@ -49,6 +53,10 @@ private:
     double refreshHz = 0;
     void* nativeDisplay = nullptr;
     unsigned long nativeWindow = 0;
+    // The window given, when the surface is on a window of ours inside it; else 0.
+    unsigned long outerWindow = 0;
+    unsigned long innerColormap = 0;
+    mutable unsigned innerWidth = 0, innerHeight = 0;
 };
 
 }  // namespace scene::gl

@@ -8,6 +8,8 @@
 
 #include <string_view>
 
+#include "scene/gl/x_error_trap.h"
+
 namespace scene::gl {
 
 // A connection of our own, so that waiting for the server never touches the events the
@@ -33,40 +35,6 @@ namespace {
 bool IsLocal(std::string_view name) {
     return name.starts_with(":") || name.starts_with("unix:") || name.starts_with("/");
 }
-
-// Catches the errors of one connection while it lives, so that a server that cannot attach the
-// segment (another machine's, a stricter one) makes the presenter step aside instead of ending
-// the process through Xlib's default handler. Errors of other connections go to the handler that
-// was there before.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) {
-        trapped = display;
-        failed = false;
-        previous = XSetErrorHandler(&ErrorTrap::Handle);
-    }
-    ~ErrorTrap() {
-        XSetErrorHandler(previous);
-        trapped = nullptr;
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-    static bool Failed() { return failed; }
-
-private:
-    static int Handle(Display* display, XErrorEvent* error) {
-        if (display == trapped) {
-            failed = true;
-            return 0;
-        }
-        return previous != nullptr ? previous(display, error) : 0;
-    }
-
-    static inline Display* trapped = nullptr;
-    static inline bool failed = false;
-    static inline XErrorHandler previous = nullptr;
-};
 
 bool IsBgrx(const Visual* visual, int depth) {
     return depth == 24 && visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
@@ -145,10 +113,10 @@ std::uint8_t* ShmPresenter::Frame(unsigned width, unsigned height) {
     x->image = image;
     bool attached = false;
     {
-        ErrorTrap trap(x->display);
+        XErrorTrap trap(x->display);
         attached = XShmAttach(x->display, &x->segment) == True;
         XSync(x->display, False);
-        attached = attached && !ErrorTrap::Failed();
+        attached = attached && !XErrorTrap::Failed();
     }
     // Once both sides hold it, marked for removal: it goes when the last of them lets go, even
     // when the saver does not end cleanly.
@@ -167,12 +135,12 @@ bool ShmPresenter::Show() {
     // A window destroyed under the saver (a host tearing down its window) makes the put fail;
     // trapped, so that the device steps aside to the swap, whose end of a lost window the frame
     // loop already handles, instead of Xlib's default handler ending the process mid-frame.
-    ErrorTrap trap(x->display);
+    XErrorTrap trap(x->display);
     XShmPutImage(x->display, x->window, x->gc, x->image, 0, 0, 0, 0, static_cast<unsigned>(x->image->width),
                  static_cast<unsigned>(x->image->height), False);
     // The next frame is written into the same memory, so the server must be done reading.
     XSync(x->display, False);
-    return !ErrorTrap::Failed();
+    return !XErrorTrap::Failed();
 }
 
 }  // namespace scene::gl

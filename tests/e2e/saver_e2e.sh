@@ -277,6 +277,41 @@ case "$scenario" in
     ends_within 3 || fail "the saver outlived its host's window"
     kill -0 "$first" || fail "the other screen's saver ended too"
     ;;
+  low_colour_screens)
+    # 16-bit screens have 5-6-5 configurations; 15-bit ones have none, and are drawn through a
+    # window of another visual inside ours. Every mode draws there and still takes its input.
+    for depth in 16 15; do
+      start_display 200 299 "$depth"
+      pointer 400 300
+      for mode in -w "" --root; do
+        if [ "$mode" = --root ]; then
+          start_host 480 360 "$depth"
+          XSCREENSAVER_WINDOW=$host_window start_saver --root
+        else
+          start_saver $mode
+        fi
+        wait_for_window
+        # The screen, not the window: the server need not give a window's inner windows of
+        # another depth in its picture.
+        for _ in $(seq 60); do
+          colours=$(colours_in_window root)
+          [ "${colours:-0}" -gt 50 ] && break
+          sleep 0.25
+        done
+        echo "$depth-bit screen, '${mode:-full screen}': $colours colours"
+        [ "${colours:-0}" -gt 50 ] || fail "$depth-bit '$mode' shows $colours colours: $(cat "$work/saver.err")"
+        case "$mode" in
+          -w) xdotool key --window "$window" a ;;
+          "") pointer 406 300 ;;
+          --root) kill -TERM "$saver_pid"; kill "$host_pid" ;;
+        esac
+        ends_within 1 || fail "$depth-bit '$mode' still runs a second after its end was asked for"
+        wait "$saver_pid" || fail "$depth-bit '$mode' ended with status $?: $(cat "$work/saver.err")"
+        [ ! -s "$work/saver.err" ] || fail "$depth-bit '$mode' said: $(cat "$work/saver.err")"
+      done
+      pointer 400 300
+    done
+    ;;
   hosted_no_such_window)
     for value in 0x3fffffe 12abc 0x; do
       XSCREENSAVER_WINDOW=$value timeout 10 "$saver" --root >"$work/out" 2>"$work/err"

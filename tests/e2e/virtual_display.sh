@@ -22,15 +22,16 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# Starts Xvfb on the first free display number from $1 to $2 and sets $DISPLAY. It runs with
-# -noreset: a server that resets when its last client leaves puts the pointer back.
+# Starts Xvfb on the first free display number from $1 to $2 and sets $DISPLAY; $3 is the
+# screen's depth, 24 unless given. It runs with -noreset: a server that resets when its last
+# client leaves puts the pointer back.
 # E2E_DISPLAYS="FIRST LAST" overrides the range (for people sharing a machine).
 start_display() {
-  local first=$1 last=$2
+  local first=$1 last=$2 depth=${3:-24}
   [ -n "${E2E_DISPLAYS:-}" ] && read -r first last <<<"$E2E_DISPLAYS"
   for n in $(seq "$first" "$last"); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done

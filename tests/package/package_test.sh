@@ -91,7 +91,7 @@ dpkg -L vantaro | grep -v '^/\.$' >"$work/listed"
 
 # The installed files under the real host and from the menu, as the build's own are checked.
 skipped=""
-for scenario in install_layout settings_entry real_host; do
+for scenario in install_layout settings_entry real_host xscreensaver_list mate_host; do
   bash "$here/../e2e/host_e2e.sh" "$scenario" --installed /usr
   result=$?
   [ "$result" -eq 77 ] && skipped="$skipped $scenario"
