@@ -295,6 +295,19 @@ case "$scenario" in
     xdotool key a
     ends_within 2 || fail "1600x1200 did not end on a key"
     ;;
+  closed_standard_streams)
+    # Started with stderr closed, as some launchers do: the warning about the damaged value
+    # must not land in the display connection, which would take descriptor 2.
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    printf '[Option]\nWidth=abc\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    "$saver" -w >/dev/null 2>&- &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    wait_for_window
+    wait_until_drawn
+    xdotool key a
+    ends_within 1 || fail "still running a second after a key"
+    ;;
   settings_fifo)
     # A FIFO at the settings path is no settings file: defaults, one line, and no waiting on it.
     mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
