@@ -2,6 +2,7 @@
 // at its converted position, and a nested main loop that runs until EndDialog.
 
 #include <fontconfig/fontconfig.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "app/framework/dialog.h"
+#include "app/framework/message_queue.h"
 #include "platform/resources.h"
 
 namespace framework {
@@ -161,6 +163,8 @@ struct CDialog::Impl {
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer impl);
     static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer impl);
     static gboolean OnIdleAfterShow(gpointer impl);
+    static void OnWindowDestroyed(GtkWidget*, gpointer impl);
+    static gboolean OnTermination(gint, GIOCondition, gpointer impl);
 
     CDialog& self;
     CDialog* ownerDialog;
@@ -216,6 +220,7 @@ bool CDialog::Impl::Build() {
     }
     if (ownerDialog && ownerDialog->impl->window) {
         gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(ownerDialog->impl->window));
+        gtk_window_set_destroy_with_parent(GTK_WINDOW(window), TRUE);
         gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER_ON_PARENT);
     } else {
         gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
@@ -242,6 +247,7 @@ bool CDialog::Impl::Build() {
     g_signal_connect(window, "key-press-event", G_CALLBACK(OnWindowKey), this);
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), this);
+    g_signal_connect(window, "destroy", G_CALLBACK(OnWindowDestroyed), this);
     return true;
 }
 
@@ -328,9 +334,10 @@ void CDialog::Impl::BuildControl(Control& control, GtkWidget* parent) {
 void CDialog::Impl::Destroy() {
     if (shownSource) g_source_remove(shownSource);
     shownSource = 0;
-    if (window) gtk_widget_destroy(window);
-    window = nullptr;
+    GtkWidget* ours = window;
+    window = nullptr;  // so that its destruction is known to be ours
     fixed = nullptr;
+    if (ours) gtk_widget_destroy(ours);
     controls.clear();
     if (css) {
         gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css.get()));
@@ -445,6 +452,24 @@ gboolean CDialog::Impl::OnIdleAfterShow(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The window was destroyed by someone else (another client destroyed it, or its owner went):
+// the dialog ends as Cancel ends it, since nobody can answer it any more.
+void CDialog::Impl::OnWindowDestroyed(GtkWidget*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (!impl->window) return;  // our own Destroy
+    impl->window = nullptr;
+    impl->fixed = nullptr;
+    if (!impl->ended) impl->self.EndDialog(IDCANCEL);
+}
+
+// A termination signal ends the dialog as Cancel does (the descriptor stays readable, so that
+// a dialog beneath it ends as well).
+gboolean CDialog::Impl::OnTermination(gint, GIOCondition, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (!impl->ended) impl->self.EndDialog(IDCANCEL);
+    return G_SOURCE_CONTINUE;
+}
+
 int CDialog::DoModal() {
     if (!InitToolkit()) {
         std::fprintf(stderr, "Vantaro: no display for dialog\n");
@@ -460,7 +485,11 @@ int CDialog::DoModal() {
     if (!impl->ended) {
         gtk_widget_show_all(impl->window);
         impl->loop.reset(g_main_loop_new(nullptr, FALSE));
-        g_main_loop_run(impl->loop.get());
+        const int wake = TerminationWakeDescriptor();
+        const guint watch = wake >= 0 ? g_unix_fd_add(wake, G_IO_IN, &Impl::OnTermination, impl.get()) : 0;
+        if (TerminationRequested()) EndDialog(IDCANCEL);
+        if (!impl->ended) g_main_loop_run(impl->loop.get());
+        if (watch) g_source_remove(watch);
         impl->loop.reset();
     }
     impl->Destroy();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/heartbeat.h"
 #include "scene/gl/gl_objects.h"
 
 namespace scene::gl {
@@ -536,6 +537,10 @@ HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
 }
 
 HResult GlRenderer::Present() {
+    if (windowGone) {
+        return kFail;
+    }
+    platform::Heartbeat();  // a large frame's read-back takes a while; it is progress all the same
     Flush();
     if (!MakeCurrent()) {
         return kFail;
@@ -551,6 +556,13 @@ HResult GlRenderer::Present() {
         trianglesSinceFence = 0;
         if (shown) {
             return kOk;
+        }
+        if (!shm->WindowExists()) {
+            // Nothing more is presented: the swap's first blit would build a program (hundreds
+            // of milliseconds in the software rasteriser) for a window that is gone.
+            windowGone = true;
+            shm.reset();
+            return kFail;
         }
         shm.reset();  // from now on through the swap
     }
