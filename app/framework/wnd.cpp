@@ -212,6 +212,18 @@ void FollowHost(X11Session& session, const XConfigureEvent& event) {
     }
 }
 
+// A host window of another program was destroyed. The window of ours inside it normally went
+// with it (and has been forgotten by now); one that was moved elsewhere since is destroyed
+// here, so that the saver still ends with the window it was given.
+void HostGone(X11Session& session, ::Window host) {
+    const auto it = session.hosts.find(host);
+    if (it == session.hosts.end()) return;
+    const ::Window ours = it->second;
+    session.hosts.erase(it);
+    const auto window = session.windows.find(ours);
+    if (window != session.windows.end()) window->second->DestroyWindow();
+}
+
 }  // namespace
 
 void DispatchEvent(X11Session& session, const XEvent& event) {
@@ -221,6 +233,9 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
     }
     if (event.type == ConfigureNotify && event.xconfigure.event == event.xconfigure.window) {
         FollowHost(session, event.xconfigure);
+    }
+    if (event.type == DestroyNotify && event.xdestroywindow.event == event.xdestroywindow.window) {
+        HostGone(session, event.xdestroywindow.window);
     }
     const ::Window window = event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window;
     const auto it = session.windows.find(window);
@@ -413,7 +428,7 @@ bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned 
     if (!session || !GetWindowClientRect(host, rect) || !Create(className, nullptr, WS_CHILD | style, rect, host)) {
         return false;
     }
-    // The host's own events stay the host's: this asks only for its size changes, for us.
+    // The host's own events stay the host's: this asks only for its size changes and its end.
     X11ErrorTrap trap(session->display);
     XSelectInput(session->display, static_cast<::Window>(host), StructureNotifyMask);
     session->hosts[static_cast<::Window>(host)] = static_cast<::Window>(GetSafeHwnd());

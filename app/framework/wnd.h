@@ -104,7 +104,8 @@ public:
     bool Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
                 WindowHandle parent = 0, unsigned exStyle = 0);
     // Makes the frame a child window filling `host`, a window of another program (a
-    // screensaver host's), and keeps it filling the host when the host changes size. `style`
+    // screensaver host's), keeps it filling the host when the host changes size, and destroys
+    // it with the host, also when it has been moved into another window since. `style`
     // is added to WS_CHILD; with WS_DISABLED the frame gets no keyboard or pointer input.
     // False when `host` is no window of the display.
     bool CreateInHost(const char* className, WindowHandle host, unsigned style);

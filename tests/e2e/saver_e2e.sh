@@ -141,6 +141,16 @@ case "$scenario" in
     xdotool key --window "$window" a
     pointer 600 500
     ! ends_within 1 || fail "the preview ended on input"
+    # The host's pane changes size: the preview fills it again, the icon in its new middle.
+    xdotool windowsize "$parent" 400 300
+    for _ in $(seq 40); do [ "$(window_geometry "$window")" = "400x300" ] && break; sleep 0.05; done
+    [ "$(window_geometry "$window")" = "400x300" ] || fail "the preview stayed $(window_geometry "$window")"
+    sleep 0.5
+    import -window "$window" "$work/preview.png"
+    centre=$(convert "$work/preview.png" -crop 32x32+184+134 -format '%k' info:)
+    [ "$centre" -gt 4 ] || fail "no icon in the middle of the resized preview ($centre colours)"
+    # Moved out of the pane, it still ends with the pane it was given.
+    xdotool windowreparent "$window" "$(xwininfo -root | awk '/Window id:/ {print $4}')"
     kill "$host_pid"
     ends_within 3 || fail "the preview outlived its parent window"
     ;;
