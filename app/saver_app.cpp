@@ -173,7 +173,11 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
 
 bool CSaverApp::OnIdle(long count) {
     if (previewParent != 0) return CWinApp::OnIdle(count);
-    if (frame && GetMainWnd() == frame) frame->RenderFrame();
+    if (!frame || GetMainWnd() != frame) return true;
+    // A window nobody can see gets no frames: the loop waits for the display to show some of it
+    // again (the programmes keep to the clock meanwhile, so they go on where they would be).
+    if (frame->IsHidden()) return false;
+    frame->RenderFrame();
     return true;
 }
 

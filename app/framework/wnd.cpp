@@ -176,6 +176,9 @@ struct WindowMessages {
         wnd.OnClose();
     }
 
+    static void Shown(CWnd& wnd, bool mapped) { wnd.mapped = mapped; }
+    static void Covered(CWnd& wnd, bool covered) { wnd.fullyObscured = covered; }
+
     static void Resized(CWnd& wnd, int width, int height) {
         wnd.clientWidth = width;
         wnd.clientHeight = height;
@@ -258,9 +261,12 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
             WindowMessages::Resized(wnd, event.xconfigure.width, event.xconfigure.height);
             break;
         case MapNotify:
+            WindowMessages::Shown(wnd, true);
             // A popup bypasses the window manager, so it takes the keyboard itself.
             if (event.xmap.override_redirect) WindowMessages::Focus(session, window);
             break;
+        case UnmapNotify: WindowMessages::Shown(wnd, false); break;
+        case VisibilityNotify: WindowMessages::Covered(wnd, event.xvisibility.state == VisibilityFullyObscured); break;
         case ClientMessage:
             if (event.xclient.message_type == session.wmProtocols &&
                 static_cast<Atom>(event.xclient.data.l[0]) == session.wmDeleteWindow) {
@@ -327,7 +333,7 @@ bool CWnd::CreateEx(CreateStruct cs) {
         attributes.background_pixel = PixelOf(DefaultVisual(display, session->screen), BrushColour(wndClass->background));
         mask |= CWBackPixel;
     }
-    attributes.event_mask = ExposureMask | StructureNotifyMask;
+    attributes.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask;
     if (!(cs.style & WS_DISABLED)) attributes.event_mask |= KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
     attributes.override_redirect = (cs.style & WS_POPUP) && !child;
     attributes.save_under = (wndClass->style & CS_SAVEBITS) != 0;
@@ -390,6 +396,8 @@ bool CWnd::DestroyWindow() {
 void CWnd::PostMessage(unsigned message) const { PostWindowMessage(handle, message); }
 
 Rect CWnd::GetClientRect() const { return Rect{0, 0, clientWidth, clientHeight}; }
+
+bool CWnd::IsHidden() const { return handle != 0 && (!mapped || fullyObscured); }
 
 void CWnd::Invalidate() const {
     X11Session* session = X11Session::Get();

@@ -50,6 +50,10 @@ public:
     // Asks for a paint on a later turn of the loop.
     void Invalidate() const;
 
+    // Nothing of the window can be seen: it is not shown (unmapped, minimised) or other windows
+    // cover all of it. Drawing it then is wasted.
+    bool IsHidden() const;
+
 protected:
     virtual bool PreCreateWindow(CreateStruct& cs);
     // 0 to go on with the creation, -1 to make it fail.
@@ -94,6 +98,8 @@ private:
     unsigned currentKey = 0;
     bool cursorHidden = false;
     std::uint32_t classBackground = 0;
+    bool mapped = false;         // as the display last said
+    bool fullyObscured = false;  // likewise
 };
 
 class CFrameWnd : public CWnd {

@@ -148,6 +148,11 @@ Rect CWnd::GetClientRect() const {
 
 void CWnd::Invalidate() const { InvalidateRect(reinterpret_cast<HWND>(handle), nullptr, TRUE); }
 
+bool CWnd::IsHidden() const {
+    const HWND window = reinterpret_cast<HWND>(handle);
+    return window != nullptr && (!IsWindowVisible(window) || IsIconic(window));
+}
+
 void CWnd::Default() {
     if (Dispatches().empty()) return;
     Dispatch& d = *Dispatches().back();

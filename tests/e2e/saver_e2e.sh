@@ -305,6 +305,30 @@ case "$scenario" in
     xdotool key a
     ends_within 2 || fail "1600x1200 did not end on a key"
     ;;
+  hidden_window_draws_nothing)
+    # Nobody sees an unmapped or wholly covered window: no frames are drawn for it (at most
+    # 0.05 core, where drawing takes about 0.4), and they are drawn again once it shows.
+    start_saver -w
+    wait_for_window
+    wait_until_drawn
+    ticks() { awk '{print $14 + $15}' "/proc/$saver_pid/stat"; }
+    idles_while() {
+      sleep 0.3
+      local before used
+      before=$(ticks)
+      sleep 3
+      used=$(($(ticks) - before))
+      [ "$used" -le $((15 * $(getconf CLK_TCK) / 100)) ] || fail "$1: $used clock ticks of CPU in 3 s"
+    }
+    xdotool windowunmap "$window"
+    idles_while "unmapped"
+    xdotool windowmap "$window"
+    wait_until_drawn
+    start_host 1024 768 cover
+    idles_while "covered by another window"
+    kill "$host_pid"
+    wait_until_drawn
+    ;;
   closed_standard_streams)
     # Started with stderr closed, as some launchers do: the warning about the damaged value
     # must not land in the display connection, which would take descriptor 2.
