@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "app/framework/dialog.h"
 #include "app/framework/message_queue.h"
@@ -81,6 +82,20 @@ GdkPixbuf* LoadIcon(int id) {
     const bool closed = gdk_pixbuf_loader_close(loader.get(), nullptr) != FALSE;
     GdkPixbuf* image = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
     return image ? gdk_pixbuf_scale_simple(image, kIconSize, kIconSize, GDK_INTERP_BILINEAR) : nullptr;
+}
+
+// The part of the screen windows may take (without panels), on the primary monitor or else
+// the first; nothing without a display.
+std::optional<GdkRectangle> WorkArea() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return std::nullopt;
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return std::nullopt;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    if (area.width < 1 || area.height < 1) return std::nullopt;
+    return area;
 }
 
 }  // namespace
@@ -199,6 +214,14 @@ bool CDialog::Impl::Build() {
     const auto measured = MeasureBaseUnits(dialog->fontFace, dialog->fontPoints);
     if (!measured) return false;
     base = *measured;
+    // Without the dialog's fonts (without any font at all, the measured line is thousands of
+    // pixels high) the dialog would be larger than the screen and could not be used: its units
+    // shrink until it fits, and the window is never made larger than the screen's work area.
+    const std::optional<GdkRectangle> area = WorkArea();
+    if (area && dialog->width > 0 && dialog->height > 0) {
+        base.x = std::clamp(base.x, 1, std::max(1, area->width * 4 / dialog->width));
+        base.y = std::clamp(base.y, 1, std::max(1, area->height * 8 / dialog->height));
+    }
     itemHeight = base.y;
 
     styleClass = "vantaro-dialog-" + std::to_string(templateId);
@@ -211,6 +234,7 @@ bool CDialog::Impl::Build() {
     gtk_style_context_add_class(gtk_widget_get_style_context(window), styleClass.c_str());
     gtk_window_set_title(GTK_WINDOW(window), dialog->title.c_str());
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+
     gtk_window_set_modal(GTK_WINDOW(window), TRUE);
     gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
     if (!windowClass.empty()) {
@@ -229,7 +253,17 @@ bool CDialog::Impl::Build() {
     fixed = gtk_fixed_new();
     const DialogRect client = DialogUnitsToPixels({0, 0, dialog->width, dialog->height}, base);
     gtk_widget_set_size_request(fixed, client.width, client.height);
-    gtk_container_add(GTK_CONTAINER(window), fixed);
+    // The controls sit in a view that is as large as they are, up to the screen's work area:
+    // text that needs more room than that (with broken font metrics) scrolls instead.
+    GtkWidget* view = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(view), TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(view), TRUE);
+    if (area) {
+        gtk_scrolled_window_set_max_content_width(GTK_SCROLLED_WINDOW(view), area->width);
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(view), area->height);
+    }
+    gtk_container_add(GTK_CONTAINER(view), fixed);
+    gtk_container_add(GTK_CONTAINER(window), view);
 
     controls.reserve(dialog->controls.size());  // the callbacks hold pointers into it
     GList* focusChain = nullptr;

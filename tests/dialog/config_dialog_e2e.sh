@@ -171,6 +171,14 @@ Smoke=2'
       [ ! -e "$settings" ] || fail "$way: settings were written"
     done
     ;;
+  without_fonts_fits_the_screen)
+    # No font at all: the text cannot show, but the dialog still fits the 1024 x 768 screen.
+    printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/font-cache" \
+      >"$work/no-fonts.conf"
+    FONTCONFIG_FILE=$work/no-fonts.conf open_dialog
+    eval "$(xdotool getwindowgeometry --shell "$dialog_window")"
+    [ "$WIDTH" -le 1024 ] && [ "$HEIGHT" -le 768 ] || fail "the dialog is ${WIDTH}x$HEIGHT on a 1024x768 screen"
+    ;;
   simultaneous_dialogs_one_runs)
     # Two configuration dialogs started at the same moment: one shows, the other ends.
     "$saver" -c >/dev/null 2>&1 & first=$!
