@@ -147,9 +147,9 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
             created = window->CreateInHost(kWindowClass, command.hostWindow, WS_VISIBLE | WS_DISABLED);
         }
     } else if (mode == RunMode::kPreview) {
+        // Filling the host's pane as it changes size, and ending with the pane.
         Rect parent;
-        created = GetWindowClientRect(previewParent, parent) &&
-                  window->Create(kWindowClass, nullptr, WS_CHILD | WS_VISIBLE, parent, previewParent);
+        created = GetWindowClientRect(previewParent, parent) && window->CreateInHost(kWindowClass, previewParent, WS_VISIBLE);
         if (!created && !window->CreationFailure()) failure = "the preview window given by the host does not exist";
     } else if (mode == RunMode::kWindowed) {
         const int width = kTestClientWidth + 2 * GetSystemMetrics(SM_CXEDGE);
@@ -173,7 +173,11 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
 
 bool CSaverApp::OnIdle(long count) {
     if (previewParent != 0) return CWinApp::OnIdle(count);
-    if (frame && GetMainWnd() == frame) frame->RenderFrame();
+    if (!frame || GetMainWnd() != frame) return true;
+    // A window nobody can see gets no frames: the loop waits for the display to show some of it
+    // again (the programmes keep to the clock meanwhile, so they go on where they would be).
+    if (frame->IsHidden()) return false;
+    frame->RenderFrame();
     return true;
 }
 

@@ -63,8 +63,9 @@ list, sound, volume, smoke) are set in its configuration dialog, which the
 desktop's menu offers as Vantaro Settings.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries the executable links: libepoxy opens EGL at run time, and EGL Mesa's
-# drivers, which dpkg-shlibdeps cannot see.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl1, libgl1-mesa-dri")
-# The host that runs it, and the font its dialogs are laid out for.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, fonts-ipafont-gothic")
+# drivers, which dpkg-shlibdeps cannot see; and the font the dialogs are laid out for, without
+# which every Japanese caption is a row of boxes.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl1, libgl1-mesa-dri, fonts-ipafont-gothic")
+# The host that runs it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
 include(CPack)

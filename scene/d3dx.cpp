@@ -2,6 +2,7 @@
 
 #include "gfx/image.h"
 #include "gfx/mesh_file.h"
+#include "platform/heartbeat.h"
 #include "platform/resources.h"
 
 namespace scene {
@@ -29,6 +30,7 @@ HResult LoadMeshFromXResource(Device& device, int resourceId, std::vector<MeshMa
         return kFail;
     }
     gfx::MeshFileResult file = gfx::LoadMeshFile(*bytes);
+    platform::Heartbeat();  // a large model takes a while to read and to hand to the device
     std::unique_ptr<Mesh> made;
     if (!file || Failed(device.CreateMesh(file.mesh, made))) {
         return kFail;
@@ -37,6 +39,7 @@ HResult LoadMeshFromXResource(Device& device, int resourceId, std::vector<MeshMa
         materials.push_back(ToDeviceMaterial(material));
     }
     mesh = std::move(made);
+    platform::Heartbeat();
     return kOk;
 }
 
@@ -47,10 +50,13 @@ HResult CreateTextureFromResource(Device& device, int resourceId, std::unique_pt
         return kFail;
     }
     std::optional<gfx::Image> image = gfx::DecodeImage(*bytes);
+    platform::Heartbeat();
     if (!image) {
         return kFail;
     }
-    return device.CreateTexture(*image, texture);
+    const HResult made = device.CreateTexture(*image, texture);
+    platform::Heartbeat();
+    return made;
 }
 
 }  // namespace scene

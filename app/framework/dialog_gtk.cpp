@@ -2,6 +2,7 @@
 // at its converted position, and a nested main loop that runs until EndDialog.
 
 #include <fontconfig/fontconfig.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "app/framework/dialog.h"
+#include "app/framework/message_queue.h"
 #include "platform/resources.h"
 
 namespace framework {
@@ -79,6 +82,20 @@ GdkPixbuf* LoadIcon(int id) {
     const bool closed = gdk_pixbuf_loader_close(loader.get(), nullptr) != FALSE;
     GdkPixbuf* image = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
     return image ? gdk_pixbuf_scale_simple(image, kIconSize, kIconSize, GDK_INTERP_BILINEAR) : nullptr;
+}
+
+// The part of the screen windows may take (without panels), on the primary monitor or else
+// the first; nothing without a display.
+std::optional<GdkRectangle> WorkArea() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return std::nullopt;
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return std::nullopt;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    if (area.width < 1 || area.height < 1) return std::nullopt;
+    return area;
 }
 
 }  // namespace
@@ -161,6 +178,8 @@ struct CDialog::Impl {
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer impl);
     static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer impl);
     static gboolean OnIdleAfterShow(gpointer impl);
+    static void OnWindowDestroyed(GtkWidget*, gpointer impl);
+    static gboolean OnTermination(gint, GIOCondition, gpointer impl);
 
     CDialog& self;
     CDialog* ownerDialog;
@@ -195,6 +214,14 @@ bool CDialog::Impl::Build() {
     const auto measured = MeasureBaseUnits(dialog->fontFace, dialog->fontPoints);
     if (!measured) return false;
     base = *measured;
+    // Without the dialog's fonts (without any font at all, the measured line is thousands of
+    // pixels high) the dialog would be larger than the screen and could not be used: its units
+    // shrink until it fits, and the window is never made larger than the screen's work area.
+    const std::optional<GdkRectangle> area = WorkArea();
+    if (area && dialog->width > 0 && dialog->height > 0) {
+        base.x = std::clamp(base.x, 1, std::max(1, area->width * 4 / dialog->width));
+        base.y = std::clamp(base.y, 1, std::max(1, area->height * 8 / dialog->height));
+    }
     itemHeight = base.y;
 
     styleClass = "vantaro-dialog-" + std::to_string(templateId);
@@ -207,6 +234,7 @@ bool CDialog::Impl::Build() {
     gtk_style_context_add_class(gtk_widget_get_style_context(window), styleClass.c_str());
     gtk_window_set_title(GTK_WINDOW(window), dialog->title.c_str());
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+
     gtk_window_set_modal(GTK_WINDOW(window), TRUE);
     gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
     if (!windowClass.empty()) {
@@ -216,6 +244,7 @@ bool CDialog::Impl::Build() {
     }
     if (ownerDialog && ownerDialog->impl->window) {
         gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(ownerDialog->impl->window));
+        gtk_window_set_destroy_with_parent(GTK_WINDOW(window), TRUE);
         gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER_ON_PARENT);
     } else {
         gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
@@ -224,7 +253,17 @@ bool CDialog::Impl::Build() {
     fixed = gtk_fixed_new();
     const DialogRect client = DialogUnitsToPixels({0, 0, dialog->width, dialog->height}, base);
     gtk_widget_set_size_request(fixed, client.width, client.height);
-    gtk_container_add(GTK_CONTAINER(window), fixed);
+    // The controls sit in a view that is as large as they are, up to the screen's work area:
+    // text that needs more room than that (with broken font metrics) scrolls instead.
+    GtkWidget* view = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(view), TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(view), TRUE);
+    if (area) {
+        gtk_scrolled_window_set_max_content_width(GTK_SCROLLED_WINDOW(view), area->width);
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(view), area->height);
+    }
+    gtk_container_add(GTK_CONTAINER(view), fixed);
+    gtk_container_add(GTK_CONTAINER(window), view);
 
     controls.reserve(dialog->controls.size());  // the callbacks hold pointers into it
     GList* focusChain = nullptr;
@@ -242,6 +281,7 @@ bool CDialog::Impl::Build() {
     g_signal_connect(window, "key-press-event", G_CALLBACK(OnWindowKey), this);
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), this);
+    g_signal_connect(window, "destroy", G_CALLBACK(OnWindowDestroyed), this);
     return true;
 }
 
@@ -328,9 +368,10 @@ void CDialog::Impl::BuildControl(Control& control, GtkWidget* parent) {
 void CDialog::Impl::Destroy() {
     if (shownSource) g_source_remove(shownSource);
     shownSource = 0;
-    if (window) gtk_widget_destroy(window);
-    window = nullptr;
+    GtkWidget* ours = window;
+    window = nullptr;  // so that its destruction is known to be ours
     fixed = nullptr;
+    if (ours) gtk_widget_destroy(ours);
     controls.clear();
     if (css) {
         gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css.get()));
@@ -445,6 +486,24 @@ gboolean CDialog::Impl::OnIdleAfterShow(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The window was destroyed by someone else (another client destroyed it, or its owner went):
+// the dialog ends as Cancel ends it, since nobody can answer it any more.
+void CDialog::Impl::OnWindowDestroyed(GtkWidget*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (!impl->window) return;  // our own Destroy
+    impl->window = nullptr;
+    impl->fixed = nullptr;
+    if (!impl->ended) impl->self.EndDialog(IDCANCEL);
+}
+
+// A termination signal ends the dialog as Cancel does (the descriptor stays readable, so that
+// a dialog beneath it ends as well).
+gboolean CDialog::Impl::OnTermination(gint, GIOCondition, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (!impl->ended) impl->self.EndDialog(IDCANCEL);
+    return G_SOURCE_CONTINUE;
+}
+
 int CDialog::DoModal() {
     if (!InitToolkit()) {
         std::fprintf(stderr, "Vantaro: no display for dialog\n");
@@ -460,7 +519,11 @@ int CDialog::DoModal() {
     if (!impl->ended) {
         gtk_widget_show_all(impl->window);
         impl->loop.reset(g_main_loop_new(nullptr, FALSE));
-        g_main_loop_run(impl->loop.get());
+        const int wake = TerminationWakeDescriptor();
+        const guint watch = wake >= 0 ? g_unix_fd_add(wake, G_IO_IN, &Impl::OnTermination, impl.get()) : 0;
+        if (TerminationRequested()) EndDialog(IDCANCEL);
+        if (!impl->ended) g_main_loop_run(impl->loop.get());
+        if (watch) g_source_remove(watch);
         impl->loop.reset();
     }
     impl->Destroy();

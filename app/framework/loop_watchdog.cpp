@@ -22,6 +22,7 @@
 
 #include "app/framework/win_app.h"
 #include "app/framework/x11_session.h"
+#include "platform/heartbeat.h"
 
 namespace framework {
 namespace {
@@ -44,8 +45,15 @@ std::atomic<int> displayFd{-1};
 char lineName[64] = "Vantaro";
 
 // One line on stderr with write(2) alone (the main thread may hold the stdio locks, a signal
-// handler may be running), then the end.
+// handler may be running), then the end. Of two threads that find the end at once (the guard
+// and the main thread's display both see a lost connection) only the first says so; the
+// other waits for the end it brings.
+std::atomic<bool> ending{false};
+
 [[noreturn]] void SayAndEnd(const char* text, int status) {
+    if (ending.exchange(true)) {
+        for (;;) pause();
+    }
     char line[512];
     std::size_t length = 0;
     for (const char* part : {static_cast<const char*>(lineName), ": ", text, "\n"}) {
@@ -197,17 +205,40 @@ public:
     }
 
 private:
+    // An end that comes when the main thread has shown no sign of life for kLoopGrace; one
+    // that goes on (a programme loading, a large frame) gets more time, up to kEndLimit.
+    struct Deadline {
+        Clock::time_point armed;
+        Clock::time_point due;
+        std::uint64_t beats;
+    };
+
+    static Deadline Arm() {
+        const auto now = Clock::now();
+        return {now, now + kLoopGrace, platform::Heartbeats()};
+    }
+
+    // Whether `deadline` has come for good; else it is moved on by the main thread's progress.
+    static bool Expired(Deadline& deadline, Clock::time_point now) {
+        if (now < deadline.due) return false;
+        const std::uint64_t beats = platform::Heartbeats();
+        if (beats == deadline.beats || now - deadline.armed >= kEndLimit) return true;
+        deadline.beats = beats;
+        deadline.due = now + kLoopGrace;
+        return false;
+    }
+
     void Destroyed(xcb_window_t window) {
         const std::lock_guard lock(mutex);
         if (!guarded.count(window) || windowDeadline) return;
-        windowDeadline = Clock::now() + kLoopGrace;
+        windowDeadline = Arm();
         deadlineWindow = window;
     }
 
     void Signalled(int signal) {
         const std::lock_guard lock(mutex);
         if (!loopRunning || signalDeadline) return;
-        signalDeadline = Clock::now() + kLoopGrace;
+        signalDeadline = Arm();
         signalNumber = signal;
     }
 
@@ -215,19 +246,23 @@ private:
     // it has come.
     int MillisecondsLeft() {
         const std::lock_guard lock(mutex);
+        const auto now = Clock::now();
+        const std::string grace = std::to_string(kLoopGrace.count()) + " ms; ending at once";
+        if (windowDeadline && Expired(*windowDeadline, now)) {
+            SayAndEnd(("the window was destroyed and the program made no progress towards its end for " + grace).c_str(),
+                      0);
+        }
+        if (signalDeadline && Expired(*signalDeadline, now)) {
+            SayAndEnd((std::string(SignalName(signalNumber)) + " came and the message loop made no progress for " + grace)
+                          .c_str(),
+                      0);
+        }
         std::optional<Clock::time_point> earliest;
         for (const auto& deadline : {windowDeadline, signalDeadline}) {
-            if (deadline && (!earliest || *deadline < *earliest)) earliest = deadline;
+            if (deadline && (!earliest || deadline->due < *earliest)) earliest = deadline->due;
         }
         if (!earliest) return -1;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*earliest - Clock::now()).count();
-        if (left >= 0) return static_cast<int>(left) + 1;
-        const std::string grace = std::to_string(kLoopGrace.count()) + " ms; ending at once";
-        if (earliest == windowDeadline) {
-            SayAndEnd(("the window was destroyed and the program did not end within " + grace).c_str(), 0);
-        }
-        SayAndEnd((std::string(SignalName(signalNumber)) + " came and the message loop did not end within " + grace).c_str(),
-                  0);
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(*earliest - now).count()) + 1;
     }
 
     void Watch() {
@@ -266,9 +301,9 @@ private:
     std::mutex mutex;  // guards what follows
     std::set<xcb_window_t> guarded;
     bool loopRunning = false;
-    std::optional<Clock::time_point> windowDeadline;
+    std::optional<Deadline> windowDeadline;
     xcb_window_t deadlineWindow = 0;
-    std::optional<Clock::time_point> signalDeadline;
+    std::optional<Deadline> signalDeadline;
     int signalNumber = 0;
 };
 

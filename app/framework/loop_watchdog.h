@@ -7,10 +7,12 @@
 //   - the display's connection is lost (the server ended) while a window is guarded or the
 //     message loop runs: at once, status 1;
 //   - a guarded window is destroyed by someone else (its destruction by this program calls
-//     off its guard) and the program has not let it go kGrace later: status 0, as the loop
-//     itself would have ended;
-//   - a termination signal came while the message loop runs, and the loop has not ended
-//     kGrace later: status 0, as the loop itself would have ended.
+//     off its guard) and the program has not let it go, nor shown any sign of life
+//     (platform/heartbeat.h) for kLoopGrace: status 0, as the loop itself would have ended;
+//   - a termination signal came while the message loop runs, and the loop has neither ended
+//     nor shown any sign of life for kLoopGrace: status 0, as the loop itself would have ended.
+// A loop that keeps beating (loading a programme, drawing a large frame) is left to end by
+// itself, for at most kEndLimit.
 // A program that crashes (SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL) after its display
 // connection was closed under it, as drivers do on a dead connection, ends the same way as
 // for a lost connection; any other crash goes on as it would have. SIGPIPE is ignored once a
@@ -22,7 +24,8 @@
 
 namespace framework {
 
-inline constexpr std::chrono::milliseconds kLoopGrace{300};
+inline constexpr std::chrono::milliseconds kLoopGrace{500};
+inline constexpr std::chrono::milliseconds kEndLimit{5000};
 
 // Guards `window` (of the framework's display) until UnguardWindow. The first call starts the
 // guard's thread; without a display it does nothing.

@@ -26,6 +26,12 @@ void AfxPostQuitMessage(int exitCode);
 // While alive, SIGTERM, SIGINT and SIGHUP close the main window on the loop's next turn (so
 // that it is destroyed with all its handling) instead of killing the process; the loop's guard
 // ends the process if the loop has not ended shortly after (see loop_watchdog.h).
+// Toolkit loops outside the message loop (the modal dialogs) end on a termination signal too:
+// they watch this descriptor, readable once a signal has come (-1 before the signals are caught),
+// and ask TerminationRequested.
+int TerminationWakeDescriptor();
+bool TerminationRequested();
+
 class TerminationSignals {
 public:
     TerminationSignals();

@@ -8,11 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+
+#include "platform/private_folder.h"
 
 namespace framework {
 namespace {
@@ -141,16 +142,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// The file a write must replace: the target of a symbolic link rather than the link itself.
-std::string ReplacementTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat info {};
-    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && realpath(path.c_str(), resolved)) {
-        return resolved;
-    }
-    return path;
-}
-
 }  // namespace
 
 std::string ProfilePath(std::string_view registryKey, std::string_view appName) {
@@ -210,21 +201,26 @@ std::optional<std::string> UnescapeProfileString(std::string_view text) {
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
                            const std::function<void()>& beforeRename) {
-    const std::string target = ReplacementTarget(path);
-    std::string temporary = target + ".XXXXXX";
+    // The new file is made beside the path, never through a link (an exclusive create), and
+    // renamed over the path itself: a link planted there is replaced, not followed.
+    if (const std::string unsafe = platform::UnsafeFolderReason(platform::FolderOf(path)); !unsafe.empty()) {
+        std::fprintf(stderr, "Vantaro: %s is not written: %s\n", path.c_str(), unsafe.c_str());
+        return false;
+    }
+    std::string temporary = path + ".XXXXXX";
     const int fd = g_mkstemp_full(temporary.data(), O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     // The new file keeps the permissions the user gave the old one, except that its owner can
     // always read and write it: a file the saver cannot read would never take effect.
     struct stat old {};
-    if (stat(target.c_str(), &old) == 0) fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
+    if (lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
     const bool written = WriteAll(fd, contents) && fsync(fd) == 0;
     if (close(fd) != 0 || !written) {
         unlink(temporary.c_str());
         return false;
     }
     if (beforeRename) beforeRename();
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
     }

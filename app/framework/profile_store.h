@@ -23,9 +23,10 @@ std::string EscapeProfileString(std::string_view bytes);
 // byte 0 (which the stored string cannot hold).
 std::optional<std::string> UnescapeProfileString(std::string_view text);
 
-// Writes `contents` to a new file beside `path` and renames it over `path` (through a
-// symbolic link, to its target). The new file keeps the old one's permissions, plus reading
-// and writing for its owner. `beforeRename` runs once the new file is complete on disk, so
+// Writes `contents` to a new file beside `path` and renames it over `path` itself: a symbolic
+// link at `path` is replaced, never followed. Refused, with one line on stderr, in a folder
+// another user owns or may write in (see platform::UnsafeFolderReason). The new file keeps the
+// old regular file's permissions, plus reading and writing for its owner. `beforeRename` runs once the new file is complete on disk, so
 // tests can interrupt the write there. False, with `path` untouched, on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
                            const std::function<void()>& beforeRename = {});

@@ -1,6 +1,9 @@
 #include "app/framework/win_app.h"
 
 #include "app/framework/profile_store.h"
+#ifndef _WIN32
+#include "app/framework/message_queue.h"
+#endif
 #include "app/framework/wnd.h"
 #include "platform/resources.h"
 
@@ -65,6 +68,11 @@ void CWinApp::ReportProfileProblems() { Profile().ReportProblems(); }
 int AfxWinMain(int argc, char** argv) {
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
+#ifndef _WIN32
+    // From the start, before anything slow (the display, the graphics device): a termination
+    // signal that comes while the saver starts closes it as soon as its loop runs.
+    const TerminationSignals closeOnTermination;
+#endif
     std::string line;
     for (int i = 1; i < argc; ++i) {
         if (i > 1) line += ' ';

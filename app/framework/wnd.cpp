@@ -178,6 +178,8 @@ struct WindowMessages {
     }
 
     static void DisplayChanged(CWnd& wnd) { wnd.OnDisplayChange(); }
+    static void Shown(CWnd& wnd, bool mapped) { wnd.mapped = mapped; }
+    static void Covered(CWnd& wnd, bool covered) { wnd.fullyObscured = covered; }
 
     static void Resized(CWnd& wnd, int width, int height) {
         wnd.clientWidth = width;
@@ -252,6 +254,18 @@ void FollowHost(X11Session& session, const XConfigureEvent& event) {
     }
 }
 
+// A host window of another program was destroyed. The window of ours inside it normally went
+// with it (and has been forgotten by now); one that was moved elsewhere since is destroyed
+// here, so that the saver still ends with the window it was given.
+void HostGone(X11Session& session, ::Window host) {
+    const auto it = session.hosts.find(host);
+    if (it == session.hosts.end()) return;
+    const ::Window ours = it->second;
+    session.hosts.erase(it);
+    const auto window = session.windows.find(ours);
+    if (window != session.windows.end()) window->second->DestroyWindow();
+}
+
 }  // namespace
 
 void DispatchEvent(X11Session& session, const XEvent& event) {
@@ -265,6 +279,9 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
     if (IsScreenChange(event)) {
         TellDisplayChange(session, event);
         return;
+    }
+    if (event.type == DestroyNotify && event.xdestroywindow.event == event.xdestroywindow.window) {
+        HostGone(session, event.xdestroywindow.window);
     }
     const ::Window window = event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window;
     const auto it = session.windows.find(window);
@@ -287,9 +304,12 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
             WindowMessages::Resized(wnd, event.xconfigure.width, event.xconfigure.height);
             break;
         case MapNotify:
+            WindowMessages::Shown(wnd, true);
             // A popup bypasses the window manager, so it takes the keyboard itself.
             if (event.xmap.override_redirect) WindowMessages::Focus(session, window);
             break;
+        case UnmapNotify: WindowMessages::Shown(wnd, false); break;
+        case VisibilityNotify: WindowMessages::Covered(wnd, event.xvisibility.state == VisibilityFullyObscured); break;
         case ClientMessage:
             if (event.xclient.message_type == session.wmProtocols &&
                 static_cast<Atom>(event.xclient.data.l[0]) == session.wmDeleteWindow) {
@@ -356,7 +376,7 @@ bool CWnd::CreateEx(CreateStruct cs) {
         attributes.background_pixel = PixelOf(DefaultVisual(display, session->screen), BrushColour(wndClass->background));
         mask |= CWBackPixel;
     }
-    attributes.event_mask = ExposureMask | StructureNotifyMask;
+    attributes.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask;
     if (!(cs.style & WS_DISABLED)) attributes.event_mask |= KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
     attributes.override_redirect = (cs.style & WS_POPUP) && !child;
     attributes.save_under = (wndClass->style & CS_SAVEBITS) != 0;
@@ -421,6 +441,8 @@ void CWnd::PostMessage(unsigned message) const { PostWindowMessage(handle, messa
 
 Rect CWnd::GetClientRect() const { return Rect{0, 0, clientWidth, clientHeight}; }
 
+bool CWnd::IsHidden() const { return handle != 0 && (!mapped || fullyObscured); }
+
 void CWnd::Invalidate() const {
     X11Session* session = X11Session::Get();
     if (!session || !handle) return;
@@ -483,7 +505,7 @@ bool CFrameWnd::CreateInHost(const char* className, WindowHandle host, unsigned 
     if (!session || !GetWindowClientRect(host, rect) || !Create(className, nullptr, WS_CHILD | style, rect, host)) {
         return false;
     }
-    // The host's own events stay the host's: this asks only for its size changes, for us.
+    // The host's own events stay the host's: this asks only for its size changes and its end.
     X11ErrorTrap trap(session->display);
     XSelectInput(session->display, static_cast<::Window>(host), StructureNotifyMask);
     session->hosts[static_cast<::Window>(host)] = static_cast<::Window>(GetSafeHwnd());

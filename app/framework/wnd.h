@@ -56,6 +56,10 @@ public:
     // SW_HIDE or SW_SHOWNOACTIVATE.
     void ShowWindow(int command);
 
+    // Nothing of the window can be seen: it is not shown (unmapped, minimised) or other windows
+    // cover all of it. Drawing it then is wasted.
+    bool IsHidden() const;
+
 protected:
     virtual bool PreCreateWindow(CreateStruct& cs);
     // 0 to go on with the creation, -1 to make it fail.
@@ -103,6 +107,8 @@ private:
     unsigned currentKey = 0;
     bool cursorHidden = false;
     std::uint32_t classBackground = 0;
+    bool mapped = false;         // as the display last said
+    bool fullyObscured = false;  // likewise
 };
 
 class CFrameWnd : public CWnd {
@@ -113,7 +119,8 @@ public:
     bool Create(const char* className, const char* windowName, unsigned style, const Rect& rect,
                 WindowHandle parent = 0, unsigned exStyle = 0);
     // Makes the frame a child window filling `host`, a window of another program (a
-    // screensaver host's), and keeps it filling the host when the host changes size. `style`
+    // screensaver host's), keeps it filling the host when the host changes size, and destroys
+    // it with the host, also when it has been moved into another window since. `style`
     // is added to WS_CHILD; with WS_DISABLED the frame gets no keyboard or pointer input.
     // False when `host` is no window of the display.
     bool CreateInHost(const char* className, WindowHandle host, unsigned style);

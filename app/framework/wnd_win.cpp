@@ -154,6 +154,11 @@ bool CWnd::MoveWindow(const Rect& rect) {
     return handle && ::MoveWindow(reinterpret_cast<HWND>(handle), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
 }
 
+bool CWnd::IsHidden() const {
+    const HWND window = reinterpret_cast<HWND>(handle);
+    return window != nullptr && (!IsWindowVisible(window) || IsIconic(window));
+}
+
 void CWnd::Default() {
     if (Dispatches().empty()) return;
     Dispatch& d = *Dispatches().back();

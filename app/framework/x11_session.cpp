@@ -202,6 +202,10 @@ void PostWindowMessage(WindowHandle window, unsigned message) {
 
 void AfxPostQuitMessage(int exitCode) { X11Session::Posted().push_back({0, 0, exitCode}); }
 
+int TerminationWakeDescriptor() { return wakePipe[0]; }
+
+bool TerminationRequested() { return terminationRequested != 0; }
+
 TerminationSignals::TerminationSignals() {
     if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe[0] = wakePipe[1] = -1;
     struct sigaction action {};

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/heartbeat.h"
 #include "scene/gl/gl_objects.h"
 
 namespace scene::gl {
@@ -480,12 +481,29 @@ void GlRenderer::Sent(std::uint64_t triangles) {
     ReleaseFence(previous, true);
 }
 
+namespace {
+
+// Waits up to `limit` for `sync` in short slices, with a sign of life after each: a large frame
+// keeps the rasteriser busy for seconds, and the loop's guard must know that it moves on.
+void WaitWithHeartbeats(GLsync sync, GLuint64 limit) {
+    constexpr GLuint64 kSliceNs = 100'000'000;
+    for (GLuint64 waited = 0; waited < limit; waited += kSliceNs) {
+        const GLenum result = glClientWaitSync(sync, waited == 0 ? GL_SYNC_FLUSH_COMMANDS_BIT : 0, kSliceNs);
+        platform::Heartbeat();
+        if (result != GL_TIMEOUT_EXPIRED) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 void GlRenderer::ReleaseFence(GLsync& sync, bool wait) {
     if (sync == nullptr) {
         return;
     }
     if (wait) {
-        glClientWaitSync(sync, 0, kFenceTimeoutNs);
+        WaitWithHeartbeats(sync, kFenceTimeoutNs);
     }
     glDeleteSync(sync);
     sync = nullptr;
@@ -536,6 +554,10 @@ HResult GlRenderer::Clear(std::uint32_t flags, std::uint32_t color, float z) {
 }
 
 HResult GlRenderer::Present() {
+    if (windowGone) {
+        return kFail;
+    }
+    platform::Heartbeat();  // a large frame's read-back takes a while; it is progress all the same
     Flush();
     if (!MakeCurrent()) {
         return kFail;
@@ -546,11 +568,22 @@ HResult GlRenderer::Present() {
         return kOk;  // offscreen: the back buffer is the result
     }
     if (shm) {
+        // The read-back waits for the whole frame anyway; waited for here, with signs of life.
+        GLsync drawn = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        WaitWithHeartbeats(drawn, kFenceTimeoutNs * 5);
+        glDeleteSync(drawn);
         const bool shown = PresentThroughSharedMemory(windowWidth, windowHeight);
         ReleaseFence(fence, false);  // the read-back waited for the whole frame
         trianglesSinceFence = 0;
         if (shown) {
             return kOk;
+        }
+        if (!shm->WindowExists()) {
+            // Nothing more is presented: the swap's first blit would build a program (hundreds
+            // of milliseconds in the software rasteriser) for a window that is gone.
+            windowGone = true;
+            shm.reset();
+            return kFail;
         }
         shm.reset();  // from now on through the swap
     }

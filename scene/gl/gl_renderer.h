@@ -109,6 +109,7 @@ private:
     GLuint streamArray = 0, instanceBuffer = 0, whiteTexture = 0, sampler = 0;
     std::optional<FramePacer> pacer;  // on a window whose swap does not wait for the retrace
     std::unique_ptr<ShmPresenter> shm;  // on a window drawn by the software rasteriser
+    bool windowGone = false;  // the shared-memory presenter found its window destroyed
     std::size_t instanceCapacity = 0;  // bytes of storage instanceBuffer has
     bool stateDirty = true, streamDirty = true;
     bool instanceArraysOn = false;

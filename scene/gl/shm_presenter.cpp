@@ -51,9 +51,14 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Create(void* x11Display, unsigned lo
     }
     auto connection = std::make_unique<Connection>();
     connection->display = XOpenDisplay(DisplayString(shared));
+    if (connection->display == nullptr || XShmQueryExtension(connection->display) != True) {
+        return nullptr;
+    }
+    // The window may be gone already (destroyed while the device was made): trapped, so that
+    // the presenter is simply not made.
+    ErrorTrap trap(connection->display);
     XWindowAttributes attributes{};
-    if (connection->display == nullptr || XShmQueryExtension(connection->display) != True ||
-        XGetWindowAttributes(connection->display, window, &attributes) == 0 ||
+    if (XGetWindowAttributes(connection->display, window, &attributes) == 0 ||
         !IsBgrx(attributes.visual, attributes.depth)) {
         return nullptr;
     }
@@ -61,6 +66,10 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Create(void* x11Display, unsigned lo
     connection->visual = attributes.visual;
     connection->depth = attributes.depth;
     connection->gc = XCreateGC(connection->display, window, 0, nullptr);
+    XSync(connection->display, False);
+    if (ErrorTrap::Failed()) {
+        return nullptr;
+    }
     return std::unique_ptr<ShmPresenter>(new ShmPresenter(std::move(connection)));
 }
 
@@ -141,6 +150,13 @@ bool ShmPresenter::Show() {
     // The next frame is written into the same memory, so the server must be done reading.
     XSync(x->display, False);
     return !XErrorTrap::Failed();
+}
+
+bool ShmPresenter::WindowExists() {
+    ErrorTrap trap(x->display);
+    XWindowAttributes attributes{};
+    const bool found = XGetWindowAttributes(x->display, x->window, &attributes) != 0;
+    return found && !ErrorTrap::Failed();
 }
 
 }  // namespace scene::gl

@@ -23,6 +23,9 @@ public:
     // Shows the frame on the window and waits until the server has taken it; false when the
     // server refused it (the window is gone), and the device then presents through the swap.
     bool Show();
+    // Whether the window is still there, once Show has failed: a window that is gone needs no
+    // other way of presenting.
+    bool WindowExists();
 
 private:
     struct Connection;

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The configuration mode of the built saver on a virtual display of its own, clicked through
 # as a user would.
-#   config_dialog_e2e.sh SCENARIO PATH/TO/vantaro PATH/TO/dialog_layout
+#   config_dialog_e2e.sh SCENARIO PATH/TO/vantaro PATH/TO/dialog_layout PATH/TO/x_helper
 set -u
 scenario=$1
 saver=$2
 layout_tool=$3
+x_helper=$4
 
 command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
 source "$(dirname "$0")/../e2e/virtual_display.sh"
@@ -25,6 +26,7 @@ open_dialog() {
   pids+=("$dialog_pid")
   local window
   window=$(wait_for_saver_window "$dialog_pid" $((200 * scale)))
+  dialog_window=$window
   if [ -z "$window" ]; then
     kill -0 "$dialog_pid" 2>/dev/null || fail "vantaro -c ended before its dialog appeared: $(cat "$work/err")"
     fail "no dialog appeared"
@@ -154,6 +156,28 @@ Smoke=2'
     wait "$dialog_pid"
     status=$?
     [ "$status" -ne 0 ] || fail "the exit status says nothing of the failed save"
+    ;;
+  destroyed_or_signalled_ends)
+    # Nobody can answer a dialog whose window another client destroyed: it ends as Cancel does,
+    # and so does one sent a termination signal.
+    for way in destroy TERM; do
+      open_dialog
+      if [ "$way" = destroy ]; then
+        "$x_helper" destroy "$((dialog_window))" || fail "the dialog's window could not be destroyed"
+      else
+        kill -TERM "$dialog_pid"
+      fi
+      ends_with_success_within 1 || fail "$way: the dialog did not end with status 0 within a second"
+      [ ! -e "$settings" ] || fail "$way: settings were written"
+    done
+    ;;
+  without_fonts_fits_the_screen)
+    # No font at all: the text cannot show, but the dialog still fits the 1024 x 768 screen.
+    printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/font-cache" \
+      >"$work/no-fonts.conf"
+    FONTCONFIG_FILE=$work/no-fonts.conf open_dialog
+    eval "$(xdotool getwindowgeometry --shell "$dialog_window")"
+    [ "$WIDTH" -le 1024 ] && [ "$HEIGHT" -le 768 ] || fail "the dialog is ${WIDTH}x$HEIGHT on a 1024x768 screen"
     ;;
   simultaneous_dialogs_one_runs)
     # Two configuration dialogs started at the same moment: one shows, the other ends.

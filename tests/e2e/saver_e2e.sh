@@ -190,6 +190,16 @@ case "$scenario" in
     xdotool key --window "$window" a
     pointer 600 500
     ! ends_within 1 || fail "the preview ended on input"
+    # The host's pane changes size: the preview fills it again, the icon in its new middle.
+    xdotool windowsize "$parent" 400 300
+    for _ in $(seq 40); do [ "$(window_geometry "$window")" = "400x300" ] && break; sleep 0.05; done
+    [ "$(window_geometry "$window")" = "400x300" ] || fail "the preview stayed $(window_geometry "$window")"
+    sleep 0.5
+    import -window "$window" "$work/preview.png"
+    centre=$(convert "$work/preview.png" -crop 32x32+184+134 -format '%k' info:)
+    [ "$centre" -gt 4 ] || fail "no icon in the middle of the resized preview ($centre colours)"
+    # Moved out of the pane, it still ends with the pane it was given.
+    xdotool windowreparent "$window" "$(xwininfo -root | awk '/Window id:/ {print $4}')"
     kill "$host_pid"
     ends_within 3 || fail "the preview outlived its parent window"
     ;;
@@ -378,6 +388,43 @@ case "$scenario" in
     let_it_draw 1
     xdotool key a
     ends_within 2 || fail "1600x1200 did not end on a key"
+    ;;
+  hidden_window_draws_nothing)
+    # Nobody sees an unmapped or wholly covered window: no frames are drawn for it (at most
+    # 0.05 core, where drawing takes about 0.4), and they are drawn again once it shows.
+    start_saver -w
+    wait_for_window
+    wait_until_drawn
+    ticks() { awk '{print $14 + $15}' "/proc/$saver_pid/stat"; }
+    idles_while() {
+      sleep 0.3
+      local before used
+      before=$(ticks)
+      sleep 3
+      used=$(($(ticks) - before))
+      [ "$used" -le $((15 * $(getconf CLK_TCK) / 100)) ] || fail "$1: $used clock ticks of CPU in 3 s"
+    }
+    xdotool windowunmap "$window"
+    idles_while "unmapped"
+    xdotool windowmap "$window"
+    wait_until_drawn
+    start_host 1024 768 cover
+    idles_while "covered by another window"
+    kill "$host_pid"
+    wait_until_drawn
+    ;;
+  closed_standard_streams)
+    # Started with stderr closed, as some launchers do: the warning about the damaged value
+    # must not land in the display connection, which would take descriptor 2.
+    mkdir -p "$XDG_CONFIG_HOME/KELDRAN"
+    printf '[Option]\nWidth=abc\nSound=0\n' >"$XDG_CONFIG_HOME/KELDRAN/Vantaro.ini"
+    "$saver" -w >/dev/null 2>&- &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    wait_for_window
+    wait_until_drawn
+    xdotool key a
+    ends_within 1 || fail "still running a second after a key"
     ;;
   settings_fifo)
     # A FIFO at the settings path is no settings file: defaults, one line, and no waiting on it.

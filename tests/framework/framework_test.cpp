@@ -131,7 +131,8 @@ bool PumpUntil(const std::function<bool()>& done) {
 // returns, and `window` is known once that loop runs.
 class OtherProcess {
 public:
-    explicit OtherProcess(const char* className, bool stuck = false) {
+    // `mode`: nullptr for a plain window, "stuck" or "busy" (see window_helper.cpp).
+    explicit OtherProcess(const char* className, const char* mode = nullptr) {
         int fds[2];
         if (pipe(fds) != 0) return;
         posix_spawn_file_actions_t actions;
@@ -139,7 +140,7 @@ public:
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
         char* argv[] = {const_cast<char*>(WINDOW_HELPER), const_cast<char*>(className),
-                        const_cast<char*>(stuck ? "stuck" : nullptr), nullptr};
+                        const_cast<char*>(mode), nullptr};
         if (posix_spawn(&pid, WINDOW_HELPER, &actions, nullptr, argv, environ) != 0) pid = 0;
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
@@ -627,7 +628,7 @@ bool ExitedWith(const std::optional<int>& status, int code) {
 TEST_F(OnDisplay, TerminationSignalsEndALoopStuckInItsIdleProcessingWithinASecond) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
-        OtherProcess stuck(kTestClass, true);
+        OtherProcess stuck(kTestClass, "stuck");
         ASSERT_NE(stuck.window, 0u);
         kill(stuck.pid, signal);
         const auto status = stuck.EndsWithin(kEndLimit);
@@ -636,12 +637,22 @@ TEST_F(OnDisplay, TerminationSignalsEndALoopStuckInItsIdleProcessingWithinASecon
     }
 }
 
+TEST_F(OnDisplay, ALoopThatIsBusyButMovesOnIsLeftToEndByItself) {
+    OtherProcess busy(kTestClass, "busy");
+    ASSERT_NE(busy.window, 0u);
+    kill(busy.pid, SIGTERM);
+    const auto status = busy.EndsWithin(std::chrono::seconds(4));
+    ASSERT_TRUE(status) << "the loop did not end after its busy idle processing";
+    EXPECT_TRUE(ExitedWith(status, 3)) << "the guard cut a loop short that was making progress: wait status "
+                                       << *status;
+}
+
 TEST_F(OnDisplay, AWindowDestroyedUnderAStuckLoopEndsItWithinASecond) {
     ::Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     {
         // Another client destroys the window; the stuck program's connection stays.
-        OtherProcess stuck(kTestClass, true);
+        OtherProcess stuck(kTestClass, "stuck");
         ASSERT_NE(stuck.window, 0u);
         XDestroyWindow(other, static_cast<::Window>(stuck.window));
         XSync(other, False);
@@ -649,7 +660,7 @@ TEST_F(OnDisplay, AWindowDestroyedUnderAStuckLoopEndsItWithinASecond) {
     }
     {
         // The window's client is killed, as xdotool windowkill does: window and connection go.
-        OtherProcess stuck(kTestClass, true);
+        OtherProcess stuck(kTestClass, "stuck");
         ASSERT_NE(stuck.window, 0u);
         XKillClient(other, static_cast<::Window>(stuck.window));
         XSync(other, False);
@@ -663,7 +674,7 @@ TEST_F(OnDisplay, ALostDisplayEndsAStuckLoopAtOnceWithStatusOne) {
     if (display.Name().empty()) GTEST_SKIP() << display.WhyNot();
     const std::string shared = std::getenv("DISPLAY");
     setenv("DISPLAY", display.Name().c_str(), 1);
-    OtherProcess stuck(kTestClass, true);
+    OtherProcess stuck(kTestClass, "stuck");
     setenv("DISPLAY", shared.c_str(), 1);
     ASSERT_NE(stuck.window, 0u);
     display.Stop();

@@ -5,6 +5,9 @@
 //                                       whose idle processing never returns, as a frame loop
 //                                       stuck inside a graphics driver; prints the window's id
 //                                       once the loop runs
+//   vantaro_window_helper CLASS busy    the same, but the first idle processing only takes 1.5 s
+//                                       with a sign of life every 100 ms, as a programme load
+//                                       does; a loop that then ends by itself exits with status 3
 
 #include <unistd.h>
 
@@ -15,25 +18,41 @@
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 #include "app/framework/wnd.h"
+#include "platform/heartbeat.h"
 
 namespace {
 
 class StuckApp : public framework::CWinApp {
 public:
-    StuckApp() : CWinApp("helper") {}
+    explicit StuckApp(bool busy_) : CWinApp("helper"), busy(busy_) {}
     bool OnIdle(long) override {
+        if (printed) return false;
+        printed = true;
         std::printf("%lu\n", static_cast<unsigned long>(GetMainWnd()->GetSafeHwnd()));
         std::fflush(stdout);
-        for (;;) sleep(1);  // signals interrupt the sleep, never the loop
+        for (int beat = 0; busy && beat < 15; ++beat) {
+            usleep(100 * 1000);
+            platform::Heartbeat();
+        }
+        for (;;) {
+            if (busy) return false;
+            sleep(1);  // signals interrupt the sleep, never the loop
+        }
     }
+    int ExitInstance() override { return busy ? 3 : CWinApp::ExitInstance(); }
+
+private:
+    const bool busy;
+    bool printed = false;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
-    const bool stuck = argc > 2 && std::strcmp(argv[2], "stuck") == 0;
-    StuckApp app;
+    const bool busy = argc > 2 && std::strcmp(argv[2], "busy") == 0;
+    const bool stuck = busy || (argc > 2 && std::strcmp(argv[2], "stuck") == 0);
+    StuckApp app(busy);
     framework::WndClass wndClass;
     wndClass.className = argv[1];
     wndClass.background = framework::StockBrush::kBlack;

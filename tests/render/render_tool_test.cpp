@@ -1,6 +1,7 @@
 // vantaro-render as its users run it: a command line in, a PNG or a one-line error out.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -178,6 +179,74 @@ TEST(RenderTool, AFailedWriteLeavesTheOldPictureAndNoTemporaryFile) {
     ASSERT_EQ(RunRenderer("--size 32x32 --out " + out), 0);
     EXPECT_EQ(tools::ReadPng(out)->width, 32u);
     EXPECT_EQ(FilesStartingWith(folder, "frame.png"), std::vector<std::string>{"frame.png"});
+    std::filesystem::remove_all(folder);
+}
+
+TEST(RenderTool, InputsThatCannotBeAMeshOrAnImageAreRefusedInOneLine) {
+    const std::string out = TempPng("inputs");
+    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-in-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string huge = folder + "/huge.x";
+    { std::ofstream{huge}; }
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);  // sparse: no disk taken
+    const std::string mesh = std::string(VANTARO_SOURCE_DIR) + "/resources/models/SKY.x";
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string bounded;
+#else
+    const std::string bounded = "ulimit -v 8000000;";  // an endless read fails at once
+#endif
+    for (const std::string& arguments :
+         {std::string("--mesh-file /dev/zero"), "--mesh-file " + folder, "--mesh-file " + huge,
+          "--mesh-file " + mesh + " --texture-file /dev/zero", "--mesh-file " + mesh + " --texture-file " + folder}) {
+        SCOPED_TRACE(arguments);
+        const RendererRun run = RunCapturing(arguments + " --out " + out, bounded);
+        EXPECT_EQ(run.status, 1) << run.errors;
+        EXPECT_EQ(Lines(run.errors), 1u) << run.errors;
+        EXPECT_LT(run.seconds, 5.0);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(RenderTool, TheOutputNeverGoesThroughALinkNorIntoAFolderOthersControl) {
+    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-link-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string victim = folder + "/authorized_keys";
+    const std::string out = folder + "/frame.png";
+    { std::ofstream(victim) << "ssh-ed25519 AAAA\n"; }
+    std::filesystem::create_symlink(victim, out);
+    ASSERT_EQ(RunRenderer("--size 16x16 --out " + out), 0);
+    EXPECT_EQ(FileBytes(victim), "ssh-ed25519 AAAA\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(out));
+    EXPECT_TRUE(tools::ReadPng(out));
+    std::filesystem::permissions(folder, std::filesystem::perms::all);  // 0777, no sticky bit
+    const RendererRun run = RunCapturing("--size 16x16 --out " + folder + "/other.png");
+    EXPECT_EQ(run.status, 1) << run.errors;
+    EXPECT_NE(run.errors.find("others may write"), std::string::npos) << run.errors;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/other.png"));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(RenderTool, EverySignalThatEndsItLeavesNoTemporaryFile) {
+    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-sig-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    for (const int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(kRenderer.c_str(), kRenderer.c_str(), "--programme", "22", "--sheet", "4x4", "--size", "640x480",
+                  "--out", (folder + "/sheet.png").c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The temporary file is made before the first frame is drawn.
+        for (int i = 0; i < 500 && FilesStartingWith(folder, "sheet.png.").empty(); ++i) usleep(10000);
+        EXPECT_FALSE(FilesStartingWith(folder, "sheet.png.").empty());
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+        EXPECT_TRUE(std::filesystem::is_empty(folder)) << FilesStartingWith(folder, "sheet").size() << " file(s) left";
+    }
     std::filesystem::remove_all(folder);
 }
 

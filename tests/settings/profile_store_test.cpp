@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 #include <utility>
@@ -89,25 +90,40 @@ TEST(ProfileFile, AWriteInterruptedBeforeTheRenameLeavesTheOldFileIntact) {
     EXPECT_FALSE(store.HasProblems());
 }
 
-TEST(ProfileFile, AFailedWriteSaysSoAndKeepsTheLinkAndPermissionsOtherwise) {
+TEST(ProfileFile, AWriteNeverGoesThroughALinkNorIntoAFolderOthersControl) {
     ProfileHome home;
     // A file where the folder should be: nothing can be written.
     std::filesystem::create_directories(home.Folder());
     { std::ofstream(home.Folder() + "/KELDRAN") << "not a folder"; }
     EXPECT_FALSE(ProfileStore(home.SettingsFile()).WriteInt("Option", "Sound", 0));
 
-    // Through a symbolic link the target is replaced and keeps its permissions.
-    const std::string target = home.Folder() + "/real.ini";
+    // A link planted at the path is replaced by the settings; the file it named is untouched.
+    const std::string victim = home.Folder() + "/authorized_keys";
     const std::string link = home.Folder() + "/link.ini";
-    { std::ofstream(target) << "[Option]\nSound=1\n"; }
-    chmod(target.c_str(), 0640);
-    std::filesystem::create_symlink(target, link);
+    { std::ofstream(victim) << "ssh-ed25519 AAAA\n"; }
+    chmod(victim.c_str(), 0640);
+    std::filesystem::create_symlink(victim, link);
     ASSERT_TRUE(ProfileStore(link).WriteInt("Option", "Sound", 0));
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ProfileStore(target).GetInt("Option", "Sound", 1), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ProfileStore(link).GetInt("Option", "Sound", 1), 0);
+    std::string kept;
+    std::getline(std::ifstream(victim), kept);
+    EXPECT_EQ(kept, "ssh-ed25519 AAAA");
+    // A regular file keeps the permissions its owner gave it.
+    chmod(link.c_str(), 0640);
+    ASSERT_TRUE(ProfileStore(link).WriteInt("Option", "Sound", 1));
     struct stat info {};
-    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    ASSERT_EQ(stat(link.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    // A folder anyone may write in (no sticky bit) is refused; with the sticky bit it is not.
+    const std::string open = home.Folder() + "/open";
+    std::filesystem::create_directories(open);
+    chmod(open.c_str(), 0777);
+    EXPECT_FALSE(ProfileStore(open + "/Vantaro.ini").WriteInt("Option", "Sound", 0));
+    EXPECT_TRUE(std::filesystem::is_empty(open));
+    chmod(open.c_str(), 01777);
+    EXPECT_TRUE(ProfileStore(open + "/Vantaro.ini").WriteInt("Option", "Sound", 0));
 }
 
 TEST(ProfileFile, DamagedLinesAreSkippedAndTheRestIsRead) {

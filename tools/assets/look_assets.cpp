@@ -13,6 +13,7 @@
 
 #include "tools/assets/asset_view.h"
 #include "tools/assets/picture.h"
+#include "platform/standard_streams.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ bool Write(const std::string& path, const assets::Picture& picture) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::KeepStandardStreamsOpen();
     if (argc != 2) {
         std::fputs("usage: vantaro-look-assets OUT_DIR\n", stderr);
         return 2;

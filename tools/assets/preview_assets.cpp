@@ -14,6 +14,7 @@
 #include "gfx/mesh_file.h"
 #include "tools/assets/mesh.h"
 #include "tools/assets/picture.h"
+#include "platform/standard_streams.h"
 
 namespace {
 
@@ -303,6 +304,7 @@ V3 ParseV3(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::KeepStandardStreamsOpen();
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "aircraft" && argc >= 6) {
         Model model;

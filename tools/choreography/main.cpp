@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/standard_streams.h"
 #include "tools/choreography/writer.h"
 
 int main(int argc, char** argv) {
+    platform::KeepStandardStreamsOpen();
     if (argc != 2 || std::string(argv[1]).starts_with("-")) {
         std::fprintf(stderr, "usage: vantaro-choreography FOLDER\n"
                              "writes FOLDER/%s (the saver's copy lives in manoeuvres/)\n",

@@ -1,8 +1,9 @@
 // vantaro-render: draws offscreen, without any X server, and writes PNG pictures.
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #endif
 
 #include "scene/device_factory.h"
+#include "platform/standard_streams.h"
 #include "tools/render/png_file.h"
 #include "tools/render/programme_tasks.h"
 #include "tools/render/render_options.h"
@@ -29,9 +31,28 @@ int Fail(const std::string& message) {
     return kExitFailed;
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
+// Far above the largest mesh or image the saver carries (about 1 MB).
+constexpr std::uintmax_t kLargestInputBytes = 64u << 20;
+
+// The bytes of the regular file at `path`; an error message instead when it is not one, is
+// larger than any asset could be, or cannot be read.
+std::string ReadInputFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) return path + ": " + error.message();
+    if (!std::filesystem::is_regular_file(status)) return path + ": not a regular file";
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return path + ": " + error.message();
+    if (size > kLargestInputBytes) {
+        return path + ": larger than " + std::to_string(kLargestInputBytes >> 20) + " MiB, too large for a mesh or an image";
+    }
     std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    bytes.resize(static_cast<std::size_t>(size));
+    // The file may have changed since: what is read is what was there, within the limit.
+    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        return path + ": cannot be read";
+    }
+    return {};
 }
 
 // The subject the options ask for; an error message when it cannot be loaded.
@@ -40,13 +61,16 @@ std::string LoadSubject(const tools::RenderOptions& options, tools::Subject& sub
         subject = {tools::MakeTestMesh(), tools::MakeTestTexture()};
         return {};
     }
-    gfx::MeshFileResult file = gfx::LoadMeshFile(ReadFile(options.meshFile));
+    std::vector<std::uint8_t> bytes;
+    if (std::string error = ReadInputFile(options.meshFile, bytes); !error.empty()) return error;
+    gfx::MeshFileResult file = gfx::LoadMeshFile(bytes);
     if (!file) {
         return options.meshFile + ":" + std::to_string(file.line) + ": " + gfx::Describe(file.error);
     }
     subject.mesh = std::move(file.mesh);
     if (!options.textureFile.empty()) {
-        subject.texture = gfx::DecodeImage(ReadFile(options.textureFile));
+        if (std::string error = ReadInputFile(options.textureFile, bytes); !error.empty()) return error;
+        subject.texture = gfx::DecodeImage(bytes);
         if (!subject.texture) {
             return options.textureFile + ": not a JPEG or Targa image this program reads";
         }
@@ -57,6 +81,7 @@ std::string LoadSubject(const tools::RenderOptions& options, tools::Subject& sub
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::KeepStandardStreamsOpen();
 #ifdef _WIN32
     // The listings and dumps are the same bytes as on Linux: no carriage returns added.
     _setmode(_fileno(stdout), _O_BINARY);

@@ -13,14 +13,33 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/private_folder.h"
+
 namespace tools {
 
 namespace {
 
-// The temporary file of the output in progress, removed by a termination signal's handler.
+// The temporary file of the output in progress, removed by the handler of any signal that
+// would end the program.
 char pendingTemporary[PATH_MAX + 16] = {};
 volatile sig_atomic_t pendingSet = 0;
-constexpr int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Signals whose default action ends the process and that a handler can catch (the C
+// library's own real-time signals below SIGRTMIN aside).
+bool EndsTheProcess(int signal) {
+    switch (signal) {
+        case SIGKILL:
+        case SIGSTOP:
+        case SIGCHLD:
+        case SIGCONT:
+        case SIGTSTP:
+        case SIGTTIN:
+        case SIGTTOU:
+        case SIGURG:
+        case SIGWINCH: return false;
+        default: return signal < 32 || signal >= SIGRTMIN;
+    }
+}
 
 void RemovePendingAndDie(int signal) {
     if (pendingSet) unlink(pendingTemporary);
@@ -37,7 +56,8 @@ void SetPending(const std::string& path) {
     std::memcpy(pendingTemporary, path.c_str(), path.size() + 1);
     pendingSet = 1;
     static const bool installed = [] {
-        for (int signal : kCleanedSignals) {
+        for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+            if (!EndsTheProcess(signal)) continue;
             struct sigaction old {};
             sigaction(signal, nullptr, &old);
             if (old.sa_handler != SIG_DFL) continue;  // someone else's handler, or ignored: keep it
@@ -54,14 +74,6 @@ void SetPending(const std::string& path) {
 void ClearPending() { pendingSet = 0; }
 
 std::string Reason(int error) { return std::strerror(error); }
-
-// The file a replacement must land on: the target of a symbolic link rather than the link.
-std::string ResolvedTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat info {};
-    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && realpath(path.c_str(), resolved)) return resolved;
-    return path;
-}
 
 mode_t CurrentUmask() {
     const mode_t mask = umask(0);
@@ -91,22 +103,29 @@ std::unique_ptr<PngOutput> PngOutput::Open(const std::string& path, std::string&
         error = "no output file named";
         return nullptr;
     }
-    const std::string target = ResolvedTarget(path);
     struct stat info {};
-    const bool exists = stat(target.c_str(), &info) == 0;
+    const bool exists = stat(path.c_str(), &info) == 0;
+    struct stat entry {};
+    const bool isLink = lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
     if (exists && S_ISDIR(info.st_mode)) {
         error = "cannot write " + path + ": it is a folder";
         return nullptr;
     }
-    if (exists && !S_ISREG(info.st_mode)) {
-        // A device or a FIFO: nothing to replace, so it is written as it is.
-        const int direct = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    // A terminal, a pipe or a FIFO (also as /dev/stdout): nothing to replace, so it is written
+    // as it is. Any other link is replaced, never followed.
+    if (exists && !S_ISREG(info.st_mode) && (!isLink || S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode))) {
+        const int direct = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (direct < 0) {
             error = "cannot write " + path + ": " + Reason(errno);
             return nullptr;
         }
-        return std::unique_ptr<PngOutput>(new PngOutput(target, "", direct));
+        return std::unique_ptr<PngOutput>(new PngOutput(path, "", direct));
     }
+    if (const std::string unsafe = platform::UnsafeFolderReason(platform::FolderOf(path)); !unsafe.empty()) {
+        error = "cannot write " + path + ": " + unsafe;
+        return nullptr;
+    }
+    const std::string& target = path;
     std::string temporary = target + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -114,7 +133,8 @@ std::unique_ptr<PngOutput> PngOutput::Open(const std::string& path, std::string&
         return nullptr;
     }
     // The picture gets the permissions a new file would, or those of the file it replaces.
-    fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~CurrentUmask()));
+    const bool replacesFile = exists && !isLink;
+    fchmod(fd, replacesFile ? (info.st_mode & 07777) : (0666 & ~CurrentUmask()));
     SetPending(temporary);
     return std::unique_ptr<PngOutput>(new PngOutput(target, std::move(temporary), fd));
 }

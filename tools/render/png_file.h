@@ -13,9 +13,10 @@ namespace tools {
 // A PNG on its way to `path`, made before anything is drawn: Open checks that a file can be
 // written there (making the temporary file beside it that the picture goes into), Commit
 // writes the picture and renames the temporary file over `path`. A failed write, or an object
-// destroyed (or a run ended by SIGINT, SIGTERM or SIGHUP) before Commit, leaves whatever was at
-// `path` as it was and no temporary file. A path that names something other than a regular
-// file (/dev/stdout, a FIFO) is written directly.
+// destroyed (or a run ended by any signal that a handler can catch) before Commit, leaves
+// whatever was at `path` as it was and no temporary file. A symbolic link at `path` is
+// replaced, never followed, and a folder another user owns or may write in is refused; only a
+// terminal, a pipe or a FIFO (/dev/stdout among them) is written directly.
 class PngOutput {
 public:
     // Nothing, with the reason in `error` (one line), when nothing can be written at `path`.
