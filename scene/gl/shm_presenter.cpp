@@ -56,7 +56,7 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Create(void* x11Display, unsigned lo
     }
     // The window may be gone already (destroyed while the device was made): trapped, so that
     // the presenter is simply not made.
-    ErrorTrap trap(connection->display);
+    XErrorTrap trap(connection->display);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(connection->display, window, &attributes) == 0 ||
         !IsBgrx(attributes.visual, attributes.depth)) {
@@ -67,7 +67,7 @@ std::unique_ptr<ShmPresenter> ShmPresenter::Create(void* x11Display, unsigned lo
     connection->depth = attributes.depth;
     connection->gc = XCreateGC(connection->display, window, 0, nullptr);
     XSync(connection->display, False);
-    if (ErrorTrap::Failed()) {
+    if (XErrorTrap::Failed()) {
         return nullptr;
     }
     return std::unique_ptr<ShmPresenter>(new ShmPresenter(std::move(connection)));
@@ -153,10 +153,10 @@ bool ShmPresenter::Show() {
 }
 
 bool ShmPresenter::WindowExists() {
-    ErrorTrap trap(x->display);
+    XErrorTrap trap(x->display);
     XWindowAttributes attributes{};
     const bool found = XGetWindowAttributes(x->display, x->window, &attributes) != 0;
-    return found && !ErrorTrap::Failed();
+    return found && !XErrorTrap::Failed();
 }
 
 }  // namespace scene::gl
