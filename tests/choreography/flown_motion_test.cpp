@@ -41,10 +41,15 @@ const std::vector<Exception> kSpeedExceptions = {
                       "the programme, the side-by-side circles in the wide lens are flown at 6 a second"},
 };
 
+// The share by which the speed changes from frame k to the next.
+double SpeedChange(const std::vector<double>& v, std::size_t k) {
+    return std::fabs(v[k + 1] - v[k]) / std::max({v[k], v[k + 1], kSlowest});
+}
+
 // Whether the speed lurches at frame k: a jump to the next frame, or too wide a spread within
 // the second that follows (up to frame `end`). Says what it found when it does.
 bool Lurches(const std::vector<double>& v, std::size_t k, std::size_t end, std::string& what) {
-    const double change = std::fabs(v[k + 1] - v[k]) / std::max({v[k], v[k + 1], kSlowest});
+    const double change = SpeedChange(v, k);
     const auto [low, high] = std::minmax_element(v.begin() + static_cast<long>(k), v.begin() + static_cast<long>(end) + 1);
     if (change <= kFrameChange && *high / std::max(*low, kSlowest) <= kSecondChange) return false;
     what = "speed " + std::to_string(v[k]) + " then " + std::to_string(v[k + 1]) + ", within the second from " +
@@ -66,6 +71,37 @@ TEST(FlownMotion, SpeedsChangeSmoothly) {
                 ADD_FAILURE() << "programme " << number << " aircraft " << slot + 1 << " at t " << frames.progress[k] << ": " << what;
                 break;  // one report per aircraft
             }
+        }
+    }
+}
+
+// In the last flown segment the speed changes no faster than anywhere before it: a spline whose
+// outer key is placed for another time than the one it is written at surges or sags there while
+// the figure flies on steadily.
+TEST(FlownMotion, TheLastSegmentKeepsThePace) {
+    for (int number : flown::GeneratedProgrammes()) {
+        const Frames frames = flown::FlyAt60(number);
+        const flown::Programme programme(number);
+        for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
+            const auto& keys = programme.Data().tracks[static_cast<std::size_t>(slot)];
+            float lastFrom = 0;
+            for (const auto& key : keys) {
+                if (key.time < 1) lastFrom = key.time;
+            }
+            const std::vector<double> v = flown::Speeds(frames, slot);
+            double before = 0, last = 0;
+            float lastAt = 0;
+            for (std::size_t k = 0; k + 1 < v.size(); ++k) {
+                if (Excused(kSpeedExceptions, number, frames.progress[k])) continue;
+                const double change = SpeedChange(v, k);
+                if (frames.progress[k] < lastFrom) {
+                    before = std::max(before, change);
+                } else if (change > last) {
+                    last = change;
+                    lastAt = frames.progress[k];
+                }
+            }
+            EXPECT_LE(last, before) << "programme " << number << " aircraft " << slot + 1 << " at t " << lastAt;
         }
     }
 }

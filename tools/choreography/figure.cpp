@@ -105,9 +105,20 @@ Path Centre(std::vector<Path> paths) {
 
 std::vector<Keyframe> Sample(const Path& path, const std::vector<float>& times,
                              const std::vector<SmokeInterval>& smoke) {
+    // A spline's first and last flown segments lean on the outer keys as if they lay one step
+    // out, so they are placed where the aircraft is one step out whenever they are written at
+    // another time: an outer key placed for its own time makes the aircraft surge or sag there.
+    const std::size_t last = times.size() - 1;
+    const auto placedAt = [&](std::size_t k) -> double {
+        if (times.size() < 4) return times[k];
+        if (k == 0 && times[0] < 0) return 2.0 * times[1] - times[2];
+        if (k == last && times[last] > 1) return 2.0 * times[last - 1] - times[last - 2];
+        return times[k];
+    };
     std::vector<Keyframe> keys;
-    for (float time : times) {
-        const State state = path(time);
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        const float time = times[k];
+        const State state = path(placedAt(k));
         keys.push_back({time, Hundredths(state.position.x), Hundredths(state.position.y),
                         Hundredths(state.position.z), Hundredths(state.attitude.yaw),
                         Hundredths(state.attitude.pitch), Hundredths(state.attitude.roll),
