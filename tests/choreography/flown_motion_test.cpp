@@ -106,6 +106,28 @@ TEST(FlownMotion, TheLastSegmentKeepsThePace) {
     }
 }
 
+// Beyond this from one frame to the next the path visibly kinks: straight segments laid round a
+// curve, or a spline meeting a straight segment at an angle.
+constexpr double kFrameTurn = 3.0;
+
+TEST(FlownMotion, PathsTurnWithoutKinks) {
+    for (int number : flown::GeneratedProgrammes()) {
+        const Frames frames = flown::FlyAt60(number);
+        for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
+            double worst = 0;
+            float worstAt = 0;
+            for (std::size_t k = 0; k < frames.progress.size(); ++k) {
+                const double turn = flown::TurnAt(frames, slot, k);
+                if (turn > worst) {
+                    worst = turn;
+                    worstAt = frames.progress[k];
+                }
+            }
+            EXPECT_LE(worst, kFrameTurn) << "programme " << number << " aircraft " << slot + 1 << " at t " << worstAt;
+        }
+    }
+}
+
 // Beyond this the aircraft visibly flies sideways or mushes along nose-high.
 constexpr double kNoseOffPath = 10.0;
 

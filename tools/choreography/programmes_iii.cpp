@@ -160,13 +160,15 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
         double climbSpeed = 700, descent = 29, yawBack = 0.6, exitSpeed = 700;
     };
     constexpr double kYawBackTakes = 0.15;
+    // Level by the last spline key: the straight segment after it cannot bend.
+    constexpr double kLevel = 12 * kStep;
     const auto fly = [&](const Shape& shape) {
-        const double pitchRate = shape.descent / (0.85 - 0.63);  // easing out of the dive
+        const double pitchRate = shape.descent / (kLevel - 0.63);  // easing out of the dive
         const double backFrom = shape.yawBack, backTo = shape.yawBack + kYawBackTakes;
         // The delta gathers speed steadily all the way down from the top, as a dive does.
         const double topSpeed = shape.climbSpeed * 0.75;
         // It is at full speed by the last spline key: the straight segments after it keep one speed.
-        const double fast = 12 * kStep;
+        const double fast = kLevel;
         const auto diving = [&](double t) {
             return topSpeed + (shape.exitSpeed - topSpeed) * (std::min(t, fast) - kTop) / (fast - kTop);
         };
@@ -178,15 +180,15 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             .Fly(0.42, {13, -14.5, 72}, topSpeed)  // over the top, slower
             .Fly(kTop, {0, -14.5, 72});
         // From the top on: the roll goes on to 0.63, the dive steepens to 0.63 and eases out by
-        // 0.85, the heading swings back between backFrom and backTo; each leg between those times
+        // kLevel, the heading swings back between backFrom and backTo; each leg between those times
         // (and where the speed stops growing) changes them steadily.
         const auto ramp = [](double t, double from, double until) { return std::clamp((t - from) / (until - from), 0.0, 1.0); };
         const auto change = [&](double t) {
             return Attitude{-39 * ramp(t, backFrom, backTo),
-                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (0.85 - 0.63) * ramp(t, 0.63, 0.85),
+                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (kLevel - 0.63) * ramp(t, 0.63, kLevel),
                             144 * ramp(t, kTop, 0.63)};
         };
-        std::vector<double> marks{kTop, 0.63, backFrom, backTo, fast, 0.85};
+        std::vector<double> marks{kTop, 0.63, backFrom, backTo, kLevel};
         std::sort(marks.begin(), marks.end());
         for (std::size_t i = 1; i < marks.size(); ++i) {
             if (marks[i] <= marks[i - 1]) continue;
@@ -214,7 +216,7 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             Shape s = shape;
             s.yawBack = t;
             return dot(endAt(s) - end, right);
-        }, 0.5, 0.84 - kYawBackTakes);
+        }, 0.5, kLevel - kYawBackTakes);
         shape.exitSpeed = Solve([&](double v) {
             Shape s = shape;
             s.exitSpeed = v;
