@@ -52,13 +52,13 @@ Attitude AttitudeOf(const Vec3& nose, const Vec3& up, const Attitude& near) {
 
 double Near(double a, double reference) { return a + 360.0 * std::round((reference - a) / 360.0); }
 
-Path AlongPath(Path path) {
-    return [path = std::move(path)](double t) {
+Path AlongPath(Path path, NoseAim aim) {
+    return [path = std::move(path), aim = std::move(aim)](double t) {
         constexpr double kDelta = 1e-4;  // progress either side for the direction of motion
         State s = path(t);
         const Vec3 motion = path(t + kDelta).position - path(t - kDelta).position;
         if (Dot(motion, motion) < 1e-12) return s;
-        const Vec3 nose = NoseDirection(s.attitude), along = Unit(motion);
+        const Vec3 nose = NoseDirection(s.attitude), along = Unit(aim ? aim(t, Unit(motion)) : motion);
         s.attitude = AttitudeOf(along, TurnedLike(ToWorld({0, 1, 0}, s.attitude), nose, along), s.attitude);
         return s;
     };
