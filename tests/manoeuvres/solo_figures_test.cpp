@@ -90,8 +90,8 @@ TEST(LowAngleCubanTakeOff, TakesOffLoopsRollsUprightInTheDiveAndComesBackLevel) 
         ExpectAlong(p.Of(kSolo, t).nose, kPlusZ, 0.5f);
     }
     EXPECT_NEAR(p.Of(kSolo, 0.35f).position.z, 120, 10);
-    EXPECT_FALSE(p.Of(kSolo, 0.31f).smoke);
-    EXPECT_TRUE(p.Of(kSolo, 0.34f).smoke);
+    EXPECT_FALSE(p.Of(kSolo, 0.317f).smoke);
+    EXPECT_TRUE(p.Of(kSolo, 0.32f).smoke);
     EXPECT_TRUE(p.Of(kSolo, 1).smoke);
 
     float when = 0;

@@ -54,7 +54,8 @@ ProgrammeFigure LowAngleCubanTakeOff() {
         .Fly(kRollEnd, {0, 0, kRollRate * (kRollEnd - kDiveReached)})
         .Fly(0.88, {0, -kDiveAngle, 0}, 740)               // the pull-out, upright again
         .Fly(1.0, {}, 515);
-    return Solo(2, f, {{0.32, kAlways}});
+    // Smoke from the key nearest lift-off at 0.32: a key smokes for the segment it starts.
+    return Solo(2, f, {{21 * kStep, kAlways}});
 }
 
 // Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
@@ -241,12 +242,19 @@ ProgrammeFigure ChangeOverTurn() {
     const Vec3 turnIn{0, 15, 21.5};
     const Vec3 start{0, 15, 253.61};
     const double circleSpeed = 2 * std::numbers::pi * kRadius / (kCircled - kTurnIn);
-    Flight lead(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
-    lead.Straight(0.17)
-        .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
-        .Fly(kCircled, {360, 0, 0})
-        .Fly(1.0, {24, 0, -30});  // easing the bank: a wider arc to the end
-    const Path leader = Flown(lead);
+    // Easing the bank, the leader flies a wider arc to the end: the speed it ends at and the
+    // share of the last 24 degrees turned in the arc's first half bring it to (-27.6, 15, -114.81).
+    constexpr double kEasing = (1.0 + kCircled) / 2;
+    const auto fly = [&](double endSpeed, double share) {
+        Flight f(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
+        f.Straight(0.17)
+            .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
+            .Fly(kCircled, {360, 0, 0})
+            .Fly(kEasing, {24 * share, 0, -15})
+            .Fly(1.0, {24 * (1 - share), 0, -15}, endSpeed);
+        return f;
+    };
+    const Path leader = Flown(Reaching(fly, &Vec3::x, &Vec3::z, {-27.6, 15, -114.81}, {circleSpeed, 0.5}));
     const std::vector<Vec3> stepped = {{0.91, 0.74, 0.87}, {0, -0.74, 1.26}, {1.82, 1.47, 1.74}, {0, -1.47, 2.52}};
     std::vector<Path> paths{leader};
     for (std::size_t k = 0; k < stepped.size(); ++k) {

@@ -72,19 +72,6 @@ void FlyEased(Flight& f, double until, Attitude change, double ramp, const std::
     }
 }
 
-// The flight `fly` makes with the two numbers (speeds, mostly) that bring it to `end` in the two
-// coordinates named, found from a first guess.
-Flight Reaching(const std::function<Flight(double, double)>& fly, double Vec3::*first, double Vec3::*second,
-                const Vec3& end, std::pair<double, double> guess) {
-    const auto v = Solve(
-        [&](const std::vector<double>& q) {
-            const Vec3 at = fly(q[0], q[1]).At(1.0).position;
-            return std::vector<double>{at.*first, at.*second};
-        },
-        {guess.first, guess.second}, {end.*first, end.*second});
-    return fly(v[0], v[1]);
-}
-
 // Flies legs between the given progress values, each changing the attitude by what `attitudeAt`
 // says it changes between them: exact for attitudes that change steadily between those values.
 void FlyThrough(Flight& f, const std::vector<double>& times, const std::function<Attitude(double)>& attitudeAt) {
