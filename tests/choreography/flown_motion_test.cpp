@@ -110,20 +110,27 @@ TEST(FlownMotion, TheLastSegmentKeepsThePace) {
 // curve, or a spline meeting a straight segment at an angle.
 constexpr double kFrameTurn = 3.0;
 
+// The largest value a per-frame measure of `slot` takes outside the excused spans, and where.
+struct Worst {
+    double value = 0;
+    float at = 0;
+};
+Worst WorstOf(const Frames& frames, int slot, double (*measure)(const Frames&, int, std::size_t),
+              const std::vector<Exception>& exceptions = {}) {
+    Worst worst;
+    for (std::size_t k = 0; k < frames.progress.size(); ++k) {
+        const double value = measure(frames, slot, k);
+        if (value > worst.value && !Excused(exceptions, frames.number, frames.progress[k])) worst = {value, frames.progress[k]};
+    }
+    return worst;
+}
+
 TEST(FlownMotion, PathsTurnWithoutKinks) {
     for (int number : flown::GeneratedProgrammes()) {
         const Frames frames = flown::FlyAt60(number);
         for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
-            double worst = 0;
-            float worstAt = 0;
-            for (std::size_t k = 0; k < frames.progress.size(); ++k) {
-                const double turn = flown::TurnAt(frames, slot, k);
-                if (turn > worst) {
-                    worst = turn;
-                    worstAt = frames.progress[k];
-                }
-            }
-            EXPECT_LE(worst, kFrameTurn) << "programme " << number << " aircraft " << slot + 1 << " at t " << worstAt;
+            const Worst worst = WorstOf(frames, slot, flown::TurnAt);
+            EXPECT_LE(worst.value, kFrameTurn) << "programme " << number << " aircraft " << slot + 1 << " at t " << worst.at;
         }
     }
 }
@@ -139,16 +146,8 @@ TEST(FlownMotion, NosesPointAlongThePath) {
     for (int number : flown::GeneratedProgrammes()) {
         const Frames frames = flown::FlyAt60(number);
         for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
-            double worst = 0;
-            float worstAt = 0;
-            for (std::size_t k = 0; k < frames.progress.size(); ++k) {
-                const double off = flown::NoseOffPath(frames, slot, k);
-                if (off > worst && !Excused(kNoseExceptions, number, frames.progress[k])) {
-                    worst = off;
-                    worstAt = frames.progress[k];
-                }
-            }
-            EXPECT_LE(worst, kNoseOffPath) << "programme " << number << " aircraft " << slot + 1 << " at t " << worstAt;
+            const Worst worst = WorstOf(frames, slot, flown::NoseOffPath, kNoseExceptions);
+            EXPECT_LE(worst.value, kNoseOffPath) << "programme " << number << " aircraft " << slot + 1 << " at t " << worst.at;
         }
     }
 }
