@@ -41,10 +41,15 @@ const std::vector<Exception> kSpeedExceptions = {
                       "the programme, the side-by-side circles in the wide lens are flown at 6 a second"},
 };
 
+// The share by which the speed changes from frame k to the next.
+double SpeedChange(const std::vector<double>& v, std::size_t k) {
+    return std::fabs(v[k + 1] - v[k]) / std::max({v[k], v[k + 1], kSlowest});
+}
+
 // Whether the speed lurches at frame k: a jump to the next frame, or too wide a spread within
 // the second that follows (up to frame `end`). Says what it found when it does.
 bool Lurches(const std::vector<double>& v, std::size_t k, std::size_t end, std::string& what) {
-    const double change = std::fabs(v[k + 1] - v[k]) / std::max({v[k], v[k + 1], kSlowest});
+    const double change = SpeedChange(v, k);
     const auto [low, high] = std::minmax_element(v.begin() + static_cast<long>(k), v.begin() + static_cast<long>(end) + 1);
     if (change <= kFrameChange && *high / std::max(*low, kSlowest) <= kSecondChange) return false;
     what = "speed " + std::to_string(v[k]) + " then " + std::to_string(v[k + 1]) + ", within the second from " +
@@ -70,6 +75,66 @@ TEST(FlownMotion, SpeedsChangeSmoothly) {
     }
 }
 
+// In the last flown segment the speed changes no faster than anywhere before it: a spline whose
+// outer key is placed for another time than the one it is written at surges or sags there while
+// the figure flies on steadily.
+TEST(FlownMotion, TheLastSegmentKeepsThePace) {
+    for (int number : flown::GeneratedProgrammes()) {
+        const Frames frames = flown::FlyAt60(number);
+        const flown::Programme programme(number);
+        for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
+            const auto& keys = programme.Data().tracks[static_cast<std::size_t>(slot)];
+            float lastFrom = 0;
+            for (const auto& key : keys) {
+                if (key.time < 1) lastFrom = key.time;
+            }
+            const std::vector<double> v = flown::Speeds(frames, slot);
+            double before = 0, last = 0;
+            float lastAt = 0;
+            for (std::size_t k = 0; k + 1 < v.size(); ++k) {
+                if (Excused(kSpeedExceptions, number, frames.progress[k])) continue;
+                const double change = SpeedChange(v, k);
+                if (frames.progress[k] < lastFrom) {
+                    before = std::max(before, change);
+                } else if (change > last) {
+                    last = change;
+                    lastAt = frames.progress[k];
+                }
+            }
+            EXPECT_LE(last, before) << "programme " << number << " aircraft " << slot + 1 << " at t " << lastAt;
+        }
+    }
+}
+
+// Beyond this from one frame to the next the path visibly kinks: straight segments laid round a
+// curve, or a spline meeting a straight segment at an angle.
+constexpr double kFrameTurn = 3.0;
+
+// The largest value a per-frame measure of `slot` takes outside the excused spans, and where.
+struct Worst {
+    double value = 0;
+    float at = 0;
+};
+Worst WorstOf(const Frames& frames, int slot, double (*measure)(const Frames&, int, std::size_t),
+              const std::vector<Exception>& exceptions = {}) {
+    Worst worst;
+    for (std::size_t k = 0; k < frames.progress.size(); ++k) {
+        const double value = measure(frames, slot, k);
+        if (value > worst.value && !Excused(exceptions, frames.number, frames.progress[k])) worst = {value, frames.progress[k]};
+    }
+    return worst;
+}
+
+TEST(FlownMotion, PathsTurnWithoutKinks) {
+    for (int number : flown::GeneratedProgrammes()) {
+        const Frames frames = flown::FlyAt60(number);
+        for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
+            const Worst worst = WorstOf(frames, slot, flown::TurnAt);
+            EXPECT_LE(worst.value, kFrameTurn) << "programme " << number << " aircraft " << slot + 1 << " at t " << worst.at;
+        }
+    }
+}
+
 // Beyond this the aircraft visibly flies sideways or mushes along nose-high.
 constexpr double kNoseOffPath = 10.0;
 
@@ -81,16 +146,8 @@ TEST(FlownMotion, NosesPointAlongThePath) {
     for (int number : flown::GeneratedProgrammes()) {
         const Frames frames = flown::FlyAt60(number);
         for (int slot = 0; slot < static_cast<int>(frames.poses.size()); ++slot) {
-            double worst = 0;
-            float worstAt = 0;
-            for (std::size_t k = 0; k < frames.progress.size(); ++k) {
-                const double off = flown::NoseOffPath(frames, slot, k);
-                if (off > worst && !Excused(kNoseExceptions, number, frames.progress[k])) {
-                    worst = off;
-                    worstAt = frames.progress[k];
-                }
-            }
-            EXPECT_LE(worst, kNoseOffPath) << "programme " << number << " aircraft " << slot + 1 << " at t " << worstAt;
+            const Worst worst = WorstOf(frames, slot, flown::NoseOffPath, kNoseExceptions);
+            EXPECT_LE(worst.value, kNoseOffPath) << "programme " << number << " aircraft " << slot + 1 << " at t " << worst.at;
         }
     }
 }

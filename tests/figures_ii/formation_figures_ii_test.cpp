@@ -131,8 +131,9 @@ TEST(HalfSlowRoll, PairRollsSlowlyOntoItsBackAndQuicklyUpright) {
         EXPECT_NEAR(p.Of(1, t).Height(), 12, 0.01f);
     }
     for (int slot : {0, 1}) {
-        ExpectAlong(p.Of(slot, 0.2f).up, kUp, 0.5f);
-        EXPECT_EQ(RollDirection(p, slot, 0.244f, 0.486f), 1);
+        ExpectAlong(p.Of(slot, 0.24f).up, kUp, 0.5f);  // the slow roll from 0.24 to 0.48
+        EXPECT_EQ(RollDirection(p, slot, 0.2401f, 0.4799f), 1);
+        ExpectAlong(p.Of(slot, 0.48f).up, kDown, 0.5f);
         for (float t : {0.5f, 0.6f, 0.75f}) ExpectAlong(p.Of(slot, t).up, kDown, 0.5f);
         EXPECT_EQ(RollDirection(p, slot, 0.76f, 0.80f), 1);
         ExpectAlong(p.Of(slot, 0.81f).up, kUp, 0.5f);
@@ -226,12 +227,14 @@ TEST(FourShipInvert, LeadPairInvertsThenTheWingmenAllRollUprightTogether) {
         ExpectAlong(p.Of(kLeader, t).nose, kMinusZ, 0.5f);
     }
     for (int slot : {0, 3}) {
-        EXPECT_EQ(RollDirection(p, slot, 0.26f, 0.30f), 1);
-        ExpectAlong(p.Of(slot, 0.32f).up, kDown, 0.5f);
+        ExpectAlong(p.Of(slot, 0.26f).up, kUp, 0.5f);
+        EXPECT_EQ(RollDirection(p, slot, 0.2601f, 0.305f), 1);
+        ExpectAlong(p.Of(slot, 0.305f).up, kDown, 0.5f);
     }
-    ExpectAlong(p.Of(1, 0.32f).up, kUp, 0.5f);
-    EXPECT_EQ(RollDirection(p, 1, 0.36f, 0.40f), -1);  // the wingmen roll away from each other
-    EXPECT_EQ(RollDirection(p, 2, 0.36f, 0.40f), 1);
+    for (int slot : {1, 2}) ExpectAlong(p.Of(slot, 0.35f).up, kUp, 0.5f);
+    EXPECT_EQ(RollDirection(p, 1, 0.3501f, 0.395f), -1);  // the wingmen roll away from each other
+    EXPECT_EQ(RollDirection(p, 2, 0.3501f, 0.395f), 1);
+    for (int slot : {1, 2}) ExpectAlong(p.Of(slot, 0.395f).up, kDown, 0.5f);
     for (int slot = 0; slot < 4; ++slot) ExpectAlong(p.Of(slot, 0.6f).up, kDown, 0.5f);
     // The wingmen rock 40 degrees either way on their backs before they roll out.
     for (int slot : {1, 2}) {

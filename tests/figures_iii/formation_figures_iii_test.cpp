@@ -306,17 +306,15 @@ TEST(RollingCombatPitch, EachRollsIntoALeftTurnInTurnAndTheyComeBackInTrail) {
     }
     EXPECT_NEAR(p.Of(kLeader, 0.81f).BankDegrees(), 0, 2);
     ExpectAt(p.Of(kLeader, 1).position, {-288.35f, 47.73f, -252.91f}, 1);
-    // A long trail heading -z, the leader first, at heights 47.7 to 54.8.
-    float trailFront = -1e9f;
+    // A long trail heading -z, the leader first, about 57 apart, at heights 47.7 to 54.8.
     for (int slot = 0; slot < 4; ++slot) {
         const gfx::Vec3 a = p.Of(slot, 1).position;
         EXPECT_GE(a.y, 47.7f);
         EXPECT_LE(a.y, 54.81f);
-        EXPECT_NEAR(a.x, -288.35f, 15) << slot;
+        EXPECT_NEAR(a.x, -288.35f, 1) << slot;
         if (slot > 0) {
-            EXPECT_GT(a.z, trailFront + 30) << slot;
+            EXPECT_NEAR(flown::Distance(a, p.Of(slot - 1, 1).position), 57, 5.7f) << slot;
         }
-        trailFront = a.z;
     }
 }
 

@@ -58,9 +58,9 @@ TEST(Corkscrew, WingmanRollsRoundTheInvertedLeaderThenThePairTurnsLeft) {
     const auto [low, high, highAt] = Heights(p, Progress(0, 0.7f, 400), {1});
     EXPECT_GE(low, 17);
     EXPECT_LE(high, 23);
-    // Its nose follows its path round the leader: a circle within 3 of height 20 swings it about
-    // 9 degrees either way (the 19 and 18 of the description would need a circle twice as wide).
-    // Its canopy faces the leader all the way round.
+    // Its nose leads its path round the leader, about 19 degrees either way in yaw and 18 in
+    // pitch (the motion tests keep it within 10 of the path). Its canopy faces the leader all
+    // the way round, tilted up to about 28 degrees by the nose's lead.
     float yawSwing = 0, pitchSwing = 0;
     for (float t : Progress(0.2f, 0.55f, 400)) {
         const auto a = p.Of(1, t);
@@ -70,11 +70,21 @@ TEST(Corkscrew, WingmanRollsRoundTheInvertedLeaderThenThePairTurnsLeft) {
         pitchSwing = std::max(pitchSwing, std::fabs(a.PitchDegrees()));
         const gfx::Vec3 towards = p.Of(kLeader, t).position - a.position;
         const gfx::Vec3 across = towards - a.nose * flown::Dot(towards, a.nose);
-        EXPECT_GT(flown::Dot(a.up, across) / std::sqrt(flown::Dot(across, across)), std::cos(25 * gfx::kRadiansPerDegree))
+        EXPECT_GT(flown::Dot(a.up, across) / std::sqrt(flown::Dot(across, across)), std::cos(30 * gfx::kRadiansPerDegree))
             << "canopy towards the leader at " << t;
     }
-    EXPECT_NEAR(yawSwing / gfx::kRadiansPerDegree, 9, 1.5f);
-    EXPECT_NEAR(pitchSwing, 9, 1.5f);
+    EXPECT_NEAR(yawSwing / gfx::kRadiansPerDegree, 19, 1);
+    EXPECT_NEAR(pitchSwing, 18, 1);
+    // The 2-degree lens, aimed at the leader, holds both aircraft whole throughout: nose, tail
+    // and wing tips, also where the pair comes nearest the eye.
+    for (float t : Progress(0, 1, 5000)) {
+        for (int slot = 0; slot < 2; ++slot) {
+            const auto a = p.Of(slot, t);
+            for (const gfx::Vec3& reach : {a.nose * 0.65f, a.nose * -0.65f, a.rightWing * 0.5f, a.rightWing * -0.5f}) {
+                EXPECT_TRUE(InPicture(p, 27, t, a.position + reach)) << "aircraft " << slot + 1 << " at " << t;
+            }
+        }
+    }
     // In the turn it keeps a place tucked in on the leader's left (inside the turn, banked
     // with it), close enough for the 2-degree lens to hold both where the pair passes nearest.
     for (float t : {0.77f, 0.85f, 0.95f, 1.0f}) {

@@ -147,7 +147,7 @@ TEST(ChangeOverTurn, TrailCirclesRightAndStepsOutIntoAnEchelon) {
     ExpectAt(p.Of(kLeader, 0.875f).position, {0, 15, 21.29f}, 1);
     ExpectAlong(p.Of(kLeader, 0.875f).nose, Heading(0), 3);
     ExpectAlong(p.Of(kLeader, 1).nose, Heading(24), 3);
-    ExpectAt(p.Of(kLeader, 1).position, {-27.6f, 15, -114.81f}, 2);
+    ExpectAt(p.Of(kLeader, 1).position, {-27.6f, 15, -114.81f}, 0.05f);
 
     ExpectAt(Offset(p, 1, 1), {0.91f, 0.74f, 0.87f}, 0.03f);
     ExpectAt(Offset(p, 2, 1), {0, -0.74f, 1.26f}, 0.03f);

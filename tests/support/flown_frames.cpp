@@ -53,6 +53,17 @@ double NoseOffPath(const Frames& frames, int slot, std::size_t k) {
     return std::acos(std::clamp(c, -1.0, 1.0)) / gfx::kRadiansPerDegree;
 }
 
+double TurnAt(const Frames& frames, int slot, std::size_t k) {
+    const auto& poses = frames.poses[static_cast<std::size_t>(slot)];
+    if (k == 0 || k + 1 >= poses.size()) return -1;
+    const gfx::Vec3 in = Minus(poses[k].position, poses[k - 1].position);
+    const gfx::Vec3 out = Minus(poses[k + 1].position, poses[k].position);
+    const double lengths = std::sqrt(Dot(in, in) * Dot(out, out));
+    constexpr double kStill = 1e-6;  // squared world units: both steps a thousandth or more
+    if (lengths < kStill) return -1;
+    return std::acos(std::clamp(Dot(in, out) / lengths, -1.0, 1.0)) / gfx::kRadiansPerDegree;
+}
+
 bool InPicture(const Frames& frames, std::size_t k, const gfx::Vec3& point) {
     const float fovY = manoeuvres::FindProgramme(frames.number)->Routine().fovY;
     const gfx::Matrix view = gfx::MatrixLookAtLH(kEye, frames.targets[k], {0, 1, 0});

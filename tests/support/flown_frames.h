@@ -29,6 +29,10 @@ std::vector<double> Speeds(const Frames& frames, int slot);
 // negative where the aircraft barely moves and the direction means nothing.
 double NoseOffPath(const Frames& frames, int slot, std::size_t k);
 
+// Degrees the direction of flight of `slot` turns from the step into frame k to the step out of
+// it; negative where the aircraft barely moves and the direction means nothing.
+double TurnAt(const Frames& frames, int slot, std::size_t k);
+
 // Whether a world point lies in the 4:3 picture of the programme's camera at frame k.
 bool InPicture(const Frames& frames, std::size_t k, const gfx::Vec3& point);
 // Whether any aircraft of the programme is in the picture at frame k.

@@ -52,13 +52,13 @@ Attitude AttitudeOf(const Vec3& nose, const Vec3& up, const Attitude& near) {
 
 double Near(double a, double reference) { return a + 360.0 * std::round((reference - a) / 360.0); }
 
-Path AlongPath(Path path) {
-    return [path = std::move(path)](double t) {
+Path AlongPath(Path path, NoseAim aim) {
+    return [path = std::move(path), aim = std::move(aim)](double t) {
         constexpr double kDelta = 1e-4;  // progress either side for the direction of motion
         State s = path(t);
         const Vec3 motion = path(t + kDelta).position - path(t - kDelta).position;
         if (Dot(motion, motion) < 1e-12) return s;
-        const Vec3 nose = NoseDirection(s.attitude), along = Unit(motion);
+        const Vec3 nose = NoseDirection(s.attitude), along = Unit(aim ? aim(t, Unit(motion)) : motion);
         s.attitude = AttitudeOf(along, TurnedLike(ToWorld({0, 1, 0}, s.attitude), nose, along), s.attitude);
         return s;
     };
@@ -105,9 +105,20 @@ Path Centre(std::vector<Path> paths) {
 
 std::vector<Keyframe> Sample(const Path& path, const std::vector<float>& times,
                              const std::vector<SmokeInterval>& smoke) {
+    // A spline's first and last flown segments lean on the outer keys as if they lay one step
+    // out, so they are placed where the aircraft is one step out whenever they are written at
+    // another time: an outer key placed for its own time makes the aircraft surge or sag there.
+    const std::size_t last = times.size() - 1;
+    const auto placedAt = [&](std::size_t k) -> double {
+        if (times.size() < 4) return times[k];
+        if (k == 0 && times[0] < 0) return 2.0 * times[1] - times[2];
+        if (k == last && times[last] > 1) return 2.0 * times[last - 1] - times[last - 2];
+        return times[k];
+    };
     std::vector<Keyframe> keys;
-    for (float time : times) {
-        const State state = path(time);
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        const float time = times[k];
+        const State state = path(placedAt(k));
         keys.push_back({time, Hundredths(state.position.x), Hundredths(state.position.y),
                         Hundredths(state.position.z), Hundredths(state.attitude.yaw),
                         Hundredths(state.attitude.pitch), Hundredths(state.attitude.roll),

@@ -55,7 +55,10 @@ double Near(double a, double reference);
 
 // The path with each attitude turned the least way that points the nose where the aircraft
 // moves, its bank kept: a member changing places flies towards where it goes, not sideways.
-Path AlongPath(Path path);
+// With `aim`, the nose points where aim(t, direction of motion) says instead: a little ahead of
+// the motion, for one.
+using NoseAim = std::function<Vec3(double, const Vec3&)>;
+Path AlongPath(Path path, NoseAim aim = {});
 // The body-frame offset that puts a member at `world` from the leader at progress t.
 Vec3 BodyOffset(const Path& leader, double t, const Vec3& world);
 

@@ -1,6 +1,7 @@
 #include "tools/choreography/programme_builders.h"
 
 #include "manoeuvres/catalogue.h"
+#include "tools/choreography/solve.h"
 
 namespace choreography {
 
@@ -23,6 +24,17 @@ ProgrammeFigure Formation(int number, const std::vector<Path>& paths,
     ProgrammeFigure figure{number, TimesOf(number), {}, std::move(camera)};
     for (std::size_t slot = 0; slot < paths.size(); ++slot) figure.aircraft.push_back({paths[slot], smoke[slot]});
     return figure;
+}
+
+Flight Reaching(const std::function<Flight(double, double)>& fly, double Vec3::*first, double Vec3::*second,
+                const Vec3& end, std::pair<double, double> guess) {
+    const auto v = Solve(
+        [&](const std::vector<double>& q) {
+            const Vec3 at = fly(q[0], q[1]).At(1.0).position;
+            return std::vector<double>{at.*first, at.*second};
+        },
+        {guess.first, guess.second}, {end.*first, end.*second});
+    return fly(v[0], v[1]);
 }
 
 }  // namespace choreography

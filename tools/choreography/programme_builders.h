@@ -2,6 +2,8 @@
 // Building blocks the programmes' figures share: headings by name, a programme's even key
 // times, and the solo and formation shapes of a figure.
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "tools/choreography/figure.h"
@@ -27,5 +29,10 @@ std::vector<Path> FormationOf(const Path& leader, double when, const std::vector
 // A formation figure at the programme's even key times, one smoke list per slot.
 ProgrammeFigure Formation(int number, const std::vector<Path>& paths,
                           const std::vector<std::vector<SmokeInterval>>& smoke, Path camera);
+
+// The flight `fly` makes with the two numbers (speeds, mostly) that bring it to `end` in the two
+// coordinates named, found from a first guess.
+Flight Reaching(const std::function<Flight(double, double)>& fly, double Vec3::*first, double Vec3::*second,
+                const Vec3& end, std::pair<double, double> guess);
 
 }  // namespace choreography

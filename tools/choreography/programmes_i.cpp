@@ -54,56 +54,89 @@ ProgrammeFigure LowAngleCubanTakeOff() {
         .Fly(kRollEnd, {0, 0, kRollRate * (kRollEnd - kDiveReached)})
         .Fly(0.88, {0, -kDiveAngle, 0}, 740)               // the pull-out, upright again
         .Fly(1.0, {}, 515);
-    return Solo(2, f, {{0.32, kAlways}});
+    // Smoke from the key nearest lift-off at 0.32: a key smokes for the segment it starts.
+    return Solo(2, f, {{21 * kStep, kAlways}});
 }
 
 // Inverted and continuous roll: a pass on its back, a pull-up with a half roll on the up line,
 // over the top into a descending half loop, and three rolls to the left without a stop on the
 // way back. The last key lies at 1. The saver moves this programme in straight lines through
-// segments 2 to 7, 12 to 14 and from 26 on, and on splines elsewhere. A spline keeps the speed
-// only through evenly timed keys: keys 6 to 12 lie a hundredth apart (the roll upright and the
-// start of the pull-up), keys 13 to 26 a longer step apart (the up line, the top and the half
-// loop down); the level legs and the rolls fall on the straight segments.
+// segments 2 to 7, 12 to 14 and from 26 on, and on splines elsewhere, so every bend of the path
+// lies on keys 7 to 11 (the pull-up) or 14 to 25 (over the top and the half loop), and the
+// straight segments carry straight legs. A spline keeps the speed only where the keys on
+// either side of it lie one step apart, straight neighbours included: keys 6 to 12 lie one
+// step apart (the end of the roll upright, the pull-up, the start of the up line), keys 13 to
+// 26 a longer one (the end of the up line, the top, the half loop and the start of the level
+// leg).
 ProgrammeFigure InvertedAndContinuousRoll() {
-    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f, 0.24f};
-    for (int k = 0; k <= 7; ++k) times.push_back(static_cast<float>(0.25 + 0.01 * k));
-    constexpr double kLoopStep = (0.71 - 0.32) / 12;
-    for (int k = 1; k <= 13; ++k) times.push_back(static_cast<float>(0.32 + kLoopStep * k));
+    static constexpr double kPullFrom = 0.26, kPullStep = 0.02, kPulled = kPullFrom + 4 * kPullStep;
+    static constexpr double kBottom = 0.71, kLoopStep = 0.0265, kLevel = kBottom - kLoopStep;
+    static constexpr double kOverTop = kBottom - 12 * kLoopStep;  // key 14, where the splines take over again
+    std::vector<float> times = {-0.019785156f, 0, 0.08f, 0.09f, 0.10f};
+    for (int k = -2; k <= 5; ++k) times.push_back(static_cast<float>(kPullFrom + kPullStep * k));
+    for (int k = 13; k >= 0; --k) times.push_back(static_cast<float>(kBottom - kLoopStep * k));
     for (int k = 0; k < 13; ++k) times.push_back(static_cast<float>(0.87 + 0.01 * k));  // the rolls
     times.push_back(1.0f);
 
+    // The pitch rate (degrees per unit of progress) builds up over the first key step of each
+    // bend and dies away over its last, so the straight segments meet the splines without a
+    // corner: 64 degrees up from 0.26, then from key 14 on 64 over the top, level on its back at
+    // 0.45, and 180 down the half loop, quicker over the top where the aircraft is slow. Down
+    // the half loop the rate changes steadily by the factor `steepening`, which shapes the loop
+    // (a wider first quarter puts its bottom further on).
+    const auto pitchRates = [](double steepening) {
+        constexpr double kTopAt = 0.45, kTopRate = 64 / (kTopAt - kOverTop - kLoopStep / 2);
+        constexpr double kSteady = kLevel - kTopAt - 2 * kLoopStep;  // between the changes of rate
+        const double loopRate = (180 - kTopRate * kLoopStep / 2) / ((1 + steepening) * (kLoopStep + kSteady) / 2);
+        constexpr double kPullRate = 64 / (kPulled - kPullFrom - kPullStep);
+        return std::vector<std::pair<double, double>>{
+            {kPullFrom, 0}, {kPullFrom + kPullStep, kPullRate}, {kPulled - kPullStep, kPullRate}, {kPulled, 0},
+            {kOverTop, 0},  {kOverTop + kLoopStep, kTopRate},   {kTopAt, kTopRate},
+            {kTopAt + kLoopStep, loopRate}, {kLevel - kLoopStep, loopRate * steepening}, {kLevel, 0}};
+    };
+    // The pitch gained since the pull-up began: the rate's integral, exact for a rate that changes steadily.
+    const auto pitchAt = [](const std::vector<std::pair<double, double>>& rates, double t) {
+        double pitch = 0;
+        for (std::size_t i = 1; i < rates.size(); ++i) {
+            const auto [t0, r0] = rates[i - 1];
+            const auto [t1, r1] = rates[i];
+            if (t <= t0) break;
+            const double u = std::min(t, t1) - t0, r = r0 + (r1 - r0) * u / (t1 - t0);
+            pitch += (r0 + r) / 2 * u;
+        }
+        return pitch;
+    };
     // Speeds, changing only on the spline segments, where evenly timed keys carry a change
     // smoothly: the pass's own until the pull-up; gathered for the climb in its first steps;
-    // the same share lost every second from the half roll to the top; the same share gained
-    // every second down the half loop; one speed on the straight segments from the bottom on.
-    // The climb's speed, the speed over the top and the pass back's are found so that the top is
-    // at 119.6, the half loop ends level at 12 and the pass ends at z -77.5.
+    // the same share lost every second from key 14 to the slowest point, a little past the top;
+    // the same share gained every second on down the half loop; one speed on the straight
+    // segments from its end on. The climb's speed, the speed at the slowest point, the pass
+    // back's and when the top is reached are found so that the top is at 119.6, the half loop
+    // ends level at 12 at z 140 and the pass ends at z -77.5.
     constexpr double kPass = 750.04;
-    const auto fly = [](const std::vector<double>& v) {
+    const auto fly = [&](const std::vector<double>& v) {
         const double climb = v[0], top = v[1], back = v[2];
-        // The slowest point lies a little past the top, on the way down.
-        constexpr double kSlowFrom = 0.385, kSlowest = 0.48;
+        constexpr double kSlowest = 0.48;  // a little past the top, on the way down
         const auto speed = [&](double t) {
-            if (t <= kSlowFrom) return climb;
-            if (t <= kSlowest) return climb * std::pow(top / climb, (t - kSlowFrom) / (kSlowest - kSlowFrom));
-            return top * std::pow(back / top, (t - kSlowest) / (0.71 - kSlowest));
+            if (t <= kPullFrom) return kPass;
+            if (t <= kPullFrom + 2 * kPullStep) return kPass + (climb - kPass) * (t - kPullFrom) / (2 * kPullStep);
+            if (t <= kOverTop) return climb;
+            if (t <= kSlowest) return climb * std::pow(top / climb, (t - kOverTop) / (kSlowest - kOverTop));
+            return top * std::pow(back / top, (std::min(t, kLevel) - kSlowest) / (kLevel - kSlowest));
         };
-        constexpr double kPullRate = 64 / (0.37 - 0.26), kTopRate = 64 / (0.45 - 0.41), kLoopRate = 180 / (0.71 - 0.45);
+        const auto rates = pitchRates(v[3]);
+        // The half roll on the up line, between the pull-up and the top.
+        const auto rollAt = [](double t) { return 180 * std::clamp((t - 0.355) / 0.03, 0.0, 1.0); };
         Flight f({0, 15, -160.01}, {kTowardsPlusZ, 0, 0}, kPass);
-        f.Straight(0.08).Roll(0.10, 180)     // on its back
-            .Straight(0.24).Roll(0.26, 180)  // upright again
-            .Fly(0.30, {0, kPullRate * 0.04, 0}, climb)
-            .Pitch(0.37, kPullRate * 0.07)
-            .Roll(0.385, 90)                 // half roll on the up line
-            .Fly(0.40, {0, 0, 90}, speed(0.40))
-            .Fly(0.41, {}, speed(0.41));
-        for (int k = 1; k <= 4; ++k) {  // over the top on its back
-            const double t = 0.41 + 0.01 * k;
-            f.Fly(t, {0, -kTopRate * 0.01, 0}, speed(t));
-        }
-        for (int k = 1; k <= 13; ++k) {  // the descending half loop, level at the bottom
-            const double t = 0.45 + 0.02 * k;
-            f.Fly(t, {0, -kLoopRate * 0.02, 0}, speed(t));
+        f.Straight(0.08).Roll(0.10, 180)                               // on its back
+            .Straight(kPullFrom - 2 * kPullStep).Roll(kPullFrom, 180);  // upright again
+        constexpr int kLegs = 170;  // short legs from the pull-up to the bottom of the half loop
+        for (int k = 1; k <= kLegs; ++k) {
+            const double t0 = kPullFrom + (kLevel - kPullFrom) * (k - 1) / kLegs;
+            const double t1 = kPullFrom + (kLevel - kPullFrom) * k / kLegs;
+            // Once rolled on the up line the aircraft pulls on towards its canopy: its pitch falls.
+            const double sign = t0 >= kOverTop ? -1 : 1;
+            f.Fly(t1, {0, sign * (pitchAt(rates, t1) - pitchAt(rates, t0)), rollAt(t1) - rollAt(t0)}, speed(t1));
         }
         f.Straight(0.87).Roll(0.99, -3 * 360).Straight(1.0);
         return f;
@@ -112,9 +145,11 @@ ProgrammeFigure InvertedAndContinuousRoll() {
         const Flight f = fly(v);
         double highest = 0;
         for (double t = 0.37; t <= 0.55; t += 0.001) highest = std::max(highest, f.At(t).position.y);
-        return std::vector<double>{highest, f.At(0.71).position.y, f.At(1).position.z};
+        const Vec3 bottom = f.At(kBottom).position;
+        return std::vector<double>{highest, bottom.y, bottom.z, f.At(1).position.z};
     };
-    const std::vector<double> speeds = Solve(measure, {1000, 550, 750}, {119.6, 12, -77.5});
+    const std::vector<double> speeds =
+        Solve(measure, {850, 650, 750, 1.5}, {119.6, 12, 140, -77.5}, {{300, 150, 300, 0.5}, {2000, 1500, 1500, 4}});
     const Flight f = fly(speeds);
     return Solo(7, f, kSmokeThroughout, std::move(times));
 }
@@ -207,12 +242,19 @@ ProgrammeFigure ChangeOverTurn() {
     const Vec3 turnIn{0, 15, 21.5};
     const Vec3 start{0, 15, 253.61};
     const double circleSpeed = 2 * std::numbers::pi * kRadius / (kCircled - kTurnIn);
-    Flight lead(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
-    lead.Straight(0.17)
-        .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
-        .Fly(kCircled, {360, 0, 0})
-        .Fly(1.0, {24, 0, -30});  // easing the bank: a wider arc to the end
-    const Path leader = Flown(lead);
+    // Easing the bank, the leader flies a wider arc to the end: the speed it ends at and the
+    // share of the last 24 degrees turned in the arc's first half bring it to (-27.6, 15, -114.81).
+    constexpr double kEasing = (1.0 + kCircled) / 2;
+    const auto fly = [&](double endSpeed, double share) {
+        Flight f(start, {kTowardsMinusZ, 0, 0}, (start.z - turnIn.z) / kTurnIn);
+        f.Straight(0.17)
+            .Fly(kTurnIn, {0, 0, 60}, circleSpeed)
+            .Fly(kCircled, {360, 0, 0})
+            .Fly(kEasing, {24 * share, 0, -15})
+            .Fly(1.0, {24 * (1 - share), 0, -15}, endSpeed);
+        return f;
+    };
+    const Path leader = Flown(Reaching(fly, &Vec3::x, &Vec3::z, {-27.6, 15, -114.81}, {circleSpeed, 0.5}));
     const std::vector<Vec3> stepped = {{0.91, 0.74, 0.87}, {0, -0.74, 1.26}, {1.82, 1.47, 1.74}, {0, -1.47, 2.52}};
     std::vector<Path> paths{leader};
     for (std::size_t k = 0; k < stepped.size(); ++k) {

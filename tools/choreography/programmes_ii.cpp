@@ -108,12 +108,13 @@ ProgrammeFigure ChangeOverLoop() {
 // inverted and rolls back upright quickly. The keys bunch in the rolls.
 ProgrammeFigure HalfSlowRoll() {
     // The saver draws splines up to key 7 and straight lines after it. A spline keeps the speed
-    // only through evenly timed keys, so keys 0 to 8 lie a tenth apart; the slow roll runs over
-    // three of those steps, the quick roll back over the short straight segments after them.
-    constexpr double kStep = 0.1;
+    // only through evenly timed keys, so keys 0 to 8 lie one step apart, and the slow roll runs
+    // over the last three of those steps that end on key 7, from 0.24 to 0.48; the quick roll
+    // back falls on the short straight segments after them.
+    constexpr double kStep = 0.08;
     const auto fly = [](const Vec3& start) {
         Flight f(start, {kTowardsMinusZ, 0, 0}, 270.18 + 85.83);
-        f.Straight(2 * kStep).Roll(5 * kStep, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
+        f.Straight(3 * kStep).Roll(6 * kStep, 180).Straight(0.76).Roll(0.80, 180).Straight(1.0);
         return Flown(f);
     };
     const std::vector<Path> paths = {fly({-30, 12, 270.18}), fly({-28.5, 12, 272.81})};
@@ -215,15 +216,17 @@ ProgrammeFigure FourShipInvert() {
     constexpr double kSpeed = 241.26 + 136.24;
     const Vec3 start{0, 12, 241.26};
     constexpr double kRock = 0.79, kLateStep = 0.21 / 9, kUpright = kRock + 5 * kLateStep;
+    // The rolls onto the back start on keys 0.015 apart, 0.26 and 0.35, and take three of them.
+    constexpr double kStep = 0.015, kLeadRoll = 0.26, kWingRoll = 0.35;
     const auto centreLine = [&](const Vec3& offset) {
         Flight f(start + offset, {kTowardsMinusZ, 0, 0}, kSpeed);
-        f.Straight(0.26).Roll(0.30, 180).Straight(0.86).Roll(kUpright, 180).Straight(1.0);
+        f.Straight(kLeadRoll).Roll(kLeadRoll + 3 * kStep, 180).Straight(0.86).Roll(kUpright, 180).Straight(1.0);
         return Flown(f);
     };
     // side: +1 rolls to the right, -1 to the left.
     const auto wing = [&](const Vec3& offset, double side) {
         Flight f(start + offset, {kTowardsMinusZ, 0, 0}, kSpeed);
-        f.Straight(0.36).Roll(0.40, 180 * side).Straight(kRock);  // then the wing rock
+        f.Straight(kWingRoll).Roll(kWingRoll + 3 * kStep, 180 * side).Straight(kRock);  // then the wing rock
         f.Roll(kRock + kLateStep, 40 * side)
             .Roll(kRock + 2 * kLateStep, -80 * side)
             .Roll(kRock + 3 * kLateStep, 40 * side);
@@ -235,10 +238,10 @@ ProgrammeFigure FourShipInvert() {
     const std::vector<SmokeInterval> smoke{{-kAlways, 0.93}};
     ProgrammeFigure figure = Formation(15, paths, {smoke, smoke, smoke, smoke}, Centre(paths));
     // Where the saver draws splines the keys are evenly spaced (else a spline speeds up and
-    // slows down between them): 0.02 through the rolls onto the back, 0.21 / 9 from 0.79 on
+    // slows down between them): kStep through the rolls onto the back, 0.21 / 9 from 0.79 on
     // through the rock and the roll out. The straight segments between take up the rest.
     std::vector<float> inside{0, 1.0f / 43, 2.0f / 43};
-    for (int k = 0; k <= 11; ++k) inside.push_back(0.24f + 0.02f * static_cast<float>(k));
+    for (int k = -1; k <= 10; ++k) inside.push_back(static_cast<float>(kLeadRoll + kStep * k));
     for (int k = -1; k <= 9; ++k) inside.push_back(static_cast<float>(kRock + k * kLateStep));
     inside.back() = 1;
     figure.times = KeyTimes(-0.02325581f, inside, 1.0232558f);

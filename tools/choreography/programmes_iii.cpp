@@ -6,6 +6,7 @@
 #include <numbers>
 #include <utility>
 
+#include "manoeuvres/manoeuvre.h"
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
 #include "tools/choreography/solve.h"
@@ -160,13 +161,15 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
         double climbSpeed = 700, descent = 29, yawBack = 0.6, exitSpeed = 700;
     };
     constexpr double kYawBackTakes = 0.15;
+    // Level by the last spline key: the straight segment after it cannot bend.
+    constexpr double kLevel = 12 * kStep;
     const auto fly = [&](const Shape& shape) {
-        const double pitchRate = shape.descent / (0.85 - 0.63);  // easing out of the dive
+        const double pitchRate = shape.descent / (kLevel - 0.63);  // easing out of the dive
         const double backFrom = shape.yawBack, backTo = shape.yawBack + kYawBackTakes;
         // The delta gathers speed steadily all the way down from the top, as a dive does.
         const double topSpeed = shape.climbSpeed * 0.75;
         // It is at full speed by the last spline key: the straight segments after it keep one speed.
-        const double fast = 12 * kStep;
+        const double fast = kLevel;
         const auto diving = [&](double t) {
             return topSpeed + (shape.exitSpeed - topSpeed) * (std::min(t, fast) - kTop) / (fast - kTop);
         };
@@ -178,15 +181,15 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             .Fly(0.42, {13, -14.5, 72}, topSpeed)  // over the top, slower
             .Fly(kTop, {0, -14.5, 72});
         // From the top on: the roll goes on to 0.63, the dive steepens to 0.63 and eases out by
-        // 0.85, the heading swings back between backFrom and backTo; each leg between those times
+        // kLevel, the heading swings back between backFrom and backTo; each leg between those times
         // (and where the speed stops growing) changes them steadily.
         const auto ramp = [](double t, double from, double until) { return std::clamp((t - from) / (until - from), 0.0, 1.0); };
         const auto change = [&](double t) {
             return Attitude{-39 * ramp(t, backFrom, backTo),
-                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (0.85 - 0.63) * ramp(t, 0.63, 0.85),
+                            -shape.descent * ramp(t, kTop, 0.63) + pitchRate * (kLevel - 0.63) * ramp(t, 0.63, kLevel),
                             144 * ramp(t, kTop, 0.63)};
         };
-        std::vector<double> marks{kTop, 0.63, backFrom, backTo, fast, 0.85};
+        std::vector<double> marks{kTop, 0.63, backFrom, backTo, kLevel};
         std::sort(marks.begin(), marks.end());
         for (std::size_t i = 1; i < marks.size(); ++i) {
             if (marks[i] <= marks[i - 1]) continue;
@@ -214,7 +217,7 @@ ProgrammeFigure DeltaRollAndBonTonRoll() {
             Shape s = shape;
             s.yawBack = t;
             return dot(endAt(s) - end, right);
-        }, 0.5, 0.84 - kYawBackTakes);
+        }, 0.5, kLevel - kYawBackTakes);
         shape.exitSpeed = Solve([&](double v) {
             Shape s = shape;
             s.exitSpeed = v;
@@ -446,18 +449,25 @@ ProgrammeFigure RollingCombatPitch() {
     struct Shape {
         double climbing = 600, dip = 10, turning = 600;
     };
-    const auto fly = [&](const Member& m, const Shape& shape) {
+    // Each member's own turn: its speed, reached by the end of its roll, and how long the half
+    // circle takes. Speed and time size the circle; the time also sets where the member levels
+    // out, after which all fly on at the leader's speed. The leader's turn is the figure's; the
+    // others' are found to end in its trail.
+    struct Own {
+        double turning, turnTakes;
+    };
+    const auto fly = [&](const Member& m, const Shape& shape, const Own& own) {
         // The extra full roll is quicker, and the last aircraft takes the time it saves to roll
         // level, at the end.
         const double rolled = m.rollFrom + kRolling + kExtraRolling * m.extraRoll / 360;
-        const double turned = rolled + kTurning, level = m.extraRoll > 0 ? 1.0 : turned + kRollingOut;
+        const double turned = rolled + own.turnTakes, level = m.extraRoll > 0 ? 1.0 : turned + kRollingOut;
         Flight f(m.start, {kTowardsPlusZ, 5, 0}, shape.climbing);
         f.Fly(kPulledUp, {0, 27, 0}, shape.turning);
         if (m.rollFrom > kPulledUp) f.Straight(m.rollFrom);
-        f.Roll(rolled, 310 + m.extraRoll)
+        f.Fly(rolled, {0, 0, 310 + m.extraRoll}, own.turning)
             .Fly((rolled + turned) / 2, {-90, -32 - shape.dip, 0})  // the nose comes down in the turn
             .Fly(turned, {-90, shape.dip, 0})
-            .Fly(level, {0, 0, 50})
+            .Fly(level, {0, 0, 50}, shape.turning)
             .Straight(level + 0.2);
         return f;
     };
@@ -469,31 +479,53 @@ ProgrammeFigure RollingCombatPitch() {
     // The climb's speed puts the leader's end at z -252.91, the turn's speed sizes the turn to
     // end at x -288.35, and the dip in the turn brings each aircraft to its height.
     Shape shape;
-    const auto endOf = [&](const Member& m, const Shape& s) { return fly(m, s).At(1).position; };
+    const auto leaderAt = [&](const Shape& s) { return fly(members[0], s, {s.turning, kTurning}).At(1).position; };
     for (int pass = 0; pass < 4; ++pass) {
-        shape.climbing = Solve([&](double v) { return endOf(members[0], {v, shape.dip, shape.turning}).z - leaderEnd.z; },
-                               100, 3000);
-        shape.turning = Solve([&](double v) { return endOf(members[0], {shape.climbing, shape.dip, v}).x - leaderEnd.x; },
-                              100, 3000);
-        shape.dip = Solve([&](double d) { return endOf(members[0], {shape.climbing, d, shape.turning}).y - leaderEnd.y; },
-                          -30, 60);
+        shape.climbing = Solve([&](double v) { return leaderAt({v, shape.dip, shape.turning}).z - leaderEnd.z; }, 100, 3000);
+        shape.turning = Solve([&](double v) { return leaderAt({shape.climbing, shape.dip, v}).x - leaderEnd.x; }, 100, 3000);
+        shape.dip = Solve([&](double d) { return leaderAt({shape.climbing, d, shape.turning}).y - leaderEnd.y; }, -30, 60);
     }
+    // The trail ends on the leader's line with each aircraft 53 behind the one ahead: any longer
+    // and, as they string out at the end of the turn, the four spread wider than the 20-degree
+    // lens (26.5 degrees across; 27.4 at 57 apart).
+    constexpr double kTrailSpacing = 53;
     std::vector<Path> paths;
-    for (const Member& m : members) {
-        Shape own = shape;
-        own.dip = Solve([&](double d) { return endOf(m, {shape.climbing, d, shape.turning}).y - m.endHeight; }, -30, 85);
-        paths.push_back(Flown(fly(m, own)));
-    }
-    // The camera aims at the middle of the space the four take up, which stays within 30 of
-    // their centre and keeps the last aircraft, high in its longer roll, in the picture.
-    const Path camera = [paths](double t) {
-        Vec3 low = paths[0](t).position, high = low;
-        for (const Path& path : paths) {
-            const Vec3 a = path(t).position;
-            low = {std::min(low.x, a.x), std::min(low.y, a.y), std::min(low.z, a.z)};
-            high = {std::max(high.x, a.x), std::max(high.y, a.y), std::max(high.z, a.z)};
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        const Member& m = members[k];
+        Shape s = shape;
+        Own own{shape.turning, kTurning};
+        for (int pass = 0; pass < (k == 0 ? 0 : 3); ++pass) {
+            const auto v = choreography::Solve(
+                [&](const std::vector<double>& q) {
+                    const Vec3 at = fly(m, s, {q[0], q[1]}).At(1).position;
+                    return std::vector<double>{at.x, at.z};
+                },
+                {own.turning, own.turnTakes}, {leaderEnd.x, leaderEnd.z + kTrailSpacing * static_cast<double>(k)},
+                Bounds{{100, 0.3}, {3000, 1 - m.rollFrom - kRolling - kRollingOut}});
+            own = {v[0], v[1]};
+            s.dip = Solve([&](double d) { return fly(m, {s.climbing, d, s.turning}, own).At(1).position.y - m.endHeight; }, -30, 85);
         }
-        return State{(low + high) * 0.5, {}};
+        if (k == 0) s.dip = shape.dip;
+        paths.push_back(Flown(fly(m, s, own)));
+    }
+    // The camera aims at the middle of the angle the four take up as the eye sees them, across
+    // and up and down, as far off as their centre: it stays within 30 of their centre and keeps
+    // the last aircraft, high in its longer roll, and the long trail at the end in the picture.
+    const Vec3 eye{manoeuvres::kGroundCamera.x, manoeuvres::kGroundCamera.y, manoeuvres::kGroundCamera.z};
+    const Path centre = Centre(paths);
+    const Path camera = [paths, eye, centre](double t) {
+        double left = 1e9, right = -1e9, low = 1e9, high = -1e9;
+        for (const Path& path : paths) {
+            const Vec3 d = path(t).position - eye;
+            const double across = std::atan2(d.x, d.z), up = std::atan2(d.y, std::hypot(d.x, d.z));
+            left = std::min(left, across), right = std::max(right, across);
+            low = std::min(low, up), high = std::max(high, up);
+        }
+        const Vec3 d = centre(t).position - eye;
+        const double far = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        const double across = (left + right) / 2, up = (low + high) / 2;
+        const Vec3 aim{std::sin(across) * std::cos(up), std::sin(up), std::cos(across) * std::cos(up)};
+        return State{eye + aim * far, {}};
     };
     return Formation(26, paths, std::vector(4, kSmokeThroughout), camera);
 }

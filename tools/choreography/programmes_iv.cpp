@@ -6,6 +6,7 @@
 #include <numbers>
 #include <utility>
 
+#include "manoeuvres/manoeuvre.h"
 #include "tools/choreography/programme_builders.h"
 #include "tools/choreography/programmes.h"
 #include "tools/choreography/solve.h"
@@ -21,6 +22,10 @@ std::vector<float> EvenTimesEndingLate(int number) {
     times.back() = kLateLastKey;
     return times;
 }
+
+// The heading (yaw) that points the nose along a level run.
+double HeadingAlong(const Vec3& run) { return std::atan2(-run.x, -run.z) * 180 / std::numbers::pi; }
+double Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 // A move from 0 to 1 over u in [0, 1] whose rate builds up over the first `ramp` of it and dies
 // away over the last, steady between: how far it has gone, and its rate as a share of the steady one.
@@ -65,19 +70,6 @@ void FlyEased(Flight& f, double until, Attitude change, double ramp, const std::
         f.Fly(from + length * marks[i], {change.yaw * share, change.pitch * share, change.roll * share},
               speedAt(marks[i]));
     }
-}
-
-// The flight `fly` makes with the two numbers (speeds, mostly) that bring it to `end` in the two
-// coordinates named, found from a first guess.
-Flight Reaching(const std::function<Flight(double, double)>& fly, double Vec3::*first, double Vec3::*second,
-                const Vec3& end, std::pair<double, double> guess) {
-    const auto v = Solve(
-        [&](const std::vector<double>& q) {
-            const Vec3 at = fly(q[0], q[1]).At(1.0).position;
-            return std::vector<double>{at.*first, at.*second};
-        },
-        {guess.first, guess.second}, {end.*first, end.*second});
-    return fly(v[0], v[1]);
 }
 
 // Flies legs between the given progress values, each changing the attitude by what `attitudeAt`
@@ -140,16 +132,46 @@ ProgrammeFigure Corkscrew() {
     // the roll slows at the end, slowly enough that it never rolls back; its nose follows where
     // it goes.
     constexpr double kFacing = 90, kFacingRamp = 0.12, kFacingOut = kRollUntil - 0.04;
-    const Path wingman = AlongPath([leader, place, tucked](double t) {
+    const auto facing = [](double t) {
+        return std::min(Ease((t - kRollFrom) / kFacingRamp, 0.5).done, Ease((kFacingOut - t) / kFacingRamp, 0.5).done);
+    };
+    // The circle it rolls round is 3 high, which keeps it within 3 of the leader's height, and
+    // wider across, which swings its path further from side to side. As the pair comes nearer
+    // the eye the circle shrinks, so that the 2-degree lens, aimed at the leader, holds the
+    // wingman whole (an aircraft reaches about 0.65 from its centre) until it has tucked in.
+    constexpr double kCanopySide = 1, kWide = 1.4, kReach = 0.65, kHalfHeight = 0.0174551, kFill = 0.85;  // tan(1 degree)
+    const Vec3 eye{manoeuvres::kGroundCamera.x, manoeuvres::kGroundCamera.y, manoeuvres::kGroundCamera.z};
+    const double high = Length(Vec3{place.x, place.y, 0});
+    const Path rolling = [leader, place, tucked, eye, high, facing](double t) {
         const State lead = leader(t);
         const double tuck = Ease((t - kTuckFrom) / (kTuckUntil - kTuckFrom), 0.5).done;
         const Vec3 at = place + (tucked - place) * tuck;
-        if (t >= kRollUntil) return RollingAround(lead, {at, kRolled + lead.attitude.roll - kBankedRoll});
-        const Eased roll = Ease((t - kRollFrom) / (kRollUntil - kRollFrom), 0.05);
-        State s = RollingAround(lead, {at, kRolled * roll.done});
-        const double in = Ease((t - kRollFrom) / kFacingRamp, 0.5).done, out = Ease((kFacingOut - t) / kFacingRamp, 0.5).done;
-        s.attitude.roll += kFacing * std::min(in, out);
+        State s;
+        if (t >= kRollUntil) {
+            s = RollingAround(lead, {at, kRolled + lead.attitude.roll - kBankedRoll});
+        } else {
+            s = RollingAround(lead, {at, kRolled * Ease((t - kRollFrom) / (kRollUntil - kRollFrom), 0.05).done});
+            s.attitude.roll += kFacing * facing(t);
+        }
+        const double distance = Length(lead.position - eye), halfHeight = kFill * kHalfHeight * distance;
+        const double fits = std::min((halfHeight - kReach) / high, (halfHeight * 4 / 3 - kReach) / (high * kWide));
+        const double shrink = 1 - (1 - std::min(1.0, fits)) * (1 - tuck), wide = 1 + (kWide - 1) * facing(t);
+        const Attitude heading{lead.attitude.yaw, lead.attitude.pitch, 0};
+        const Vec3 round = ToBody(s.position - lead.position, heading);
+        const Vec3 across{round.x * shrink * wide, round.y * shrink, round.z};
+        s.position = lead.position + ToWorld(across, heading);
+        // The canopy still faces the leader across the wider circle.
+        s.attitude.roll += kCanopySide * (std::atan2(across.y, across.x) - std::atan2(round.y, round.x)) * 180 / std::numbers::pi;
         return s;
+    };
+    // Its nose leads its path round the circle, further across and up and down than the path
+    // swings, so that it swings about 19 degrees either side in yaw and 18 in pitch.
+    constexpr double kLeadAcross = 1.6, kLeadUpDown = 2.06;
+    const Path wingman = AlongPath(rolling, [leader, facing](double t, const Vec3& motion) {
+        const Attitude heading{leader(t).attitude.yaw, leader(t).attitude.pitch, 0};
+        const Vec3 m = ToBody(motion, heading);
+        const double lead = facing(t);
+        return ToWorld({m.x * (1 + (kLeadAcross - 1) * lead), m.y * (1 + (kLeadUpDown - 1) * lead), m.z}, heading);
     });
     return {27, TimesOf(27), {{leader, kSmokeThroughout}, {wingman, kSmokeThroughout}}, leader};
 }
@@ -258,10 +280,6 @@ ProgrammeFigure TrailToDiamondRoll() {
     figure.times = EvenTimesEndingLate(31);
     return figure;
 }
-
-// The heading (yaw) that points the nose along a level run.
-double HeadingAlong(const Vec3& run) { return std::atan2(-run.x, -run.z) * 180 / std::numbers::pi; }
-double Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 // A member holding one place in a leader's frame, given as the world offset at progress `when`.
 Path Holding(const Path& leader, double when, const Vec3& worldOffset) {
