@@ -59,6 +59,7 @@ bool CMainFrame::InitDevice() {
     scene::WindowTarget target;
     target.display = framework::NativeDisplay();
     target.window = GetSafeHwnd();
+    target.wayland = framework::DisplayIsWayland();
     if (FullScreen()) {
         // The window covers the screen; the picture is drawn at the chosen resolution and
         // scaled to it, as a full-screen mode change would show it.

@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "app/framework/wayland/wayland_display.h"
+#include "app/framework/wayland_windows.h"
 #include "app/framework/x11_session.h"
 
 namespace framework {
@@ -48,9 +50,15 @@ bool Matches(::Display* display, ::Window window, const char* className, const c
 
 }  // namespace
 
-bool DisplayAvailable() { return X11Session::Get() != nullptr; }
+bool DisplayAvailable() { return UsingWayland() ? wayland::Display::Get() != nullptr : X11Session::Get() != nullptr; }
+
+bool DisplayIsWayland() { return UsingWayland(); }
 
 void* NativeDisplay() {
+    if (UsingWayland()) {
+        wayland::Display* display = wayland::Display::Get();
+        return display ? display->Native() : nullptr;
+    }
     X11Session* session = X11Session::Get();
     return session ? session->display : nullptr;
 }
@@ -64,6 +72,9 @@ int GetSystemMetrics(int index) {
         case SM_CYICON: return kIconSize;
         case SM_CXSCREEN:
         case SM_CYSCREEN: {
+            if (wayland::Display* display = UsingWayland() ? wayland::Display::Get() : nullptr) {
+                return index == SM_CXSCREEN ? display->ScreenWidth() : display->ScreenHeight();
+            }
             X11Session* session = X11Session::Get();
             if (!session) return 0;
             return index == SM_CXSCREEN ? DisplayWidth(session->display, session->screen)
@@ -76,6 +87,10 @@ int GetSystemMetrics(int index) {
 Rect FullScreenWindowRect(int, int) { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 bool GetCursorPos(Point& point) {
+    if (UsingWayland()) {
+        point = Point{0, 0};
+        return wayland::Display::Get() != nullptr;
+    }
     X11Session* session = X11Session::Get();
     if (!session) return false;
     ::Window rootReturn = 0, childReturn = 0;
@@ -94,6 +109,7 @@ WindowHandle FindWindow(const char* className, const char* windowName) {
 }
 
 bool ClaimSelection(const char* name) {
+    if (UsingWayland()) return name && wayland::Display::Get() && wayland::ClaimInstanceLock(name);
     X11Session* session = X11Session::Get();
     if (!session || !name) return false;
     ::Display* display = session->display;

@@ -11,6 +11,7 @@
 #include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/system.h"
+#include "app/framework/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 #include "app/framework/x11_session.h"
@@ -258,6 +259,7 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
 }
 
 void DispatchPosted(const PostedMessage& message) {
+    if (UsingWayland()) return WaylandWindowMessages::DispatchPosted(message);
     X11Session* session = X11Session::Get();
     if (!session) return;
     const auto it = session->windows.find(static_cast<::Window>(message.window));
@@ -278,6 +280,7 @@ CWnd::~CWnd() {
 
 void CWnd::ForgetWindow() {
     UnguardWindow(handle);  // whoever destroyed it, the program knows it is gone
+    WaylandWindowMessages::Forget(handle);
     X11Session* session = X11Session::Get();
     if (session) {
         session->windows.erase(static_cast<::Window>(handle));
@@ -294,6 +297,7 @@ void CWnd::ForgetWindow() {
 
 bool CWnd::CreateEx(CreateStruct cs) {
     if (handle || !PreCreateWindow(cs)) return false;
+    if (UsingWayland()) return WaylandWindowMessages::Create(*this, cs);
     const WndClass* wndClass = FindRegisteredClass(cs.className.empty() ? kDefaultFrameClass : cs.className);
     X11Session* session = X11Session::Get();
     const Placement p = ClientPlacement(cs);
@@ -397,6 +401,7 @@ void CWnd::Default() {
 void CWnd::SetCursor(CursorKind shape) {
     X11Session* session = X11Session::Get();
     const bool hide = shape == CursorKind::kNone;
+    if (UsingWayland()) return WaylandWindowMessages::SetCursor(*this, hide);
     if (!session || !handle || hide == cursorHidden) return;
     X11ErrorTrap trap(session->display);
     if (hide) {

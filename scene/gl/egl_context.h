@@ -19,6 +19,9 @@ public:
     // Nothing when the kind of device asked for cannot be had here.
     static std::unique_ptr<EglContext> CreateOffscreen(DeviceType type);
     static std::unique_ptr<EglContext> CreateOnWindow(void* x11Display, unsigned long window, DeviceType type);
+    // On a Wayland surface: `eglWindow` is its wl_egl_window*.
+    static std::unique_ptr<EglContext> CreateOnWaylandWindow(void* waylandDisplay, unsigned long eglWindow,
+                                                             DeviceType type);
 
     ~EglContext();
     EglContext(const EglContext&) = delete;
@@ -34,9 +37,12 @@ public:
     bool WaitForRetrace();
     // The refresh rate of the window's display in Hz as RandR reports it; 0 when unknown or offscreen.
     double RefreshRate() const { return refreshHz; }
-    // The X11 Display* and Window the surface is on; null and 0 offscreen.
+    // The X11 Display* and Window the surface is on; null and 0 offscreen and on Wayland.
     void* NativeDisplay() const { return nativeDisplay; }
     unsigned long NativeWindow() const { return nativeWindow; }
+    // On Wayland a swap with an interval of 1 waits for the compositor's frame callback of the
+    // frame before: the compositor paces the frames, and shows them from buffers of its own.
+    bool PacedByCompositor() const { return pacedByCompositor; }
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
@@ -49,6 +55,7 @@ private:
     double refreshHz = 0;
     void* nativeDisplay = nullptr;
     unsigned long nativeWindow = 0;
+    bool pacedByCompositor = false;
 };
 
 }  // namespace scene::gl

@@ -155,6 +155,9 @@ void GlRenderer::PaceIfTheSwapDoesNot() {
         return;  // offscreen frames are drawn as fast as they are asked for
     }
     const bool retrace = context->WaitForRetrace();
+    if (context->PacedByCompositor() && retrace) {
+        return;  // and there is no X server to share memory with
+    }
     const bool software = IsSoftwareRenderer(RendererName());
     if (!retrace || software) {
         pacer.emplace(context->RefreshRate());
