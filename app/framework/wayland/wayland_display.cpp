@@ -392,6 +392,7 @@ Surface::~Surface() {
 }
 
 void Surface::HidePointer(bool hide) {
+    if (hide == pointerHidden) return;
     pointerHidden = hide;
     const Display::Globals& g = *display.globals;
     if (hide && g.pointer && g.pointerFocus == this) wl_pointer_set_cursor(g.pointer, g.pointerSerial, nullptr, 0, 0);
