@@ -98,6 +98,7 @@ bool CMainFrame::InitDevice() {
 void CMainFrame::RenderFrame() {
     if (!device || !sequencer) return;
     if (framesDrawn++ == 0) firstFrameTime = platform::timeGetTime();
+    framework::BeginWindowFrame(GetSafeHwnd());
     show::RenderFrame(*device, scenery, *sequencer);
 }
 

@@ -86,6 +86,10 @@ int GetSystemMetrics(int index) {
 
 Rect FullScreenWindowRect(int, int) { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+void BeginWindowFrame(WindowHandle window) {
+    if (UsingWayland()) WaylandWindowMessages::BeginFrame(window);
+}
+
 bool GetCursorPos(Point& point) {
     if (UsingWayland()) {
         point = Point{0, 0};

@@ -32,6 +32,12 @@ int GetSystemMetrics(int index);
 // its mode, so there the window covers the screen and the device scales the picture to it.
 Rect FullScreenWindowRect(int width, int height);
 
+// Called before each frame drawn into `window` is presented. On Wayland it asks the compositor
+// to say when it wants the next frame, and the message loop goes idle (draws) again only once it
+// has: frames follow the compositor's pace, and a window the compositor does not show is not
+// drawn, while input and signals are taken as ever. Nothing on X11.
+void BeginWindowFrame(WindowHandle window);
+
 // The pointer's position in screen coordinates; false without a display. On Wayland, where a
 // client learns of the pointer only over its own windows, the origin of pointer positions is
 // where it was first seen over one of them, and this gives that origin: 0, 0.

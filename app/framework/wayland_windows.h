@@ -33,6 +33,7 @@ struct WaylandWindowMessages {
     // whatever still draws into it (the graphics device) has let it go.
     static void Forget(WindowHandle window);
     static void SetCursor(CWnd& wnd, bool hide);
+    static void BeginFrame(WindowHandle window);
     static void DispatchPosted(const PostedMessage& message);
     // One event of the compositor's or the seat's, to the window it concerns if it still exists.
     static void Deliver(const wayland::SurfaceEvent& event);

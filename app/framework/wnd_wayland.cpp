@@ -61,7 +61,8 @@ bool UsingWayland() { return wayland::Display::Chosen(); }
 bool WaylandEventsPending() {
     TheWindows().gone.clear();
     wayland::Display* display = wayland::Display::Get();
-    return display && display->Pending();
+    // A window waiting for the compositor to want its next frame is no time for idle processing.
+    return display && (display->Pending() || display->WaitingForFrame());
 }
 
 bool PumpWaylandEvent(int wakeFd) {
@@ -121,6 +122,11 @@ void WaylandWindowMessages::SetCursor(CWnd& wnd, bool hide) {
     if (it == TheWindows().live.end()) return;
     it->second.second->HidePointer(hide);
     wnd.cursorHidden = hide;
+}
+
+void WaylandWindowMessages::BeginFrame(WindowHandle window) {
+    const auto it = TheWindows().live.find(window);
+    if (it != TheWindows().live.end()) it->second.second->RequestFrame();
 }
 
 void WaylandWindowMessages::DispatchPosted(const PostedMessage& message) {

@@ -312,6 +312,10 @@ bool EglContext::WaitForRetrace() {
     return surface != EGL_NO_SURFACE && MakeCurrent() && eglSwapInterval(display->Handle(), 1) == EGL_TRUE;
 }
 
+bool EglContext::SwapWithoutWaiting() {
+    return surface != EGL_NO_SURFACE && MakeCurrent() && eglSwapInterval(display->Handle(), 0) == EGL_TRUE;
+}
+
 bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }
 
 bool EglContext::SurfaceSize(unsigned& width, unsigned& height) const {

@@ -40,9 +40,11 @@ public:
     // The X11 Display* and Window the surface is on; null and 0 offscreen and on Wayland.
     void* NativeDisplay() const { return nativeDisplay; }
     unsigned long NativeWindow() const { return nativeWindow; }
-    // On Wayland a swap with an interval of 1 waits for the compositor's frame callback of the
-    // frame before: the compositor paces the frames, and shows them from buffers of its own.
+    // On Wayland the window's owner paces the frames by the compositor's frame callbacks (and
+    // the compositor shows them from buffers of its own): the swap must not wait as well.
     bool PacedByCompositor() const { return pacedByCompositor; }
+    // Asks the swap not to wait for anything; false when EGL refuses.
+    bool SwapWithoutWaiting();
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);

@@ -154,10 +154,10 @@ void GlRenderer::PaceIfTheSwapDoesNot() {
     if (!context->HasWindow()) {
         return;  // offscreen frames are drawn as fast as they are asked for
     }
-    const bool retrace = context->WaitForRetrace();
-    if (context->PacedByCompositor() && retrace) {
+    if (context->PacedByCompositor() && context->SwapWithoutWaiting()) {
         return;  // and there is no X server to share memory with
     }
+    const bool retrace = context->WaitForRetrace();
     const bool software = IsSoftwareRenderer(RendererName());
     if (!retrace || software) {
         pacer.emplace(context->RefreshRate());

@@ -147,6 +147,22 @@ for view in views(json.load(sys.stdin)):
     reap
     [ "$status" -eq 0 ] || fail "ended with status $status when its window was closed"
     ;;
+  hidden_window)
+    # A window the compositor does not show is not drawn, and still hears it: closed while
+    # hidden, it ends.
+    start_saver -w
+    wait_until_drawn hidden_window
+    swaymsg workspace 2 >/dev/null || fail "sway could not change workspace"
+    sleep 0.5
+    before=$(awk '{print $14 + $15}' "/proc/$saver_pid/stat")
+    sleep 2
+    after=$(awk '{print $14 + $15}' "/proc/$saver_pid/stat")
+    [ $((after - before)) -le $((20 * scale)) ] || fail "hidden, it used $((after - before)) ticks of CPU in 2 s"
+    swaymsg '[app_id="ssKZClass"] kill' >/dev/null || fail "sway could not close the window"
+    ends_within 1 || fail "still running a second after the compositor closed its hidden window"
+    reap
+    [ "$status" -eq 0 ] || fail "ended with status $status when its hidden window was closed"
+    ;;
   compositor_ends)
     start_saver
     wait_until_drawn compositor_ends

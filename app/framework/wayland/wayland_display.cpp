@@ -264,6 +264,12 @@ struct Listeners {
         Queue(surface.display, &surface, event);
     }
     static constexpr zwlr_layer_surface_v1_listener layerListener{LayerConfigure, LayerClosed};
+
+    static void FrameDone(void* data, wl_callback* callback, std::uint32_t) {
+        wl_callback_destroy(callback);
+        static_cast<Surface*>(data)->frameCallback = nullptr;
+    }
+    static constexpr wl_callback_listener frameListener{FrameDone};
 };
 
 bool Display::Chosen() {
@@ -383,12 +389,20 @@ Surface::Surface(Display& owner) : display(owner) {}
 
 Surface::~Surface() {
     display.Forget(this);
+    if (frameCallback) wl_callback_destroy(static_cast<wl_callback*>(frameCallback));
     if (eglWindow) wl_egl_window_destroy(static_cast<wl_egl_window*>(eglWindow));
     if (objects->layer) zwlr_layer_surface_v1_destroy(objects->layer);
     if (objects->toplevel) xdg_toplevel_destroy(objects->toplevel);
     if (objects->xdg) xdg_surface_destroy(objects->xdg);
     wl_surface_destroy(objects->surface);
     wl_display_flush(display.globals->display);
+}
+
+void Surface::RequestFrame() {
+    if (frameCallback) return;
+    wl_callback* callback = wl_surface_frame(objects->surface);
+    wl_callback_add_listener(callback, &Listeners::frameListener, this);
+    frameCallback = callback;
 }
 
 void Surface::HidePointer(bool hide) {
@@ -429,6 +443,11 @@ bool Display::Pending() {
 }
 
 bool Display::Wait(int wakeFd) { return Dispatch(true, wakeFd); }
+
+bool Display::WaitingForFrame() const {
+    return std::any_of(globals->surfaces.begin(), globals->surfaces.end(),
+                       [](const Surface* surface) { return surface->WaitingForFrame(); });
+}
 
 bool Display::Next(SurfaceEvent& event) {
     if (events.empty()) return false;

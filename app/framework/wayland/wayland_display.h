@@ -38,6 +38,11 @@ public:
     int Height() const { return height; }
     // Hides the pointer over this surface (shows it: the compositor's own) from now on.
     void HidePointer(bool hide);
+    // Asks, before a frame is committed, to be told when the compositor wants the next one:
+    // until then the surface waits (a hidden surface, which the compositor does not paint,
+    // waits until it shows again).
+    void RequestFrame();
+    bool WaitingForFrame() const { return frameCallback != nullptr; }
 
 private:
     friend class Display;
@@ -48,6 +53,7 @@ private:
     struct Objects;
     std::unique_ptr<Objects> objects;
     void* eglWindow = nullptr;
+    void* frameCallback = nullptr;  // the wl_callback of the frame requested
     int width = 0, height = 0;
     bool pointerHidden = false;
     bool fixedSize = false;
@@ -86,6 +92,8 @@ public:
     bool Wait(int wakeFd);
     // The oldest event, if any.
     bool Next(SurfaceEvent& event);
+    // Whether a surface waits for the compositor to want its next frame.
+    bool WaitingForFrame() const;
     bool Lost() const { return lost; }
 
     struct Globals;  // the compositor's objects, for the listeners in wayland_display.cpp
