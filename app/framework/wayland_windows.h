@@ -26,9 +26,10 @@ bool PumpWaylandEvent(int wakeFd);
 
 // Turns the compositor's events and posted messages into the window's handler calls.
 struct WaylandWindowMessages {
-    // CWnd::CreateEx after PreCreateWindow: a popup is a full-screen surface, any other top-level
-    // window a fixed-size one captioned with its window name; there are no child windows.
-    static bool Create(CWnd& wnd, const CreateStruct& cs);
+    // CWnd::CreateEx after PreCreateWindow, with the client area's size: a popup is a
+    // full-screen surface, any other top-level window a surface of that size, captioned with
+    // its window name; there are no child windows.
+    static bool Create(CWnd& wnd, const CreateStruct& cs, int clientWidth, int clientHeight);
     // The window is gone for the program: its surface goes on the loop's next turn, after
     // whatever still draws into it (the graphics device) has let it go.
     static void Forget(WindowHandle window);

@@ -297,11 +297,11 @@ void CWnd::ForgetWindow() {
 
 bool CWnd::CreateEx(CreateStruct cs) {
     if (handle || !PreCreateWindow(cs)) return false;
-    if (UsingWayland()) return WaylandWindowMessages::Create(*this, cs);
     const WndClass* wndClass = FindRegisteredClass(cs.className.empty() ? kDefaultFrameClass : cs.className);
     X11Session* session = X11Session::Get();
     const Placement p = ClientPlacement(cs);
     const bool child = !IsTopLevel(cs.style);
+    if (UsingWayland()) return WaylandWindowMessages::Create(*this, cs, p.width, p.height);
     if (!wndClass || !session || (child && cs.parent == 0) || p.width < 1 || p.height < 1 ||
         p.width > kMaxWindowSize || p.height > kMaxWindowSize) {
         return false;

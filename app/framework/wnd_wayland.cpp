@@ -9,7 +9,6 @@
 
 #include <unistd.h>
 
-#include "app/framework/system.h"
 #include "app/framework/wayland/wayland_display.h"
 #include "app/framework/wayland_windows.h"
 #include "app/framework/win_app.h"
@@ -37,21 +36,6 @@ CWnd* Find(WindowHandle window) {
     auto& live = TheWindows().live;
     const auto it = live.find(window);
     return it == live.end() ? nullptr : it->second.first;
-}
-
-// The client area of a window whose whole rectangle is `cs`, as wnd.cpp measures it on X11.
-void ClientSize(const CreateStruct& cs, int& width, int& height) {
-    width = cs.cx;
-    height = cs.cy;
-    const bool captioned = (cs.style & (WS_CHILD | WS_POPUP)) == 0 || (cs.style & WS_CAPTION) == WS_CAPTION;
-    if (captioned) {
-        width -= 2 * GetSystemMetrics(SM_CXEDGE);
-        height -= GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYCAPTION);
-    }
-    if (cs.exStyle & WS_EX_CLIENTEDGE) {
-        width -= 2 * GetSystemMetrics(SM_CXEDGE);
-        height -= 2 * GetSystemMetrics(SM_CYEDGE);
-    }
 }
 
 }  // namespace
@@ -83,12 +67,10 @@ bool PumpWaylandEvent(int wakeFd) {
     return true;
 }
 
-bool WaylandWindowMessages::Create(CWnd& wnd, const CreateStruct& cs) {
+bool WaylandWindowMessages::Create(CWnd& wnd, const CreateStruct& cs, int width, int height) {
     const WndClass* wndClass = FindRegisteredClass(cs.className.empty() ? kDefaultFrameClass : cs.className);
     wayland::Display* display = wayland::Display::Get();
     if (!wndClass || !display || (cs.style & WS_CHILD)) return false;
-    int width = 0, height = 0;
-    ClientSize(cs, width, height);
     const bool fullScreen = (cs.style & WS_POPUP) != 0;
     if (!fullScreen && (width < 1 || height < 1)) return false;
     auto surface = display->CreateSurface(fullScreen ? wayland::SurfaceKind::kFullScreen : wayland::SurfaceKind::kWindow,
