@@ -33,6 +33,8 @@ int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 Rect FullScreenWindowRect(int width, int height) { return Rect{0, 0, width, height}; }
 
+bool DisplayIsWayland() { return false; }
+
 void BeginWindowFrame(WindowHandle) {}  // the device's present keeps the pace
 
 bool GetCursorPos(Point& point) {
