@@ -153,7 +153,8 @@ struct Listeners {
         if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0) {
             void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
             if (text != MAP_FAILED) {
-                xkb_keymap* keymap = xkb_keymap_new_from_buffer(g.xkb, static_cast<const char*>(text), strnlen(static_cast<const char*>(text), size),
+                const char* source = static_cast<const char*>(text);
+                xkb_keymap* keymap = xkb_keymap_new_from_buffer(g.xkb, source, strnlen(source, size),
                                                                 XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
                 munmap(text, size);
                 if (keymap) {
