@@ -76,7 +76,7 @@ wait_until_drawn() {
 # Presses key $1 and expects the saver to end within a second with status 0.
 key_ends_it() {
   wtype -s 300 -k "$1" || fail "wtype could not press $1"
-  ends_within 1.3 || fail "still running a second after the key $1"
+  ends_within 1 || fail "still running a second after the key $1"
   reap
   [ "$status" -eq 0 ] || fail "ended with status $status after a key: $(cat "$work/saver.err")"
 }
