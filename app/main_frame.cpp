@@ -65,6 +65,7 @@ bool CMainFrame::InitDevice() {
     scene::WindowTarget target;
     target.display = framework::NativeDisplay();
     target.window = GetSafeHwnd();
+    target.wayland = framework::DisplayIsWayland();
     if (FullScreen()) {
         // The window covers the screen; the picture is drawn at the chosen resolution and
         // scaled to it, as a full-screen mode change would show it.
@@ -123,6 +124,7 @@ void CMainFrame::OnDisplayChange() {
 void CMainFrame::RenderFrame() {
     if (!device || !sequencer) return;
     if (framesDrawn++ == 0) firstFrameTime = platform::timeGetTime();
+    framework::BeginWindowFrame(GetSafeHwnd());
     show::RenderFrame(*device, scenery, *sequencer);
 }
 

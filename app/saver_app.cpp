@@ -138,6 +138,10 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
     if (!DisplayAvailable()) {
         // Before anything else: without a display no window of any mode can be found or made.
         failure = kNoDisplay;
+    } else if ((mode == RunMode::kHosted || mode == RunMode::kPreview) && DisplayIsWayland()) {
+        // A Wayland client cannot draw into another program's window.
+        failure = mode == RunMode::kPreview ? "the preview (-p)" : "a screensaver host's window (XSCREENSAVER_WINDOW)";
+        failure += " needs an X11 display; on Wayland run vantaro full screen or with -w";
     } else if (mode == RunMode::kHosted) {
         // The host's window at its size; the host ends the saver, so it takes no input.
         Rect host;

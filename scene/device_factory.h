@@ -55,12 +55,15 @@ public:
 std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type,
                                                     unsigned* largestSide = nullptr);
 
-// An X11 window (`display` is the Display*, `window` the Window id). The back buffer is
-// `width` x `height`, or the window's size when either is 0; Present scales it to the window.
+// An X11 window (`display` is the Display*, `window` the Window id), or with `wayland` a
+// Wayland surface (`display` is the wl_display*, `window` the surface's wl_egl_window*). The
+// back buffer is `width` x `height`, or the window's size when either is 0; Present scales it
+// to the window.
 struct WindowTarget {
     void* display = nullptr;
     unsigned long window = 0;
     unsigned width = 0, height = 0;
+    bool wayland = false;
 };
 // A back buffer beyond the device's largest side is refused as offscreen.
 std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type,

@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "app/framework/wayland/wayland_display.h"
+#include "app/framework/wayland_windows.h"
 #include "app/framework/x11_session.h"
 
 namespace framework {
@@ -49,9 +51,15 @@ bool Matches(::Display* display, ::Window window, const char* className, const c
 
 }  // namespace
 
-bool DisplayAvailable() { return X11Session::Get() != nullptr; }
+bool DisplayAvailable() { return UsingWayland() ? wayland::Display::Get() != nullptr : X11Session::Get() != nullptr; }
+
+bool DisplayIsWayland() { return UsingWayland(); }
 
 void* NativeDisplay() {
+    if (UsingWayland()) {
+        wayland::Display* display = wayland::Display::Get();
+        return display ? display->Native() : nullptr;
+    }
     X11Session* session = X11Session::Get();
     return session ? session->display : nullptr;
 }
@@ -65,6 +73,9 @@ int GetSystemMetrics(int index) {
         case SM_CYICON: return kIconSize;
         case SM_CXSCREEN:
         case SM_CYSCREEN: {
+            if (wayland::Display* display = UsingWayland() ? wayland::Display::Get() : nullptr) {
+                return index == SM_CXSCREEN ? display->ScreenWidth() : display->ScreenHeight();
+            }
             X11Session* session = X11Session::Get();
             if (!session) return 0;
             return index == SM_CXSCREEN ? DisplayWidth(session->display, session->screen)
@@ -97,7 +108,15 @@ MonitorList GetMonitors() {
     return monitors;
 }
 
+void BeginWindowFrame(WindowHandle window) {
+    if (UsingWayland()) WaylandWindowMessages::BeginFrame(window);
+}
+
 bool GetCursorPos(Point& point) {
+    if (UsingWayland()) {
+        point = Point{0, 0};
+        return wayland::Display::Get() != nullptr;
+    }
     X11Session* session = X11Session::Get();
     if (!session) return false;
     ::Window rootReturn = 0, childReturn = 0;
@@ -116,6 +135,7 @@ WindowHandle FindWindow(const char* className, const char* windowName) {
 }
 
 bool ClaimSelection(const char* name) {
+    if (UsingWayland()) return name && wayland::Display::Get() && wayland::ClaimInstanceLock(name);
     X11Session* session = X11Session::Get();
     if (!session || !name) return false;
     ::Display* display = session->display;

@@ -7,11 +7,20 @@
 
 namespace framework {
 
-// Whether a display can be opened ($DISPLAY); the framework connects to it at the first use.
+// Whether a display can be opened ($DISPLAY, or a Wayland compositor: see DisplayIsWayland);
+// the framework connects to it at the first use.
 bool DisplayAvailable();
 
-// The display connection as a native handle (an Xlib Display*), for the graphics device to
-// draw into the framework's windows; nullptr without a display.
+// Whether the framework shows its windows as a Wayland client: when VANTARO_WAYLAND=1, or when
+// there is no X display ($DISPLAY) but a Wayland one ($WAYLAND_DISPLAY). A Wayland client
+// reaches no window of another program: there is no preview pane or host window to draw in,
+// FindWindow finds nothing, and GetCursorPos measures from where the pointer first entered a
+// window of ours (see there).
+bool DisplayIsWayland();
+
+// The display connection as a native handle (an Xlib Display*, or a wl_display* on Wayland),
+// for the graphics device to draw into the framework's windows; nullptr without a display. On
+// Wayland a window's handle is its wl_egl_window*.
 void* NativeDisplay();
 
 // SM_CXSCREEN and SM_CYSCREEN: the screen's size in pixels (0 without a display). SM_CXEDGE,
@@ -29,7 +38,15 @@ Rect FullScreenWindowRect(int width, int height);
 // is marked primary; the displays of Windows. Empty when the system tells nothing.
 MonitorList GetMonitors();
 
-// The pointer's position in screen coordinates; false without a display.
+// Called before each frame drawn into `window` is presented. On Wayland it asks the compositor
+// to say when it wants the next frame, and the message loop goes idle (draws) again only once it
+// has: frames follow the compositor's pace, and a window the compositor does not show is not
+// drawn, while input and signals are taken as ever. Nothing on X11.
+void BeginWindowFrame(WindowHandle window);
+
+// The pointer's position in screen coordinates; false without a display. On Wayland, where a
+// client learns of the pointer only over its own windows, the origin of pointer positions is
+// where it was first seen over one of them, and this gives that origin: 0, 0.
 bool GetCursorPos(Point& point);
 
 // The first window on the display, made by any process, whose class (the class part of its
@@ -41,7 +58,8 @@ WindowHandle FindWindow(const char* className, const char* windowName = nullptr)
 // owns it: the look and the claim are one step for the display (the server is grabbed between
 // them), so of two processes claiming at once exactly one succeeds. The claim lasts while the
 // process keeps its display connection. True when this process owns it (also when it already
-// did); false when another does or there is no display.
+// did); false when another does or there is no display. On Wayland the claim is a lock file in
+// $XDG_RUNTIME_DIR, as atomic, held until the process ends.
 bool ClaimSelection(const char* name);
 
 // The client area of any window on the display, this program's or another's (a host's preview

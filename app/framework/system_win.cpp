@@ -49,6 +49,10 @@ MonitorList GetMonitors() {
     return monitors;
 }
 
+bool DisplayIsWayland() { return false; }
+
+void BeginWindowFrame(WindowHandle) {}  // the device's present keeps the pace
+
 bool GetCursorPos(Point& point) {
     POINT p{};
     if (!::GetCursorPos(&p)) return false;

@@ -12,6 +12,7 @@
 #include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/system.h"
+#include "app/framework/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 #include "app/framework/x11_session.h"
@@ -322,6 +323,7 @@ void DispatchEvent(X11Session& session, const XEvent& event) {
 }
 
 void DispatchPosted(const PostedMessage& message) {
+    if (UsingWayland()) return WaylandWindowMessages::DispatchPosted(message);
     X11Session* session = X11Session::Get();
     if (!session) return;
     const auto it = session->windows.find(static_cast<::Window>(message.window));
@@ -342,6 +344,7 @@ CWnd::~CWnd() {
 
 void CWnd::ForgetWindow() {
     UnguardWindow(handle);  // whoever destroyed it, the program knows it is gone
+    WaylandWindowMessages::Forget(handle);
     X11Session* session = X11Session::Get();
     if (session) {
         session->windows.erase(static_cast<::Window>(handle));
@@ -362,6 +365,7 @@ bool CWnd::CreateEx(CreateStruct cs) {
     X11Session* session = X11Session::Get();
     const Placement p = ClientPlacement(cs);
     const bool child = !IsTopLevel(cs.style);
+    if (UsingWayland()) return WaylandWindowMessages::Create(*this, cs, p.width, p.height);
     if (!wndClass || !session || (child && cs.parent == 0) || p.width < 1 || p.height < 1 ||
         p.width > kMaxWindowSize || p.height > kMaxWindowSize) {
         return false;
@@ -441,7 +445,11 @@ void CWnd::PostMessage(unsigned message) const { PostWindowMessage(handle, messa
 
 Rect CWnd::GetClientRect() const { return Rect{0, 0, clientWidth, clientHeight}; }
 
-bool CWnd::IsHidden() const { return handle != 0 && (!mapped || fullyObscured); }
+bool CWnd::IsHidden() const {
+    // A Wayland compositor says nothing of what is shown; it stops asking for frames instead.
+    if (UsingWayland()) return false;
+    return handle != 0 && (!mapped || fullyObscured);
+}
 
 void CWnd::Invalidate() const {
     X11Session* session = X11Session::Get();
@@ -489,6 +497,7 @@ void CWnd::Default() {
 void CWnd::SetCursor(CursorKind shape) {
     X11Session* session = X11Session::Get();
     const bool hide = shape == CursorKind::kNone;
+    if (UsingWayland()) return WaylandWindowMessages::SetCursor(*this, hide);
     if (!session || !handle || hide == cursorHidden) return;
     X11ErrorTrap trap(session->display);
     if (hide) {

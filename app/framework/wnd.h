@@ -94,6 +94,7 @@ protected:
 
 private:
     friend struct WindowMessages;
+    friend struct WaylandWindowMessages;
     friend class CPaintDC;
 
     enum class Message { kNone, kCreate, kDestroy, kKeyDown, kSysKeyDown, kMouseMove, kPaint, kSetCursor, kClose };

@@ -13,6 +13,7 @@
 
 #include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
+#include "app/framework/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/wnd.h"
 
@@ -96,7 +97,7 @@ std::unique_ptr<X11Session>& Instance() {
 
 X11Session* X11Session::Get() {
     auto& session = Instance();
-    if (!session) {
+    if (!session && !UsingWayland()) {
         if (::Display* display = XOpenDisplay(nullptr)) session.reset(new X11Session(display));
     }
     return session.get();
@@ -165,6 +166,7 @@ bool X11ErrorTrap::Failed() {
 
 bool MessagesPending() {
     if (!X11Session::Posted().empty() || terminationRequested) return true;
+    if (UsingWayland()) return WaylandEventsPending();
     X11Session* session = X11Session::Get();
     return session && XPending(session->display) > 0;
 }
@@ -181,6 +183,11 @@ bool PumpMessage(int& exitCode) {
         }
         DispatchPosted(message);
         return true;
+    }
+    if (UsingWayland()) {
+        if (PumpWaylandEvent(wakePipe[0])) return true;
+        exitCode = 0;  // no compositor: nothing can ever arrive
+        return false;
     }
     X11Session* session = X11Session::Get();
     if (!session) {

@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -383,6 +384,36 @@ std::unique_ptr<EglContext> EglContext::CreateOnWindowWith(std::shared_ptr<EglDi
     return result;
 }
 
+std::unique_ptr<EglContext> EglContext::CreateOnWaylandWindow(void* waylandDisplay, unsigned long eglWindow,
+                                                               DeviceType type) {
+    if (waylandDisplay == nullptr || eglWindow == 0 ||
+        (!HasClientExtension("EGL_KHR_platform_wayland") && !HasClientExtension("EGL_EXT_platform_wayland"))) {
+        return nullptr;
+    }
+    auto display = EglDisplay::Acquire(eglGetPlatformDisplayEXT(EGL_PLATFORM_WAYLAND_KHR, waylandDisplay, nullptr),
+                                       type == DeviceType::kReference);
+    if (!display) {
+        return nullptr;
+    }
+    // Without alpha first: the compositor would blend a buffer that has it with what lies below.
+    auto configs = ChooseConfigs(display->Handle(), EGL_WINDOW_BIT, type, 8);
+    std::stable_partition(configs.begin(), configs.end(), [&](EGLConfig config) {
+        EGLint alpha = 0;
+        eglGetConfigAttrib(display->Handle(), config, EGL_ALPHA_SIZE, &alpha);
+        return alpha == 0;
+    });
+    for (EGLConfig config : configs) {
+        std::unique_ptr<EglContext> result(new EglContext(display, config));
+        result->surface = eglCreatePlatformWindowSurfaceEXT(display->Handle(), config,
+                                                            reinterpret_cast<void*>(eglWindow), nullptr);
+        if (result->surface != EGL_NO_SURFACE && result->CreateContext()) {
+            result->pacedByCompositor = true;
+            return result;
+        }
+    }
+    return nullptr;
+}
+
 bool EglContext::MakeCurrent() {
     if (currentContext == this) {
         return true;
@@ -396,6 +427,10 @@ bool EglContext::MakeCurrent() {
 
 bool EglContext::WaitForRetrace() {
     return surface != EGL_NO_SURFACE && MakeCurrent() && eglSwapInterval(display->Handle(), 1) == EGL_TRUE;
+}
+
+bool EglContext::SwapWithoutWaiting() {
+    return surface != EGL_NO_SURFACE && MakeCurrent() && eglSwapInterval(display->Handle(), 0) == EGL_TRUE;
 }
 
 bool EglContext::SwapBuffers() { return surface != EGL_NO_SURFACE && eglSwapBuffers(display->Handle(), surface); }

@@ -19,6 +19,9 @@ public:
     // Nothing when the kind of device asked for cannot be had here.
     static std::unique_ptr<EglContext> CreateOffscreen(DeviceType type);
     static std::unique_ptr<EglContext> CreateOnWindow(void* x11Display, unsigned long window, DeviceType type);
+    // On a Wayland surface: `eglWindow` is its wl_egl_window*.
+    static std::unique_ptr<EglContext> CreateOnWaylandWindow(void* waylandDisplay, unsigned long eglWindow,
+                                                             DeviceType type);
 
     ~EglContext();
     EglContext(const EglContext&) = delete;
@@ -35,9 +38,14 @@ public:
     // The refresh rate of the window's display in Hz as RandR reports it; 0 when unknown or offscreen.
     double RefreshRate() const { return refreshHz; }
     // The X11 Display* and Window the surface is on (the window given, or a window of ours
-    // inside it when no configuration suits its visual); null and 0 offscreen.
+    // inside it when no configuration suits its visual); null and 0 offscreen and on Wayland.
     void* NativeDisplay() const { return nativeDisplay; }
     unsigned long NativeWindow() const { return nativeWindow; }
+    // On Wayland the window's owner paces the frames by the compositor's frame callbacks (and
+    // the compositor shows them from buffers of its own): the swap must not wait as well.
+    bool PacedByCompositor() const { return pacedByCompositor; }
+    // Asks the swap not to wait for anything; false when EGL refuses.
+    bool SwapWithoutWaiting();
 
 private:
     EglContext(std::shared_ptr<EglDisplay> owner, EGLConfig chosen);
@@ -57,6 +65,7 @@ private:
     unsigned long outerWindow = 0;
     unsigned long innerColormap = 0;
     mutable unsigned innerWidth = 0, innerHeight = 0;
+    bool pacedByCompositor = false;
 };
 
 }  // namespace scene::gl

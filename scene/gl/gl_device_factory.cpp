@@ -40,7 +40,8 @@ std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned hei
 }
 
 std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type, unsigned* largestSide) {
-    auto context = gl::EglContext::CreateOnWindow(target.display, target.window, type);
+    auto context = target.wayland ? gl::EglContext::CreateOnWaylandWindow(target.display, target.window, type)
+                                  : gl::EglContext::CreateOnWindow(target.display, target.window, type);
     unsigned width = target.width, height = target.height;
     if (!context || ((width == 0 || height == 0) && !context->SurfaceSize(width, height)) ||
         !FitsTheDevice(width, height, largestSide)) {

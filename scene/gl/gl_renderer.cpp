@@ -155,6 +155,9 @@ void GlRenderer::PaceIfTheSwapDoesNot() {
     if (!context->HasWindow()) {
         return;  // offscreen frames are drawn as fast as they are asked for
     }
+    if (context->PacedByCompositor() && context->SwapWithoutWaiting()) {
+        return;  // and there is no X server to share memory with
+    }
     const bool retrace = context->WaitForRetrace();
     const bool software = IsSoftwareRenderer(RendererName());
     if (!retrace || software) {
