@@ -45,6 +45,20 @@ public:
     }
     void Clear() { instances.clear(); }
 
+    // Queues a draw with the world and material `state` holds. `flush` draws the run and
+    // clears it: first when the draw does not continue the run, and at once when the device
+    // does not batch.
+    template <typename Flush>
+    void Queue(const RunRange& next, const DeviceState& state, bool batching, Flush flush) {
+        if (!Continues(next)) {
+            flush();
+        }
+        Add(next, state.world, state.material);
+        if (!batching) {
+            flush();
+        }
+    }
+
     bool Empty() const { return instances.empty(); }
     const RunRange& Range() const { return range; }
     std::span<const RunInstance> Instances() const { return instances; }

@@ -331,14 +331,7 @@ HResult D3d9Context::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex
     if (Failed(state.CheckDraw(type, startVertex, primitiveCount))) {
         return kFail;
     }
-    const RunRange range{type, startVertex, primitiveCount};
-    if (!run.Continues(range)) {
-        Flush();
-    }
-    run.Add(range, state.world, state.material);
-    if (!batching) {
-        Flush();
-    }
+    run.Queue({type, startVertex, primitiveCount}, state, batching, [this] { Flush(); });
     return kOk;
 }
 
