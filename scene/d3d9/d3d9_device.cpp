@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "scene/d3d9/d3d9_objects.h"
+#include "scene/draw_run.h"
 
 namespace scene::d3d9 {
 
@@ -20,11 +21,6 @@ D3DMATRIX ToD3d(const gfx::Matrix& matrix) {
 
 D3DCOLORVALUE ToD3d(const gfx::ColorValue& colour) { return {colour.r, colour.g, colour.b, colour.a}; }
 D3DVECTOR ToD3d(const gfx::Vec3& vector) { return {vector.x, vector.y, vector.z}; }
-
-D3DMATERIAL9 ToD3d(const Material& material) {
-    return {ToD3d(material.diffuse), ToD3d(material.ambient), ToD3d(material.specular), ToD3d(material.emissive),
-            material.power};
-}
 
 D3DLIGHT9 ToD3d(const Light& light) {
     D3DLIGHT9 out{};
@@ -59,11 +55,13 @@ HResult Checked(Check check, Pass pass) {
 D3d9Device::D3d9Device(std::shared_ptr<D3d9Context> owner)
     : context(std::move(owner)), state(context->state), device(context->Device()) {}
 
+D3d9Device::~D3d9Device() { context->Flush(); }
+
 HResult D3d9Device::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil) {
     if (!IsClearable(flags)) {
         return kFail;
     }
-    return SUCCEEDED(device.Clear(0, nullptr, flags, color, z, stencil)) ? kOk : kFail;
+    return context->Clear(flags, color, z, stencil);
 }
 
 HResult D3d9Device::BeginScene() {
@@ -78,6 +76,7 @@ HResult D3d9Device::BeginScene() {
 HResult D3d9Device::EndScene() {
     return Checked([&] { return state.inScene ? kOk : kFail; },
                    [&] {
+                       context->Flush();
                        state.inScene = false;
                        return device.EndScene();
                    });
@@ -86,6 +85,13 @@ HResult D3d9Device::EndScene() {
 HResult D3d9Device::Present() { return context->Present(); }
 
 HResult D3d9Device::SetTransform(TransformType type, const gfx::Matrix& matrix) {
+    if (type == TransformType::kWorld) {
+        return state.SetTransform(type, matrix);  // travels with each draw
+    }
+    if (!TransformEndsRun(state, type, matrix)) {
+        return kOk;
+    }
+    context->Flush();
     const D3DMATRIX value = ToD3d(matrix);
     return Checked([&] { return state.SetTransform(type, matrix); },
                    [&] { return device.SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(type), &value); });
@@ -107,33 +113,49 @@ HResult D3d9Device::GetViewport(gfx::Viewport& viewport) const {
 }
 
 HResult D3d9Device::SetMaterial(const Material& material) {
-    const D3DMATERIAL9 value = ToD3d(material);
-    state.material = material;
-    return SUCCEEDED(device.SetMaterial(&value)) ? kOk : kFail;
+    state.material = material;  // travels with each draw
+    return kOk;
 }
 
 HResult D3d9Device::SetLight(std::uint32_t index, const Light& light) {
+    context->Flush();
     const D3DLIGHT9 value = ToD3d(light);
     return Checked([&] { return state.SetLight(index, light); }, [&] { return device.SetLight(index, &value); });
 }
 
 HResult D3d9Device::LightEnable(std::uint32_t index, bool enable) {
+    if (!LightEnableEndsRun(state, index, enable)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked([&] { return state.LightEnable(index, enable); },
                    [&] { return device.LightEnable(index, enable ? TRUE : FALSE); });
 }
 
 HResult D3d9Device::SetRenderState(RenderState type, std::uint32_t value) {
+    if (!RenderStateEndsRun(state, type, value)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked([&] { return state.SetRenderState(type, value); },
                    [&] { return device.SetRenderState(static_cast<D3DRENDERSTATETYPE>(type), value); });
 }
 
 HResult D3d9Device::SetTextureStageState(std::uint32_t stage, TextureStageState type, std::uint32_t value) {
+    if (!StageStateEndsRun(state, stage, type, value)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked(
         [&] { return state.SetTextureStageState(stage, type, value); },
         [&] { return device.SetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(type), value); });
 }
 
 HResult D3d9Device::SetSamplerState(std::uint32_t sampler, SamplerState type, std::uint32_t value) {
+    if (!SamplerStateEndsRun(state, sampler, type, value)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked([&] { return state.SetSamplerState(sampler, type, value); },
                    [&] { return device.SetSamplerState(sampler, static_cast<D3DSAMPLERSTATETYPE>(type), value); });
 }
@@ -143,6 +165,10 @@ HResult D3d9Device::SetTexture(std::uint32_t stage, Texture* texture) {
     if (texture != nullptr && object == nullptr) {
         return kFail;  // made by another device
     }
+    if (!TextureEndsRun(state, stage, texture)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked([&] { return state.SetTexture(stage, texture); },
                    [&] { return device.SetTexture(stage, object); });
 }
@@ -159,11 +185,19 @@ HResult D3d9Device::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, 
     if (buffer != nullptr && object == nullptr) {
         return kFail;  // made by another device
     }
+    if (!StreamEndsRun(state, stream, buffer, offset, stride)) {
+        return kOk;
+    }
+    context->Flush();
     return Checked([&] { return state.SetStreamSource(stream, buffer, offset, stride); },
                    [&] { return device.SetStreamSource(stream, object, offset, stride); });
 }
 
 HResult D3d9Device::SetFVF(std::uint32_t fvf) {
+    if (!FvfEndsRun(state, fvf)) {
+        return kOk;
+    }
+    context->Flush();
     state.fvf = fvf;
     return SUCCEEDED(device.SetFVF(fvf)) ? kOk : kFail;
 }
@@ -183,7 +217,7 @@ HResult D3d9Device::CreateTexture(const gfx::Image& image, std::unique_ptr<Textu
 }
 
 HResult D3d9Device::ReadBackBuffer(gfx::Image& image) { return context->ReadBack(image) ? kOk : kFail; }
-void D3d9Device::SetBatching(bool) {}
+void D3d9Device::SetBatching(bool enable) { context->SetBatching(enable); }
 bool D3d9Device::SetColourPrecision(ColourPrecision precision) { return context->SetColourPrecision(precision); }
 void D3d9Device::Finish() { context->Finish(); }
 DeviceStats D3d9Device::Stats() const { return context->Stats(); }

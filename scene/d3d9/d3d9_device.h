@@ -1,7 +1,9 @@
 #pragma once
 // The device on Direct3D 9: every operation checked against the device state the other
 // devices keep (so all of them accept and refuse the same values), then passed to
-// IDirect3DDevice9 as it is; the numbers of states and options are Direct3D's own.
+// IDirect3DDevice9 as it is; the numbers of states and options are Direct3D's own. Draws are
+// queued in runs by the rule every batching device follows (scene/draw_run.h): the world
+// transform and material travel with each draw, and any other change draws the run first.
 
 #include <memory>
 
@@ -12,7 +14,7 @@ namespace scene::d3d9 {
 class D3d9Device final : public RenderDevice {
 public:
     explicit D3d9Device(std::shared_ptr<D3d9Context> context);
-    ~D3d9Device() override = default;
+    ~D3d9Device() override;
     D3d9Device(const D3d9Device&) = delete;
     D3d9Device& operator=(const D3d9Device&) = delete;
 
@@ -47,8 +49,9 @@ public:
     void ResetStats() override;
     std::string RendererName() const override;
 
-    // The Direct3D device itself, for tests that read back what reached it.
-    IDirect3DDevice9& Direct3DDevice() const { return context->Device(); }
+    // The Direct3D device itself, for tests that read back what reached it: what is queued is
+    // drawn first, and the device holds the current world transform and material.
+    IDirect3DDevice9& Direct3DDevice() const { return context->HandOut(); }
 
 private:
     std::shared_ptr<D3d9Context> context;

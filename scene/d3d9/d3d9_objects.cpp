@@ -73,7 +73,7 @@ D3d9Texture::~D3d9Texture() { context->Forget(this); }
 
 D3d9VertexBuffer::D3d9VertexBuffer(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DVertexBuffer9> made,
                                    std::size_t size)
-    : context(std::move(owner)), object(std::move(made)), length(size) {
+    : context(std::move(owner)), object(std::move(made)), contents(size) {
     context->Adopt(this, object.Get());
 }
 
@@ -88,27 +88,26 @@ std::unique_ptr<D3d9VertexBuffer> D3d9VertexBuffer::Create(std::shared_ptr<D3d9C
     return std::unique_ptr<D3d9VertexBuffer>(new D3d9VertexBuffer(std::move(context), std::move(object), length));
 }
 
-D3d9VertexBuffer::~D3d9VertexBuffer() {
-    if (locked) {
-        object->Unlock();
-    }
-    context->Forget(this);
-}
+D3d9VertexBuffer::~D3d9VertexBuffer() { context->Forget(this); }
 
+// The caller writes the copy kept here, which Unlock hands to the device: the batched path
+// reads the vertices back, which a write-only Direct3D buffer does not allow.
 std::span<std::byte> D3d9VertexBuffer::Lock() {
-    void* memory = nullptr;
-    if (locked || FAILED(object->Lock(0, 0, &memory, 0))) {
+    if (locked) {
         return {};
     }
+    context->Flush();  // queued draws keep the vertices they were issued with
     locked = true;
-    return {static_cast<std::byte*>(memory), length};
+    return contents;
 }
 
 void D3d9VertexBuffer::Unlock() {
-    if (locked) {
+    void* memory = nullptr;
+    if (locked && SUCCEEDED(object->Lock(0, 0, &memory, 0))) {
+        std::memcpy(memory, contents.data(), contents.size());
         object->Unlock();
-        locked = false;
     }
+    locked = false;
 }
 
 D3d9Mesh::D3d9Mesh(std::shared_ptr<D3d9Context> owner) : context(std::move(owner)) {}
@@ -153,8 +152,8 @@ HResult D3d9Mesh::DrawSubset(std::uint32_t subset) {
     if (range.indexCount < 3) {
         return kOk;  // nothing to draw
     }
+    context->BeforeOwnDraw();
     IDirect3DDevice9& device = context->Device();
-    context->StreamDisturbed();
     device.SetFVF(kMeshFvf);
     device.SetStreamSource(0, vertices.Get(), 0, sizeof(gfx::MeshVertex));
     device.SetIndices(indices.Get());

@@ -41,16 +41,18 @@ public:
     D3d9VertexBuffer(const D3d9VertexBuffer&) = delete;
     D3d9VertexBuffer& operator=(const D3d9VertexBuffer&) = delete;
 
-    std::size_t Length() const override { return length; }
+    std::size_t Length() const override { return contents.size(); }
     std::span<std::byte> Lock() override;
     void Unlock() override;
+    // What was written, as the device has it.
+    std::span<const std::byte> Contents() const { return contents; }
 
 private:
     D3d9VertexBuffer(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DVertexBuffer9> made, std::size_t size);
 
     std::shared_ptr<D3d9Context> context;
     ComPtr<IDirect3DVertexBuffer9> object;
-    std::size_t length;
+    std::vector<std::byte> contents;
     bool locked = false;
 };
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+#include "scene/draw_run.h"
+
 namespace scene::gl {
 
 namespace {
@@ -327,9 +329,8 @@ void UploadLight(GLuint program, int index, const Light& light, const gfx::Matri
 }  // namespace
 
 MaterialTraits MaterialTraits::Of(const Material& material) {
-    const auto& e = material.emissive;
     return {material.specular.r != 0 || material.specular.g != 0 || material.specular.b != 0,
-            e.r >= 1 && e.g >= 1 && e.b >= 1 && NonNegative(material.ambient) && NonNegative(material.diffuse)};
+            scene::LightsToWhite(material)};
 }
 
 InstanceData MakeInstance(const gfx::Matrix& world, const Material& material) {

@@ -1,16 +1,9 @@
 #include "scene/gl/gl_device.h"
 
-#include <cstring>
-
+#include "scene/draw_run.h"
 #include "scene/gl/gl_objects.h"
 
 namespace scene::gl {
-
-namespace {
-
-bool SameMatrix(const gfx::Matrix& a, const gfx::Matrix& b) { return std::memcmp(a.m, b.m, sizeof a.m) == 0; }
-
-}  // namespace
 
 GlDevice::GlDevice(std::shared_ptr<GlRenderer> owner) : renderer(std::move(owner)), state(renderer->state) {}
 
@@ -53,8 +46,7 @@ HResult GlDevice::SetTransform(TransformType type, const gfx::Matrix& matrix) {
     if (type == TransformType::kWorld) {
         return state.SetTransform(type, matrix);  // travels with each draw
     }
-    gfx::Matrix current;
-    if (Succeeded(state.GetTransform(type, current)) && SameMatrix(current, matrix)) {
+    if (!TransformEndsRun(state, type, matrix)) {
         return kOk;
     }
     return ChangeState([&] { return state.SetTransform(type, matrix); });
@@ -79,35 +71,35 @@ HResult GlDevice::SetLight(std::uint32_t index, const Light& light) {
 }
 
 HResult GlDevice::LightEnable(std::uint32_t index, bool enable) {
-    if (state.LightEnabled(index) == enable) {
+    if (!LightEnableEndsRun(state, index, enable)) {
         return kOk;
     }
     return ChangeState([&] { return state.LightEnable(index, enable); });
 }
 
 HResult GlDevice::SetRenderState(RenderState type, std::uint32_t value) {
-    if (state.Holds(type, value)) {
+    if (!RenderStateEndsRun(state, type, value)) {
         return kOk;
     }
     return ChangeState([&] { return state.SetRenderState(type, value); });
 }
 
 HResult GlDevice::SetTextureStageState(std::uint32_t stage, TextureStageState type, std::uint32_t value) {
-    if (stage == 0 && state.Holds(type, value)) {
+    if (!StageStateEndsRun(state, stage, type, value)) {
         return kOk;
     }
     return ChangeState([&] { return state.SetTextureStageState(stage, type, value); });
 }
 
 HResult GlDevice::SetSamplerState(std::uint32_t sampler, SamplerState type, std::uint32_t value) {
-    if (sampler == 0 && state.Holds(type, value)) {
+    if (!SamplerStateEndsRun(state, sampler, type, value)) {
         return kOk;
     }
     return ChangeState([&] { return state.SetSamplerState(sampler, type, value); });
 }
 
 HResult GlDevice::SetTexture(std::uint32_t stage, Texture* texture) {
-    if (stage == 0 && texture == state.texture) {
+    if (!TextureEndsRun(state, stage, texture)) {
         return kOk;
     }
     if (texture != nullptr && renderer->TextureName(texture) == 0) {
@@ -128,8 +120,7 @@ HResult GlDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t, std::u
 
 HResult GlDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, std::uint32_t offset,
                                   std::uint32_t stride) {
-    const StreamSource& current = state.stream;
-    if (stream == 0 && current.buffer == buffer && current.offset == offset && current.stride == stride) {
+    if (!StreamEndsRun(state, stream, buffer, offset, stride)) {
         return kOk;
     }
     if (buffer != nullptr && renderer->BufferName(buffer) == 0) {
@@ -142,7 +133,7 @@ HResult GlDevice::SetStreamSource(std::uint32_t stream, VertexBuffer* buffer, st
 }
 
 HResult GlDevice::SetFVF(std::uint32_t fvf) {
-    if (fvf != state.fvf) {
+    if (FvfEndsRun(state, fvf)) {
         renderer->Flush();
         state.fvf = fvf;
         renderer->StreamChanged();

@@ -93,7 +93,7 @@ void SetConstantInstance(const InstanceData& instance) {
 }  // namespace
 
 GlRenderer::GlRenderer(std::unique_ptr<EglContext> owned, unsigned targetWidth, unsigned targetHeight)
-    : context(std::move(owned)), width(targetWidth), height(targetHeight) {
+    : context(std::move(owned)), width(targetWidth), height(targetHeight), run(kMaxQueuedInstances) {
     state.viewport = {0, 0, width, height, 0, 1};
 }
 
@@ -415,29 +415,25 @@ HResult GlRenderer::DrawPrimitive(PrimitiveType type, std::uint32_t startVertex,
     if (Failed(state.CheckDraw(type, startVertex, primitiveCount)) || BufferName(state.stream.buffer) == 0) {
         return kFail;
     }
-    bool sameRange = !queue.empty() && queuedRange.type == type && queuedRange.startVertex == startVertex &&
-                     queuedRange.primitiveCount == primitiveCount;
-    if (!sameRange || queue.size() >= kMaxQueuedInstances) {
-        Flush();
-    }
-    queuedRange = {type, startVertex, primitiveCount};
-    queue.push_back(MakeInstance(state.world, state.material));
-    queuedMaterials += MaterialTraits::Of(state.material);
-    if (!batching) {
-        Flush();
-    }
+    run.Queue({type, startVertex, primitiveCount}, state, batching, [this] { Flush(); });
     return kOk;
 }
 
 void GlRenderer::Flush() {
-    if (!queue.empty() && MakeCurrent()) {
+    if (!run.Empty() && MakeCurrent()) {
         DrawQueued();
     }
-    queue.clear();
-    queuedMaterials = MaterialTraits{};
+    run.Clear();
 }
 
 void GlRenderer::DrawQueued() {
+    queue.clear();
+    MaterialTraits queuedMaterials;
+    for (const RunInstance& instance : run.Instances()) {
+        queue.push_back(MakeInstance(instance.world, instance.material));
+        queuedMaterials += MaterialTraits::Of(instance.material);
+    }
+    const RunRange& queuedRange = run.Range();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     ApplyState(queuedMaterials);
     BindStream();

@@ -17,6 +17,7 @@
 #include "gfx/image.h"
 #include "scene/device_factory.h"
 #include "scene/device_state.h"
+#include "scene/draw_run.h"
 #include "scene/gl/egl_context.h"
 #include "scene/gl/fixed_function_program.h"
 #include "scene/gl/frame_pacer.h"
@@ -91,12 +92,6 @@ private:
     void Sent(std::uint64_t triangles);
     static void ReleaseFence(GLsync& sync, bool wait);
 
-    struct QueuedRange {
-        PrimitiveType type;
-        std::uint32_t startVertex;
-        std::uint32_t primitiveCount;
-    };
-
     std::unique_ptr<EglContext> context;
     unsigned width, height;
     FixedFunctionPrograms programs;
@@ -117,9 +112,8 @@ private:
     GLuint boundArray = 0;
 
     bool batching = true;
-    QueuedRange queuedRange{};
-    std::vector<InstanceData> queue;
-    MaterialTraits queuedMaterials;  // of the queued instances
+    DrawRun run;
+    std::vector<InstanceData> queue;  // the run's instances as the program reads them
     GLsync fence = nullptr;  // marks the end of the run of draws sent before the current one
     std::uint64_t trianglesSinceFence = 0;
     DeviceStats stats;

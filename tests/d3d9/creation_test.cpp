@@ -1,13 +1,16 @@
-// Making the device: the presentation parameters, the three tries in order, and a window that
-// gets no device at all when all three fail, without a word to the user.
+// Making the device: the presentation parameters, the three tries in order, a window that gets
+// no device at all when all three fail, without a word to the user, and frames that reach the
+// back buffer on a driver that cannot copy the float target there.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "platform/message_box.h"
 #include "scene/d3d9/d3d9_context.h"
 #include "scene/d3d9/d3d9_creation.h"
+#include "scene/d3d9/d3d9_device.h"
 
 namespace {
 
@@ -32,6 +35,30 @@ CreateDeviceCall FailingFirst(int failures, std::vector<Try>& tries) {
         }
         return CallCreateDevice(direct3d, D3DDEVTYPE_HAL, focus, behaviour, parameters, device);
     };
+}
+
+// One method of a COM object replaced for the rest of the object's life: the object reads its
+// methods from a copy of its table with one entry changed. Slots count the interface's methods
+// in the order it declares them, IUnknown's three first.
+using Method = void (*)();
+template <std::size_t kMethods>
+void ReplaceMethod(void* object, std::size_t slot, Method replacement, std::array<Method, kMethods>& table) {
+    Method*& methods = *static_cast<Method**>(object);
+    std::copy(methods, methods + kMethods, table.begin());
+    table[slot] = replacement;
+    methods = table.data();
+}
+constexpr std::size_t kDirect3dMethods = 17, kCheckDeviceFormatConversion = 13;
+constexpr std::size_t kDeviceMethods = 119, kStretchRect = 34;
+
+HRESULT WINAPI RefuseFloatConversion(IDirect3D9*, UINT, D3DDEVTYPE, D3DFORMAT source, D3DFORMAT) {
+    const bool floats = source == D3DFMT_A16B16G16R16F || source == D3DFMT_A32B32G32R32F;
+    return floats ? D3DERR_NOTAVAILABLE : D3D_OK;
+}
+
+HRESULT WINAPI FailCopy(IDirect3DDevice9*, IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const RECT*,
+                        D3DTEXTUREFILTERTYPE) {
+    return D3DERR_INVALIDCALL;
 }
 
 class Creation : public testing::Test {
@@ -135,6 +162,53 @@ TEST_F(Creation, TheWindowedBackBufferIsTheClientArea) {
     ASSERT_EQ(device->GetViewport(viewport), scene::kOk);
     EXPECT_EQ(viewport.width, static_cast<unsigned>(client.right));
     EXPECT_EQ(viewport.height, static_cast<unsigned>(client.bottom));
+}
+
+// A driver without the conversion from the float target to the back buffer: asked, it says
+// so, and the device draws in eight bits; not asked, its copy fails at Present, and the device
+// draws into the back buffer from then on. Either way frames reach the back buffer.
+TEST_F(Creation, FramesReachTheBackBufferOnADriverThatCannotCopyTheFloatTarget) {
+    static std::array<Method, kDirect3dMethods> direct3dMethods;
+    static std::array<Method, kDeviceMethods> deviceMethods;
+    for (const bool copiesFail : {false, true}) {
+        SCOPED_TRACE(copiesFail ? "copies fail" : "the conversion is refused");
+        auto create = [copiesFail](IDirect3D9& direct3d, D3DDEVTYPE, HWND focus, DWORD behaviour,
+                                   D3DPRESENT_PARAMETERS& parameters, IDirect3DDevice9** device) {
+            if (!copiesFail) {
+                ReplaceMethod(&direct3d, kCheckDeviceFormatConversion, reinterpret_cast<Method>(&RefuseFloatConversion),
+                              direct3dMethods);
+            }
+            const HRESULT result = CallCreateDevice(direct3d, D3DDEVTYPE_HAL, focus, behaviour, parameters, device);
+            if (SUCCEEDED(result) && copiesFail) {
+                ReplaceMethod(*device, kStretchRect, reinterpret_cast<Method>(&FailCopy), deviceMethods);
+            }
+            return result;
+        };
+        auto made = scene::d3d9::CreateDevice(Windowed(), {scene::d3d9::kDeviceTries.data(), 1}, create);
+        ASSERT_TRUE(made);
+        auto& device = static_cast<scene::d3d9::D3d9Device&>(*made);
+        auto drawnInto = [&] {
+            IDirect3DSurface9* target = nullptr;
+            D3DSURFACE_DESC desc{};
+            if (SUCCEEDED(device.Direct3DDevice().GetRenderTarget(0, &target))) {
+                target->GetDesc(&desc);
+                target->Release();
+            }
+            return desc.Format;
+        };
+        EXPECT_EQ(drawnInto() == D3DFMT_A16B16G16R16F, copiesFail);
+        for (const std::uint32_t colour : {0xff204060u, 0xff608040u}) {
+            ASSERT_EQ(device.Clear(scene::kClearTarget | scene::kClearZBuffer, colour, 1, 0), scene::kOk);
+            ASSERT_EQ(device.Present(), scene::kOk);
+            gfx::Image picture;
+            ASSERT_EQ(device.Clear(scene::kClearTarget, colour, 1, 0), scene::kOk);
+            ASSERT_EQ(device.ReadBackBuffer(picture), scene::kOk);
+            EXPECT_EQ(picture.pixels[0], (colour >> 16) & 0xff);
+            EXPECT_EQ(picture.pixels[2], colour & 0xff);
+        }
+        EXPECT_NE(drawnInto(), D3DFMT_A16B16G16R16F);
+        EXPECT_FALSE(device.SetColourPrecision(scene::ColourPrecision::kFloat));
+    }
 }
 
 TEST(OffscreenDevice, RefusesSizesBeyondTheDevice) {

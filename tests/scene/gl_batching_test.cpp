@@ -1,8 +1,11 @@
-// Runs of puff-like draws go to OpenGL as instanced draws; the picture must not change.
+// Runs of puff-like draws go to the device in batches (OpenGL's instanced draws, Direct3D 9's
+// vertex shader); the picture must not change. Runs on both devices.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "gl_test_support.h"
 #include "gfx/math.h"
@@ -50,8 +53,31 @@ std::vector<Puff> MakePuffs(int count) {
 constexpr int kPuffCount = 3000;
 constexpr int kFirstDarkPuff = 2000;  // where the texture changes
 
+// OpenGL draws instances with the very program it draws single draws with: the same pixels.
+// Direct3D 9's batched path places vertices in view space itself, which may round an edge
+// pixel or a depth differently: a level or two at most.
+#ifdef _WIN32
+constexpr int kLargestBatchDifference = 2;
+#else
+constexpr int kLargestBatchDifference = 0;
+#endif
+
+// The smoke's material, white whatever the light, and one the lighting shades.
+Material SmokeMaterial() {
+    Material material;
+    material.diffuse = material.ambient = material.emissive = {1, 1, 1, 1};
+    return material;
+}
+Material ShadedMaterial() {
+    Material material;
+    material.diffuse = {0.7f, 0.6f, 0.5f, 1};
+    material.ambient = {0.5f, 0.5f, 0.5f, 1};
+    material.emissive = {0.1f, 0.2f, 0.1f, 1};
+    return material;
+}
+
 // Draws the puffs as the smoke code does, one strip each, and reads the picture back.
-gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
+gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats, Material material = SmokeMaterial()) {
     std::unique_ptr<Texture> light, dark;
     EXPECT_EQ(device.CreateTexture(PuffImage(240), light), kOk);
     EXPECT_EQ(device.CreateTexture(PuffImage(120), dark), kOk);
@@ -77,8 +103,6 @@ gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
     device.SetTextureStageState(0, TextureStageState::kAlphaOp, kTopModulate);
     device.ResetStats();
 
-    Material material;
-    material.diffuse = material.ambient = material.emissive = {1, 1, 1, 1};
     auto puffs = MakePuffs(kPuffCount);
     for (std::size_t i = 0; i < puffs.size(); ++i) {
         material.diffuse.a = puffs[i].alpha;
@@ -94,8 +118,17 @@ gfx::Image DrawPuffs(RenderDevice& device, bool batching, DeviceStats& stats) {
     return image;
 }
 
-// Long runs go out in several draws, with the rasteriser's queue bounded between them; neither
-// may drop, repeat or reorder a puff.
+int LargestDifference(const gfx::Image& a, const gfx::Image& b) {
+    int largest = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        largest = std::max(largest, std::abs(a.pixels[i] - b.pixels[i]));
+    }
+    return largest;
+}
+
+// Long runs may go out in several draws; none may drop, repeat or reorder a puff, or lose the
+// faint alphas of old smoke. A run the batched path cannot reproduce (a material the lighting
+// shades, which Direct3D 9 draws one by one) gives the same picture too.
 TEST(GlBatching, PuffsDrawnAsInstancesMatchPuffsDrawnOneByOne) {
     auto device = testing::MakeOffscreen(160, 120);
     ASSERT_NE(device, nullptr);
@@ -104,17 +137,19 @@ TEST(GlBatching, PuffsDrawnAsInstancesMatchPuffsDrawnOneByOne) {
     gfx::Image instanced = DrawPuffs(*device, true, batched);
 
     EXPECT_EQ(single.drawCalls, std::uint64_t{kPuffCount});
-    EXPECT_GE(batched.drawCalls, 3u);  // the texture change, and runs longer than one draw takes
+    EXPECT_GE(batched.drawCalls, 2u);  // the texture change ends a run
     EXPECT_LE(batched.drawCalls, 8u);
     EXPECT_EQ(batched.instances, std::uint64_t{kPuffCount});
     ASSERT_EQ(oneByOne.pixels.size(), instanced.pixels.size());
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < oneByOne.pixels.size(); ++i) {
-        differing += oneByOne.pixels[i] != instanced.pixels[i];
-    }
-    EXPECT_EQ(differing, 0u);
+    EXPECT_LE(LargestDifference(oneByOne, instanced), kLargestBatchDifference);
     // The puffs must have drawn something for the comparison to mean anything.
     EXPECT_NE(PixelAt(instanced, 80, 60).b, 40);
+
+    gfx::Image shadedOneByOne = DrawPuffs(*device, false, single, ShadedMaterial());
+    gfx::Image shaded = DrawPuffs(*device, true, batched, ShadedMaterial());
+    EXPECT_EQ(batched.instances, std::uint64_t{kPuffCount});
+    EXPECT_LE(LargestDifference(shadedOneByOne, shaded), kLargestBatchDifference);
+    EXPECT_NE(LargestDifference(shaded, instanced), 0);
 }
 
 TEST(GlBatching, QueuedDrawsSeeNeitherLaterStateNorLaterVertices) {
