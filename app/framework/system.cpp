@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -74,6 +75,10 @@ int GetSystemMetrics(int index) {
 }
 
 Rect FullScreenWindowRect(int, int) { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+void NearestFullScreenMode(int&, int&) {}
+
+const char* HostWindowVariable() { return std::getenv("XSCREENSAVER_WINDOW"); }
 
 bool GetCursorPos(Point& point) {
     X11Session* session = X11Session::Get();
