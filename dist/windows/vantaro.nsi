@@ -23,6 +23,7 @@ InstallDir "$PROGRAMFILES64\Vantaro"
 ShowInstDetails show
 ShowUninstDetails show
 
+!define MUI_COMPONENTSPAGE_NODESC
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 ; What a .scr's own "Install" command does: the settings open with the saver selected.
@@ -57,9 +58,25 @@ FunctionEnd
   ${LoopUntil} $R0 >= 50
 !macroend
 
+; A saver whose window has gone still holds its file until its process has ended: the file
+; is deleted as soon as it can be, for up to five seconds.
+!macro DeleteSaverFile
+  StrCpy $R0 0
+  ${Do}
+    ClearErrors
+    Delete "${SAVER}"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    Sleep 100
+    IntOp $R0 $R0 + 1
+  ${LoopUntil} $R0 >= 50
+!macroend
+
 Section "Vantaro screensaver" SecSaver
   SectionIn RO
   !insertmacro CloseRunningSavers
+  !insertmacro DeleteSaverFile
   SetOutPath "$SYSDIR"
   File "/oname=vantaro.scr" "${SCR}"
   SetOutPath "$INSTDIR"
@@ -132,6 +149,7 @@ Section "Uninstall"
     DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ${EndIf}
   !insertmacro CloseRunningSavers
+  !insertmacro DeleteSaverFile
   ; Still held (a preview, a saver that did not close): gone at the next restart.
   Delete /REBOOTOK "${SAVER}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

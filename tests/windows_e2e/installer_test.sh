@@ -75,12 +75,14 @@ rundll32=$drive/windows/system32/rundll32.exe
 cp "$rundll32" "$work/rundll32.exe.saved"
 cp "$recorder" "$rundll32"
 restore_rundll32() { cp "$work/rundll32.exe.saved" "$rundll32"; }
-RECORD_COMMAND_LINE='C:\windows\temp\command-line.txt' "$wine" "$setup" </dev/null >/dev/null 2>&1 &
+# Wine runs its own rundll32 unless told to load the file that is there.
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rundll32.exe=n" RECORD_COMMAND_LINE='C:\windows\temp\command-line.txt' \
+  "$wine" "$setup" </dev/null >/dev/null 2>&1 &
 pids+=($!)
 press_on_page() {
   local window=""
   for _ in $(seq 200); do
-    window=$(xdotool search --name '^Vantaro Setup$' 2>/dev/null | head -n 1)
+    window=$(xdotool search --name '^Vantaro Setup' 2>/dev/null | head -n 1)
     [ -n "$window" ] && break
     sleep 0.1
   done
@@ -91,12 +93,15 @@ press_on_page() {
   xdotool key Return
 }
 press_on_page components
-sleep 5
+# The finish page follows once the files are in place.
+for _ in $(seq 300); do [ -f "$drive/Program Files/Vantaro/uninstall.exe" ] && break; sleep 0.1; done
+sleep $((2 * ${E2E_TIME_SCALE:-1}))
 press_on_page finish
 for _ in $(seq 100); do [ -s "$drive/windows/temp/command-line.txt" ] && break; sleep 0.1; done
 timeout 120 wineserver -w
 restore_rundll32
 started=$(tr -d '\r\n' <"$drive/windows/temp/command-line.txt" 2>/dev/null)
+rm -f "$drive/windows/temp/command-line.txt"
 expected='"C:\windows\system32\rundll32.exe" desk.cpl,InstallScreenSaver C:\windows\system32\vantaro.scr'
 [ "$started" = "$expected" ] || fail "the finish page started: $started"
 wine_run "C:\\Program Files\\Vantaro\\uninstall.exe" /S
