@@ -273,7 +273,8 @@ RECT OpenAbout(HWND config) {
     RECT about{};
     std::thread closer([&about] {
         for (int i = 0; i < 500; ++i, Sleep(20)) {
-            if (HWND window = FindWindowW(L"#32770", L"バージョン情報")) {
+            // Shown once its initialisation, the placing included, is done.
+            if (HWND window = FindWindowW(L"#32770", L"バージョン情報"); window && IsWindowVisible(window)) {
                 GetWindowRect(window, &about);
                 PostMessageW(window, WM_COMMAND, IDOK, 0);
                 return;

@@ -53,7 +53,7 @@ BOOL CALLBACK FindStaticText(HWND child, LPARAM seen) {
 void WatchForBox(SeenBox& seen, std::atomic<bool>& stop) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!stop && std::chrono::steady_clock::now() < deadline) {
-        if (HWND box = FindWindowW(L"#32770", L"Vantaro")) {
+        if (HWND box = FindWindowW(L"#32770", L"Vantaro"); box && IsWindowVisible(box)) {
             wchar_t caption[64] = {};
             GetWindowTextW(box, caption, 64);
             seen.caption = caption;
