@@ -170,6 +170,7 @@ case $scenario in
     xdotool mousemove 400 300
     start_saver /s
     wait_until_drawn
+    [ -n "${E2E_SCREENSHOT:-}" ] && cp "$work/screen.png" "${E2E_SCREENSHOT%.png}-saver-with-preview.png"
     # The pointer moved, which reaches the saver whichever window has the keyboard here.
     xdotool mousemove 420 300
     process_ends_within "$saver_pid" $((3 * scale)) || fail "moving the pointer did not end the saver"
