@@ -38,8 +38,10 @@ void ConfigDialogController::Open(const Settings& settings) {
     // Entries that name no programme are shown and kept like any other, so that OK stores
     // them back unchanged; a repeated programme is shown as often as it is stored.
     play.clear();
-    for (signed char entry : settings.program) {
-        if (entry == 0) break;
+    for (signed char stored : settings.program) {
+        if (stored == 0) break;
+        // Each entry is one byte, a code from 1 to 255 whatever the sign of the char type.
+        const int entry = static_cast<unsigned char>(stored);
         play.push_back({ProgrammeItemName(entry), entry - 1, false});
     }
     available.clear();

@@ -81,7 +81,7 @@ bool CMainFrame::InitDevice() {
         creationFailure = "a " + std::to_string(clientWidth) + "x" + std::to_string(clientHeight) +
                           " picture is larger than the graphics device can draw (at most " +
                           std::to_string(largestSide) + " pixels a side)";
-        if (FullScreen()) creationFailure += "; choose a resolution with vantaro -c";
+        if (FullScreen()) creationFailure += "; choose a smaller resolution in the settings";
         return false;
     }
     if (!device) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -63,10 +62,11 @@ constexpr int kTestWindowTop = 100;
 constexpr int kTestClientWidth = 640;
 constexpr int kTestClientHeight = 480;
 // The most pixels the full-screen picture may have: an 8K screen's (7680 x 4320), whose
-// back buffer with its depth buffer takes 256 MiB. A stored resolution beyond it is no
-// screen's; the saver refuses it rather than trying. The device's own limit per side is
+// back buffer with its depth buffer takes 256 MiB; and the widest or tallest side any display
+// has. A stored resolution beyond them is no screen's. The device's own limit per side is
 // checked when it is made.
 constexpr std::uint64_t kLargestBackBufferPixels = 7680ull * 4320ull;
+constexpr int kLargestSide = 16384;
 constexpr const char* kNoDisplay = "no display to show it on";
 
 bool RegisterSaverClass() {
@@ -78,20 +78,28 @@ bool RegisterSaverClass() {
     return framework::RegisterClass(wc);
 }
 
-// Why the stored full-screen resolution cannot be drawn, or empty when it can.
+// Why no display can show the stored full-screen resolution, or empty when one can.
 std::string ResolutionProblem(int width, int height) {
-    if (width < 1 || height < 1) return "the stored resolution is not usable; choose one with vantaro -c";
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (width < 1 || height < 1) return "the stored resolution " + size + " is not usable";
+    if (width > kLargestSide || height > kLargestSide) {
+        return "the stored resolution " + size + " is wider or taller than any display (at most " +
+               std::to_string(kLargestSide) + " pixels a side)";
+    }
     const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixels <= kLargestBackBufferPixels) return {};
-    return "the stored resolution " + std::to_string(width) + "x" + std::to_string(height) +
-           " needs more memory than the saver allows (at most as many pixels as 7680x4320); choose one with vantaro -c";
+    return "the stored resolution " + size +
+           " needs more memory than the saver allows (at most as many pixels as 7680x4320)";
 }
 
 // Another saver runs on this display (hosted ones aside). The claim on the display-wide
 // selection named after the window class is atomic, so of two savers started at the same
 // moment one runs; a window of the class also counts (a hosted saver, which claims nothing).
-bool AnotherInstanceRuns() {
+// A preview claims nothing and looks only for the window: it runs inside a settings page,
+// which starts the dialog, the test window and the saver itself while the preview goes on.
+bool AnotherInstanceRuns(RunMode mode) {
     if (!framework::DisplayAvailable()) return false;  // the mode itself says there is no display
+    if (mode == RunMode::kPreview) return framework::FindWindow(kWindowClass) != 0;
     return !framework::ClaimSelection(kWindowClass) || framework::FindWindow(kWindowClass) != 0;
 }
 
@@ -99,10 +107,10 @@ bool AnotherInstanceRuns() {
 
 bool CSaverApp::InitInstance() {
     previewParent = 0;
-    const SaverCommand command = ParseCommandLine(CommandLine(), std::getenv("XSCREENSAVER_WINDOW"));
+    const SaverCommand command = ParseCommandLine(CommandLine(), framework::HostWindowVariable());
     // One saver per desktop, unless a host gave us a window: a host runs one saver per screen
     // and may start the next while the last is still ending, so it decides how many run.
-    if (command.mode != RunMode::kHosted && AnotherInstanceRuns()) return false;
+    if (command.mode != RunMode::kHosted && AnotherInstanceRuns(command.mode)) return false;
     startupVolume = static_cast<int>(platform::GetWaveOutVolume() & 0xFFFFu);
     SetRegistryKey("KELDRAN");
     LoadSettings();
@@ -160,7 +168,8 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
         const int height = kTestClientHeight + GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYCAPTION);
         const Rect rect{kTestWindowLeft, kTestWindowTop, kTestWindowLeft + width, kTestWindowTop + height};
         created = window->Create(kWindowClass, nullptr, WS_VISIBLE | WS_SYSMENU, rect);
-    } else if (failure = ResolutionProblem(settings.width, settings.height); failure.empty()) {
+    } else {
+        UseShowableResolution();
         const Rect screen = FullScreenWindowRect(settings.width, settings.height);
         created = window->Create(kWindowClass, nullptr, WS_POPUP | WS_VISIBLE, screen, 0, WS_EX_TOPMOST);
     }
@@ -173,6 +182,19 @@ bool CSaverApp::CreateMainWindow(const SaverCommand& command) {
     frame = window.release();  // from now on the frame deletes itself with its window
     SetMainWnd(frame);
     return true;
+}
+
+// The full-screen saver always shows: a stored size no display can have is drawn at the
+// default size (with a line saying so), and a size the display does not offer at the nearest
+// one it does. Only this run's copy changes; the stored settings stay as the user left them.
+void CSaverApp::UseShowableResolution() {
+    if (const std::string problem = ResolutionProblem(settings.width, settings.height); !problem.empty()) {
+        settings.width = option::kWidth.defaultValue;
+        settings.height = option::kHeight.defaultValue;
+        std::fprintf(stderr, "%s: %s; it shows %dx%d\n", AppName().c_str(), problem.c_str(), settings.width,
+                     settings.height);
+    }
+    framework::NearestFullScreenMode(settings.width, settings.height);
 }
 
 bool CSaverApp::OnIdle(long count) {

@@ -37,6 +37,7 @@ public:
 
 private:
     bool CreateMainWindow(const SaverCommand& command);
+    void UseShowableResolution();
 
     CMainFrame* frame = nullptr;  // deletes itself once its window is gone
     int exitStatus = 0;

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace framework {
 namespace {
 
@@ -30,6 +32,23 @@ std::wstring ListText(HWND dialog, int id, int index) {
 }
 
 DialogRect ScreenRect(const RECT& r) { return DialogRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// Over its owner when it has one, else in the middle of the screen (the work area of the
+// primary monitor, or of the owner's); kept inside that work area.
+void Centre(HWND dialog, HWND owner) {
+    RECT box{};
+    GetWindowRect(dialog, &box);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    const RECT area = monitor.rcWork;
+    RECT over = area;
+    if (owner) GetWindowRect(owner, &over);
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    const int x = std::clamp((over.left + over.right - width) / 2, area.left, std::max(area.left, area.right - width));
+    const int y = std::clamp((over.top + over.bottom - height) / 2, area.top, std::max(area.top, area.bottom - height));
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
@@ -70,6 +89,7 @@ INT_PTR CDialog::Impl::Initialise(CDialog& dialog, HWND hwnd) {
         }
     }
     focusSet = false;
+    Centre(hwnd, owner ? owner->impl->window : nullptr);
     dialog.OnInitDialog();
     PostMessageW(hwnd, kShownMessage, 0, 0);
     // FALSE: the dialog put the focus where it wanted it.

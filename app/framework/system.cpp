@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -111,6 +112,10 @@ MonitorList GetMonitors() {
 void BeginWindowFrame(WindowHandle window) {
     if (UsingWayland()) WaylandWindowMessages::BeginFrame(window);
 }
+
+void NearestFullScreenMode(int&, int&) {}
+
+const char* HostWindowVariable() { return std::getenv("XSCREENSAVER_WINDOW"); }
 
 bool GetCursorPos(Point& point) {
     if (UsingWayland()) {

@@ -44,6 +44,16 @@ MonitorList GetMonitors();
 // drawn, while input and signals are taken as ever. Nothing on X11.
 void BeginWindowFrame(WindowHandle window);
 
+// The display mode the full-screen saver takes for a chosen `width` x `height`, written back
+// into them. Windows changes the display's mode, so a size it does not offer becomes the
+// largest offered mode that fits in the chosen one, or the desktop's own mode when none fits.
+// An X server keeps its mode and the picture is scaled to the screen: the chosen size stands.
+void NearestFullScreenMode(int& width, int& height);
+
+// The window a screensaver host gives the saver to draw in, as the environment names it
+// (XSCREENSAVER_WINDOW on X11); null where no host does so, as on Windows.
+const char* HostWindowVariable();
+
 // The pointer's position in screen coordinates; false without a display. On Wayland, where a
 // client learns of the pointer only over its own windows, the origin of pointer positions is
 // where it was first seen over one of them, and this gives that origin: 0, 0.

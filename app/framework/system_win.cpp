@@ -53,6 +53,34 @@ bool DisplayIsWayland() { return false; }
 
 void BeginWindowFrame(WindowHandle) {}  // the device's present keeps the pace
 
+void NearestFullScreenMode(int& width, int& height) {
+    DEVMODEW current{};
+    current.dmSize = sizeof(current);
+    if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &current)) return;
+    // The device keeps the desktop's pixel format, so only modes of its depth count.
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    long bestWidth = 0, bestHeight = 0;
+    for (DWORD i = 0; EnumDisplaySettingsW(nullptr, i, &mode); ++i) {
+        if (mode.dmBitsPerPel != current.dmBitsPerPel) continue;
+        const long w = static_cast<long>(mode.dmPelsWidth), h = static_cast<long>(mode.dmPelsHeight);
+        if (w == width && h == height) return;
+        if (w <= width && h <= height && w * h > bestWidth * bestHeight) {
+            bestWidth = w;
+            bestHeight = h;
+        }
+    }
+    if (bestWidth == 0) {
+        bestWidth = static_cast<long>(current.dmPelsWidth);
+        bestHeight = static_cast<long>(current.dmPelsHeight);
+    }
+    width = static_cast<int>(bestWidth);
+    height = static_cast<int>(bestHeight);
+}
+
+// Windows hosts give a preview window on the command line; an X11 host's variable means nothing here.
+const char* HostWindowVariable() { return nullptr; }
+
 bool GetCursorPos(Point& point) {
     POINT p{};
     if (!::GetCursorPos(&p)) return false;

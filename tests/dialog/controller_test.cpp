@@ -289,19 +289,20 @@ TEST(ConfigDialogStoredLists, MoreThanFortyItemsAreRefusedNotCut) {
 }
 
 TEST(ConfigDialogStoredLists, EntriesWithoutAProgrammeAreShownAndKept) {
-    // 50 and the byte 200 (stored as a signed -56) name no programme.
+    // 50 and the byte 200 (a negative char where char is signed) name no programme; each
+    // shows as the code it is.
     ConfigDialogController c;
-    c.Open(WithPlayList({50, 2, -56}));
+    c.Open(WithPlayList({50, 2, 200}));
     ASSERT_EQ(c.Items(ListId::Play).size(), 3u);
-    EXPECT_NE(c.Items(ListId::Play)[0].name.find("50"), std::string::npos);
-    EXPECT_NE(c.Items(ListId::Play)[2].name.find("-56"), std::string::npos);
-    EXPECT_EQ(PlayListOf(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{50, 2, -56}));
+    EXPECT_NE(c.Items(ListId::Play)[0].name.find("(50)"), std::string::npos);
+    EXPECT_NE(c.Items(ListId::Play)[2].name.find("(200)"), std::string::npos);
+    EXPECT_EQ(PlayListOf(Confirm(c, Defaults(), kUntouched)), (std::vector<int>{50, 2, 200}));
 
     c.SelectAll(ListId::Play);
     c.Remove();
     const std::vector<int> available = Numbers(c, ListId::Available);
-    EXPECT_EQ(available.front(), -56);
-    EXPECT_EQ(available.back(), 50);
+    EXPECT_EQ(available.front(), 1);
+    EXPECT_EQ(available.back(), 200);
     EXPECT_EQ(available.size(), 42u);
     Click(c, ListId::Available, {50});
     c.Add();

@@ -1,5 +1,5 @@
 #pragma once
-// The play list that settings hold, as programme numbers up to the first 0.
+// The play list that settings hold, as programme numbers (byte codes 1 to 255) up to the first 0.
 
 #include <vector>
 
@@ -9,7 +9,7 @@ inline std::vector<int> PlayListOf(const Settings& s) {
     std::vector<int> list;
     for (signed char e : s.program) {
         if (e == 0) break;
-        list.push_back(e);
+        list.push_back(static_cast<unsigned char>(e));
     }
     return list;
 }

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "manifest_entries.h"
 #include "platform/resources.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -83,7 +85,47 @@ TEST(PeResources, StringTableMatchesItsSource) {
         EXPECT_EQ(text, line.substr(tab + 1)) << id;
         ++checked;
     }
-    EXPECT_EQ(checked, 41);  // the 40 programme names and the application name
+    EXPECT_EQ(checked, 42);  // the list name, the 40 programme names and the application name
+}
+
+// What Windows reads from the saver's file without running it: the name the screensaver list
+// shows (string 1), the version block the file's properties show, and the manifest that gives
+// the dialogs the system's visual style and the windows the monitors' own resolution.
+TEST(PeResources, TheSaverCarriesItsListNameVersionBlockAndManifest) {
+    const std::wstring path = platform::WideFromUtf8(VANTARO_BINARY_DIR "/vantaro.scr");
+    HMODULE saver = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(saver, nullptr);
+    wchar_t name[64] = {};
+    EXPECT_GT(LoadStringW(saver, 1, name, 64), 0);
+    EXPECT_STREQ(name, L"Vantaro");
+
+    std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+    const auto text = [&version](const wchar_t* key) {
+        void* value = nullptr;
+        UINT length = 0;
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+        return VerQueryValueW(version.data(), query.c_str(), &value, &length) && length > 0
+                   ? std::wstring(static_cast<const wchar_t*>(value))
+                   : std::wstring();
+    };
+    EXPECT_EQ(text(L"CompanyName"), L"KELDRAN");
+    EXPECT_EQ(text(L"ProductName"), L"Vantaro");
+    EXPECT_EQ(text(L"FileDescription"), L"Vantaro screensaver");
+    EXPECT_EQ(text(L"FileVersion"), platform::WideFromUtf8(VANTARO_VERSION));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, (VANTARO_VERSION_MAJOR << 16) | VANTARO_VERSION_MINOR);
+
+    HRSRC found = FindResourceW(saver, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(saver, found))),
+                               SizeofResource(saver, found));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2"), std::string::npos);
+    FreeLibrary(saver);
 }
 
 }  // namespace

@@ -334,6 +334,27 @@ private:
 
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+// Twice the centre of a window's rectangle, x and y.
+std::pair<long, long> Centre2(const RECT& r) { return {r.left + r.right, r.top + r.bottom}; }
+
+// Where the version dialog opened, taken by a second thread that then closes it.
+RECT OpenAbout(HWND config) {
+    RECT about{};
+    std::thread closer([&about] {
+        for (int i = 0; i < 500; ++i, Sleep(20)) {
+            // Shown once its initialisation, the placing included, is done.
+            if (HWND window = FindWindowW(L"#32770", L"バージョン情報"); window && IsWindowVisible(window)) {
+                GetWindowRect(window, &about);
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+                return;
+            }
+        }
+    });
+    Click(config, IDC_ABOUT);  // returns when the version dialog has closed
+    closer.join();
+    return about;
+}
+
 void Select(HWND dialog, int list, int index) {
     SendDlgItemMessageW(dialog, list, LB_SETSEL, TRUE, index);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
@@ -353,6 +374,17 @@ TEST(ConfigDialogOnWindows, ItsControlsComposeThePlayListAndOkTakesEverything) {
         EXPECT_EQ(SendDlgItemMessageW(window, IDC_VOLUME, TBM_GETRANGEMAX, 0, 0), 65535);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_ADD)));
         EXPECT_EQ(GetFocus(), GetDlgItem(window, IDOK));
+        // Centred on the screen, and the version dialog centred over it.
+        RECT box{};
+        GetWindowRect(window, &box);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        EXPECT_NEAR(Centre2(box).first, Centre2(monitor.rcWork).first, 1);
+        EXPECT_NEAR(Centre2(box).second, Centre2(monitor.rcWork).second, 1);
+        const RECT about = OpenAbout(window);
+        EXPECT_NEAR(Centre2(about).first, Centre2(box).first, 1);
+        EXPECT_NEAR(Centre2(about).second, Centre2(box).second, 1);
         // Programmes 6 and 5 (indexes 1 and 0 of the available list) join the play list in
         // list order.
         Select(window, IDC_AVAILABLE_LIST, 1);

@@ -53,6 +53,18 @@ wait_until_drawn() {
   fail "the screen never showed a drawn picture"
 }
 
+# The host's preview pane at 100, 100, 200 x 150 for $1 seconds, and the saver's preview in it;
+# sets $host_pid, $pane and $saver_pid.
+start_preview() {
+  "$wine" "$host" 100 100 200 150 "$1" "$(winepath_of "$work/pane")" </dev/null >/dev/null 2>&1 &
+  host_pid=$!
+  pids+=("$host_pid")
+  for _ in $(seq 200); do [ -s "$work/pane" ] && break; sleep 0.05; done
+  pane=$(tr -d '\r\n' <"$work/pane")
+  [ -n "$pane" ] || fail "the preview pane did not appear"
+  start_saver /p "$pane"
+}
+
 start_full_screen() {
   wine_session desktop
   xdotool mousemove 400 300
@@ -128,13 +140,7 @@ case $scenario in
     ;;
   preview_fills_the_host_window_and_ends_with_it)
     wine_session desktop
-    "$wine" "$host" 100 100 200 150 $((12 * scale)) "$(winepath_of "$work/pane")" </dev/null >/dev/null 2>&1 &
-    host_pid=$!
-    pids+=("$host_pid")
-    for _ in $(seq 200); do [ -s "$work/pane" ] && break; sleep 0.05; done
-    pane=$(tr -d '\r\n' <"$work/pane")
-    [ -n "$pane" ] || fail "the preview pane did not appear"
-    start_saver /p "$pane"
+    start_preview $((12 * scale))
     sleep $((4 * scale))
     kill -0 "$saver_pid" 2>/dev/null || fail "the preview ended while its window was there: $(cat "$work/saver.out")"
     # Half-way the host lists its children: the saver's window, filling the pane. (What it
@@ -145,6 +151,53 @@ case $scenario in
     [ "$children" = "ssKZClass 200x150 visible" ] || fail "the pane's children: $children"
     process_ends_within "$host_pid" $((14 * scale)) || fail "the host did not destroy its pane"
     process_ends_within "$saver_pid" 2 || fail "the preview did not end with its window"
+    ;;
+  a_running_preview_blocks_nothing)
+    # The settings page: its preview runs while the user opens the settings and tries the
+    # saver. On the bare display, whose one mode the saver takes when 800 x 600 is not offered.
+    wine_session bare
+    start_preview $((40 * scale))
+    preview=$saver_pid
+    sleep $((3 * scale))
+    kill -0 "$preview" 2>/dev/null || fail "the preview ended: $(cat "$work/saver.out")"
+    start_saver "/c:$pane"
+    wait_for_dialog "Vantaro 設定"
+    sleep 1
+    [ -n "${E2E_SCREENSHOT:-}" ] && import -window root "${E2E_SCREENSHOT%.png}-with-preview.png"
+    focus_dialog
+    xdotool key Escape
+    process_ends_within "$saver_pid" 3 || fail "the dialog did not end"
+    xdotool mousemove 400 300
+    start_saver /s
+    wait_until_drawn
+    [ -n "${E2E_SCREENSHOT:-}" ] && cp "$work/screen.png" "${E2E_SCREENSHOT%.png}-saver-with-preview.png"
+    # The pointer moved, which reaches the saver whichever window has the keyboard here.
+    xdotool mousemove 420 300
+    process_ends_within "$saver_pid" $((3 * scale)) || fail "moving the pointer did not end the saver"
+    kill -0 "$preview" 2>/dev/null || fail "the preview ended with the others"
+    ;;
+  full_screen_shows_whatever_the_settings_and_environment_say)
+    # A stored size no display has is drawn at 800 x 600, one the display lacks at the largest
+    # mode it offers within it, and an X11 host's variable means nothing on Windows.
+    wine_session desktop
+    option='HKCU\Software\KELDRAN\Vantaro\Option'
+    for run in "0 600 - 800x600" "99999 600 - 800x600" "1600 1200 - any" "800 600 0x400001 800x600"; do
+      read -r width height host_variable expected <<<"$run"
+      wine_run reg add "$option" /v Width /t REG_DWORD /d "$width" /f
+      wine_run reg add "$option" /v Height /t REG_DWORD /d "$height" /f
+      xdotool mousemove 400 300
+      if [ "$host_variable" = - ]; then start_saver /s; else XSCREENSAVER_WINDOW=$host_variable start_saver /s; fi
+      wait_until_drawn
+      if [ "$expected" = 800x600 ]; then
+        [ "$(pixel "$work/screen.png" 802 300)" = "0,0,0" ] && [ "$(pixel "$work/screen.png" 798 598)" != "0,0,0" ] ||
+          fail "$run: the desktop is not 800 x 600"
+      fi
+      xdotool key a
+      process_ends_within "$saver_pid" 2 || fail "$run: a key did not end the saver"
+      wait "$saver_pid"
+      status=$?
+      [ "$status" -eq 0 ] || fail "$run: exit status $status"
+    done
     ;;
   dialog_ok_writes_the_six_values)
     dialog_session /c
