@@ -99,7 +99,9 @@ std::string ResolutionProblem(int width, int height) {
 // which starts the dialog, the test window and the saver itself while the preview goes on.
 bool AnotherInstanceRuns(RunMode mode) {
     if (!framework::DisplayAvailable()) return false;  // the mode itself says there is no display
-    if (mode == RunMode::kPreview) return framework::FindWindow(kWindowClass) != 0;
+    // A preview only looks: it must not keep the settings or the saver from starting. Wayland
+    // has no windows of other programs to find, only the lock, so there it asks as the others do.
+    if (mode == RunMode::kPreview && !framework::DisplayIsWayland()) return framework::FindWindow(kWindowClass) != 0;
     return !framework::ClaimSelection(kWindowClass) || framework::FindWindow(kWindowClass) != 0;
 }
 
