@@ -8,11 +8,6 @@
 namespace aircraft {
 namespace {
 
-constexpr int kGearDownMesh = 162;
-constexpr int kCleanMesh = 164;
-constexpr int kLightGearDownMesh = 165;
-constexpr int kLightCleanMesh = 166;
-
 // The textures the models name, matched exactly and case-sensitively. The livery texture
 // differs from aircraft to aircraft: its resource is the base plus the aircraft number.
 struct TextureName {
@@ -56,7 +51,7 @@ scene::HResult Aircraft::LoadModel(scene::ResourceCache& cache, int aircraftNumb
     lightMesh.reset();
 
     std::vector<scene::MeshMaterial> loaded;
-    if (platform::Failed(cache.LoadMesh(gearDown ? kGearDownMesh : kCleanMesh, loaded, mesh)) || !mesh) {
+    if (platform::Failed(cache.LoadMesh(gearDown ? kGearDownMeshResource : kCleanMeshResource, loaded, mesh)) || !mesh) {
         mesh.reset();
         platform::ShowMessage(gearDown ? "Could not find KZd.x" : "Could not find KZ.x");
         return platform::kFail;
@@ -65,7 +60,7 @@ scene::HResult Aircraft::LoadModel(scene::ResourceCache& cache, int aircraftNumb
     // The light model is a saving, not a part of the aircraft: without it, or when it does not
     // match the full model subset for subset, the full model is drawn at every size.
     std::vector<scene::MeshMaterial> lightMaterials;
-    if (platform::Failed(cache.LoadMesh(gearDown ? kLightGearDownMesh : kLightCleanMesh, lightMaterials, lightMesh)) ||
+    if (platform::Failed(cache.LoadMesh(gearDown ? kLightGearDownMeshResource : kLightCleanMeshResource, lightMaterials, lightMesh)) ||
         !lightMesh || lightMaterials.size() != loaded.size() || lightMesh->SubsetCount() != mesh->SubsetCount()) {
         lightMesh.reset();
     }

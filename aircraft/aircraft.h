@@ -18,6 +18,13 @@
 
 namespace aircraft {
 
+// The models' MESH resources: gear down and up, each in full detail and as the light model
+// drawn while the aircraft is small on screen.
+inline constexpr int kGearDownMeshResource = 162;
+inline constexpr int kCleanMeshResource = 164;
+inline constexpr int kLightGearDownMeshResource = 165;
+inline constexpr int kLightCleanMeshResource = 166;
+
 class Aircraft {
 public:
     Aircraft();

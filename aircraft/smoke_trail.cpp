@@ -10,8 +10,6 @@
 namespace aircraft {
 namespace {
 
-int smokeAmount = 2;
-
 constexpr int kSmokeTextureResource = 226;
 constexpr std::uint32_t kQuadFvf = scene::kFvfXyz | scene::kFvfNormal | scene::kFvfTex1;
 
@@ -84,9 +82,6 @@ gfx::Matrix PuffWorld(float size, const gfx::Matrix& billboard, const gfx::Vec3&
 
 }  // namespace
 
-void SetSmokeAmount(int amount) { smokeAmount = amount; }
-int SmokeAmount() { return smokeAmount; }
-
 SmokeTrail::SmokeTrail() = default;
 
 void SmokeTrail::Init(scene::Device& device, scene::ResourceCache* shared) {
@@ -118,7 +113,6 @@ void SmokeTrail::EmitPuff(std::uint32_t now, std::uint32_t lifetime, const gfx::
 
 void SmokeTrail::Emit(const gfx::Vec3& nozzle, std::uint32_t now, const gfx::Vec3& previous) {
     if (particleCount >= kEmissionLimit) return;
-    const int amount = SmokeAmount();
     if (amount > 1 && IsEmitPoint(previous)) {
         const gfx::Vec3 mid = Midpoint(nozzle, previous);
         StepLifetime(midLifetime, kMidLifetimeTop);

@@ -17,10 +17,8 @@
 
 namespace aircraft {
 
-// How many puffs one emission adds: 1 (few) to 3 (many), 2 until the application sets it from
-// the user's settings. Read at every emission, so a change shows at the next one.
-void SetSmokeAmount(int amount);
-int SmokeAmount();
+// The user's smoke amount, 1 (few) to 3 (many): how many puffs one emission adds.
+inline constexpr int kDefaultSmokeAmount = 2;
 
 struct SmokeParticle {
     std::uint32_t birth = 0;     // millisecond clock at the emission
@@ -51,6 +49,11 @@ public:
     // cache share the quad and the texture, so merged smoke can be drawn in long batches.
     void Init(scene::Device& device, scene::ResourceCache* shared = nullptr);
 
+    // The smoke amount this trail emits with, kDefaultSmokeAmount until set. Read at every
+    // emission, so a change shows at the next one.
+    void SetAmount(int smokeAmount) { amount = smokeAmount; }
+    int Amount() const { return amount; }
+
     // One frame's smoke: a puff at the nozzle point and, when there is a previous emission point
     // (not kNoEmitPoint), puffs filling the gap between the two.
     void Emit(const gfx::Vec3& nozzle, std::uint32_t now, const gfx::Vec3& previous);
@@ -79,6 +82,7 @@ private:
     std::shared_ptr<scene::VertexBuffer> quad;
     std::array<SmokeParticle, kCapacity> particles;
     std::uint32_t particleCount = 0;
+    int amount = kDefaultSmokeAmount;
     scene::Material smokeMaterial{};
     std::uint32_t mainLifetime = 90000;  // steps before each nozzle puff: 85000 ... 20000, 90000
     std::uint32_t midLifetime = 50000;   // steps before each midpoint puff: 45000 ... 20000, 50000

@@ -97,6 +97,7 @@ bool CMainFrame::InitDevice() {
     start.clientWidth = clientWidth;
     start.clientHeight = clientHeight;
     start.sound = settings.sound;
+    start.smoke = settings.smoke;
     sequencer.emplace(settings.program, start);
     return true;
 }

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "aircraft/smoke_trail.h"
 #include "app/config_dlg.h"
 #include "app/framework/profile_store.h"
 #include "app/framework/system.h"
@@ -116,7 +115,6 @@ bool CSaverApp::InitInstance() {
     startupVolume = static_cast<int>(platform::GetWaveOutVolume() & 0xFFFFu);
     SetRegistryKey("KELDRAN");
     LoadSettings();
-    aircraft::SetSmokeAmount(settings.smoke);
 
     switch (command.mode) {
         case RunMode::kExit: return false;

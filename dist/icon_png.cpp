@@ -12,13 +12,12 @@
 #include <span>
 #include <string>
 
+#include "app/saver_app.h"
 #include "gfx/image.h"
 #include "platform/resources.h"
 #include "tools/render/png_file.h"
 
 namespace {
-
-constexpr int kIconResource = 128;
 
 unsigned U16(std::span<const std::uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
 std::uint32_t U32(std::span<const std::uint8_t> b, size_t at) { return U16(b, at) | (std::uint32_t{U16(b, at + 2)} << 16); }

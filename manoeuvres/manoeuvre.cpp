@@ -42,36 +42,38 @@ Manoeuvre::Manoeuvre(const Programme& info, const FlightData& flightData)
 
 Manoeuvre::~Manoeuvre() = default;
 
-scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound) {
-    Start(device, eyeX, eyeY, eyeZ, sound);
+scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound,
+                               int smokeAmount) {
+    Start(device, {eyeX, eyeY, eyeZ}, std::nullopt, sound, smokeAmount);
     return platform::kOk;
 }
 
 scene::HResult Manoeuvre::Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int clientWidth,
-                               int clientHeight, int sound) {
-    Start(device, eyeX, eyeY, eyeZ, 0);
-    if (programme.clientSize) {
-        cullRect = CullRect{-kCullMargin, static_cast<float>(clientWidth) + kCullMargin, -kCullMargin,
-                            static_cast<float>(clientHeight) + kCullMargin};
-    }
-    if (sound != 0) platform::PlayWaveResource(programme.waveId);
+                               int clientHeight, int sound, int smokeAmount) {
+    Start(device, {eyeX, eyeY, eyeZ}, ClientSize{clientWidth, clientHeight}, sound, smokeAmount);
     return platform::kOk;
 }
 
-// Loads the formation, copies the camera track and starts the clock. The clock starts after
-// the models are loaded, so loading does not eat into the programme.
-void Manoeuvre::Start(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound) {
+// The clock starts after the models are loaded, so loading does not eat into the programme.
+// Only the programmes that take the client size cull their smoke to it.
+void Manoeuvre::Start(scene::Device& device, const gfx::Vec3& eyePoint, const std::optional<ClientSize>& client,
+                      int sound, int smokeAmount) {
     duration = programme.duration;
     scene::ResourceCache formationModels(device);  // one model and one set of common textures
     for (int slot = 0; slot < programme.aircraftCount; ++slot) {
         const auto track = data.tracks[static_cast<std::size_t>(slot)];
-        aircraft[static_cast<std::size_t>(slot)].Init(device, programme.aircraftNumbers[static_cast<std::size_t>(slot)],
-                                                      programme.gearDown, static_cast<int>(track.size()), track.data(),
-                                                      &formationModels);
+        Aircraft& plane = aircraft[static_cast<std::size_t>(slot)];
+        plane.Init(device, programme.aircraftNumbers[static_cast<std::size_t>(slot)], programme.gearDown,
+                   static_cast<int>(track.size()), track.data(), &formationModels);
+        plane.Smoke().SetAmount(smokeAmount);
     }
     const auto camera = data.camera.empty() ? data.tracks[0] : data.camera;
     cameraKeys.assign(camera.begin(), camera.end());
-    eye = {eyeX, eyeY, eyeZ};
+    eye = eyePoint;
+    if (client && programme.clientSize) {
+        cullRect = CullRect{-kCullMargin, static_cast<float>(client->width) + kCullMargin, -kCullMargin,
+                            static_cast<float>(client->height) + kCullMargin};
+    }
     if (routine.smoke == SmokeDrawing::kMerged || routine.smoke == SmokeDrawing::kMergedCulled) {
         gathered.reserve(static_cast<std::size_t>(programme.aircraftCount) * kSlotStride);
         sortScratch.reserve(gathered.capacity());

@@ -46,11 +46,13 @@ public:
     Manoeuvre(const Manoeuvre&) = delete;
     Manoeuvre& operator=(const Manoeuvre&) = delete;
 
-    // Solo programmes and programme 4, which are not given the client size.
-    scene::HResult Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound);
-    // Every other programme.
+    // Loads the formation, copies the camera track, starts the clock and then, when `sound` is
+    // set, the recording. Every aircraft's smoke trail emits `smokeAmount` puffs (1 to 3). The
+    // first form serves the solo programmes and programme 4, which are not given the client size.
+    scene::HResult Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound,
+                        int smokeAmount = ::aircraft::kDefaultSmokeAmount);
     scene::HResult Init(scene::Device& device, float eyeX, float eyeY, float eyeZ, int clientWidth, int clientHeight,
-                        int sound);
+                        int sound, int smokeAmount = ::aircraft::kDefaultSmokeAmount);
 
     // Draws the programme's frame and returns true, or returns false without drawing once its
     // duration has passed.
@@ -77,7 +79,11 @@ public:
                                           const gfx::Viewport& viewport);
 
 private:
-    void Start(scene::Device& device, float eyeX, float eyeY, float eyeZ, int sound);
+    struct ClientSize {
+        int width, height;
+    };
+    void Start(scene::Device& device, const gfx::Vec3& eyePoint, const std::optional<ClientSize>& client, int sound,
+               int smokeAmount);
     void SetCamera(scene::Device& device, const gfx::Vec3& target, gfx::Matrix& view, gfx::Matrix& projection,
                    gfx::Viewport& viewport) const;
     void DrawMergedSmoke(scene::Device& device, std::uint32_t now, const gfx::Matrix& view,

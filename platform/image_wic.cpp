@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "gfx/image.h"
+#include "platform/com_ptr.h"
 
 namespace gfx {
 namespace {
+
+using platform::ComPtr;
 
 // COM for the calling thread, for as long as this object lives; a thread that already has
 // COM in another mode keeps it.
@@ -28,32 +31,10 @@ private:
     bool initialised;
 };
 
-// Owns one reference to a COM object.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (object) object->Release();
-    }
-    ComPtr(ComPtr&& other) noexcept : object(other.object) { other.object = nullptr; }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr& operator=(ComPtr&&) = delete;
-
-    T* operator->() const { return object; }
-    T* Get() const { return object; }
-    T** Out() { return &object; }
-    explicit operator bool() const { return object != nullptr; }
-
-private:
-    T* object = nullptr;
-};
-
 ComPtr<IWICImagingFactory> CreateFactory() {
     ComPtr<IWICImagingFactory> factory;
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                     reinterpret_cast<void**>(factory.Out()));
+                     reinterpret_cast<void**>(factory.Receive()));
     return factory;
 }
 
@@ -146,7 +127,7 @@ private:
 // The frame as 32-bit BGRA, converted into RGBA rows of `image`.
 bool ReadPixels(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, Image& image) {
     ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.Out())) ||
+    if (FAILED(factory->CreateFormatConverter(converter.Receive())) ||
         FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom))) {
         return false;
@@ -168,11 +149,11 @@ bool Decode(ByteSpan bytes, Image& image) {
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (!factory || FAILED(factory->CreateStream(stream.Out())) ||
+    if (!factory || FAILED(factory->CreateStream(stream.Receive())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()))) ||
-        FAILED(factory->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, decoder.Out())) ||
+        FAILED(factory->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, decoder.Receive())) ||
         FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand)) ||
-        FAILED(decoder->GetFrame(0, frame.Out()))) {
+        FAILED(decoder->GetFrame(0, frame.Receive()))) {
         return false;
     }
     UINT width = 0, height = 0;
@@ -200,9 +181,9 @@ bool Encode(const Image& image, int quality, IWICImagingFactory* factory, IStrea
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.Out())) ||
+    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.Receive())) ||
         FAILED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(frame.Out(), options.Out())) || !SetQuality(options.Get(), quality) ||
+        FAILED(encoder->CreateNewFrame(frame.Receive(), options.Receive())) || !SetQuality(options.Get(), quality) ||
         FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(image.width, image.height))) {
         return false;
     }
@@ -246,7 +227,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Image& image, int quality) {
     ComScope com;
     ComPtr<IWICImagingFactory> factory = CreateFactory();
     ComPtr<IStream> stream;
-    if (!factory || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Out()))) return {};
+    if (!factory || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()))) return {};
     if (!Encode(image, std::clamp(quality, 1, 100), factory.Get(), stream.Get())) return {};
     return StreamBytes(stream.Get());
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The graphics device every drawing part of the saver talks to: the Direct3D 9 operations the
 // drawing code uses, with their semantics (row vectors, left-handed, clockwise front faces,
-// fixed-function lighting and texture stage 0). The OpenGL implementation lives in scene/gl/,
-// a recording implementation for tests in scene/recording_device.h. No window-system or GL
-// header is needed to use it.
+// fixed-function lighting and texture stage 0). Two back ends implement it, one per build: on
+// Linux OpenGL 3.3 through EGL (scene/gl/), which reproduces those semantics in one shader;
+// on Windows Direct3D 9 itself (scene/d3d9/), which passes them through. A recording
+// implementation for tests lives in scene/recording_device.h. No window-system or graphics
+// API header is needed to use it.
 //
 // Numeric values of states and options are those of Direct3D 9, so recorded calls read as the
 // familiar constants and a Direct3D back end can pass them straight through.
@@ -89,11 +91,6 @@ struct Light {
     gfx::Vec3 position, direction;
     float range = 0, falloff = 0, attenuation0 = 0, attenuation1 = 0, attenuation2 = 0, theta = 0, phi = 0;
 };
-
-// Packs a colour as 0xAARRGGBB.
-constexpr std::uint32_t ColorArgb(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-    return (a << 24) | (r << 16) | (g << 8) | b;
-}
 
 class Texture {
 public:

@@ -1,6 +1,9 @@
 #pragma once
-// Making the OpenGL device, on an X11 window or offscreen, without any window-system or GL
-// type in sight. The saver's window and the offscreen renderer both start here.
+// Making a device, on the saver's window or offscreen, without any window-system or graphics
+// API type in sight. The saver's window and the offscreen renderer both start here. Each build
+// has one back end behind these functions: OpenGL 3.3 through EGL (scene/gl/) on Linux, on an
+// X11 window, a Wayland surface or surfaceless offscreen; Direct3D 9 (scene/d3d9/) on Windows,
+// on the saver's window or a hidden one.
 
 #include <cstdint>
 #include <functional>
@@ -12,15 +15,17 @@
 
 namespace scene {
 
-// The three kinds of device that the saver tries in turn.
+// The three kinds of device that the saver tries in turn: Direct3D's hardware device with
+// hardware, then software vertex processing, then its reference rasteriser; on OpenGL the
+// system's driver in accelerated configurations, then in any, then Mesa's software rasteriser.
 enum class DeviceType {
-    kHardware,                  // the system's OpenGL driver, accelerated configurations only
-    kSoftwareVertexProcessing,  // the system's OpenGL driver, any configuration
-    kReference,                 // Mesa's software rasteriser, whatever hardware there is
+    kHardware,
+    kSoftwareVertexProcessing,
+    kReference,
 };
 
 struct DeviceStats {
-    std::uint64_t drawCalls = 0;  // draws issued to OpenGL
+    std::uint64_t drawCalls = 0;  // draws issued to the graphics API
     std::uint64_t instances = 0;  // copies of geometry those draws drew
 };
 
@@ -49,16 +54,18 @@ public:
     virtual std::string RendererName() const = 0;  // as the driver names itself
 };
 
-// A back buffer of `width` x `height` pixels, drawn without any window or X server. A size
+// A back buffer of `width` x `height` pixels that no window shows (on Linux without any X
+// server; on Windows through a hidden window of its own). A size
 // beyond what the device can make (its largest renderbuffer or viewport side) is refused:
 // nothing is made, and `largestSide`, when given, receives that largest side.
 std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type,
                                                     unsigned* largestSide = nullptr);
 
 // An X11 window (`display` is the Display*, `window` the Window id), or with `wayland` a
-// Wayland surface (`display` is the wl_display*, `window` the surface's wl_egl_window*). The
-// back buffer is `width` x `height`, or the window's size when either is 0; Present scales it
-// to the window.
+// Wayland surface (`display` is the wl_display*, `window` the surface's wl_egl_window*); on
+// Windows `window` is the HWND and `display` unused. The back buffer is `width` x `height`, or
+// the window's size when either is 0; Present scales it to the window (on Windows a size is
+// the full-screen saver, which takes the display at that size).
 struct WindowTarget {
     void* display = nullptr;
     unsigned long window = 0;

@@ -36,9 +36,10 @@ int Sequencer::StartNextProgram(scene::Device& device, int number) {
     if (!current) return next;  // a programme without flight data starts nothing
     const gfx::Vec3& eye = parameters.eye;
     if (current->Info().clientSize) {
-        current->Init(device, eye.x, eye.y, eye.z, parameters.clientWidth, parameters.clientHeight, parameters.sound);
+        current->Init(device, eye.x, eye.y, eye.z, parameters.clientWidth, parameters.clientHeight, parameters.sound,
+                      parameters.smoke);
     } else {
-        current->Init(device, eye.x, eye.y, eye.z, parameters.sound);
+        current->Init(device, eye.x, eye.y, eye.z, parameters.sound, parameters.smoke);
     }
     return next;
 }

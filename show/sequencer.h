@@ -20,6 +20,7 @@ struct StartParameters {
     int clientWidth = 0;
     int clientHeight = 0;
     int sound = 1;
+    int smoke = ::aircraft::kDefaultSmokeAmount;  // the user's smoke amount, 1 to 3
 };
 
 // The programme number that follows `current` in `playList`: entry 0 after 0; after the first

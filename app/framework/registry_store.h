@@ -13,9 +13,6 @@ class RegistryStore {
 public:
     RegistryStore(std::string_view registryKey, std::string_view appName);
 
-    // HKEY_CURRENT_USER's subkey of the application, "Software\<registryKey>\<appName>".
-    const std::wstring& KeyPath() const { return keyPath; }
-
     // The stored value, or `defaultValue` when it is absent or of another type.
     int GetInt(std::string_view section, std::string_view entry, int defaultValue) const;
     std::string GetString(std::string_view section, std::string_view entry, std::string_view defaultValue) const;
@@ -25,7 +22,7 @@ public:
     bool WriteString(std::string_view section, std::string_view entry, std::string_view value);
 
 private:
-    std::wstring keyPath;
+    std::wstring keyPath;  // HKEY_CURRENT_USER's subkey of the application, "Software\<registryKey>\<appName>"
 };
 
 // Profile bytes and their registry text, one code unit per byte.

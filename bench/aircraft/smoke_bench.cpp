@@ -135,8 +135,9 @@ void BM_DrawAllFullTrail(benchmark::State& state) {
 BENCHMARK(BM_DrawAllFullTrail)->Unit(benchmark::kMicrosecond);
 
 void BM_Emit(benchmark::State& state) {
-    aircraft::SetSmokeAmount(static_cast<int>(state.range(0)));
+    const int amount = static_cast<int>(state.range(0));
     auto trail = std::make_unique<SmokeTrail>();
+    trail->SetAmount(amount);
     gfx::Vec3 nozzle{0, 50, 0}, previous = aircraft::kNoEmitPoint;
     std::uint32_t now = 0;
     for (auto _ : state) {
@@ -147,10 +148,10 @@ void BM_Emit(benchmark::State& state) {
         if (trail->ParticleCount() >= SmokeTrail::kEmissionLimit) {
             state.PauseTiming();
             trail = std::make_unique<SmokeTrail>();
+            trail->SetAmount(amount);
             state.ResumeTiming();
         }
     }
-    aircraft::SetSmokeAmount(2);
 }
 BENCHMARK(BM_Emit)->Arg(1)->Arg(2)->Arg(3);
 

@@ -61,10 +61,10 @@ Timing Time(int frames, const std::function<void()>& frame) {
 class Formation {
 public:
     explicit Formation(scene::Device& device) : cache(device) {
-        aircraft::SetSmokeAmount(2);
         for (int slot = 0; slot < kTrails; ++slot) {
             auto& trail = *trails.emplace_back(std::make_unique<aircraft::SmokeTrail>());
             trail.Init(device, &cache);
+            trail.SetAmount(2);
             gfx::Vec3 previous = aircraft::kNoEmitPoint;
             const std::uint32_t emissions = aircraft::SmokeTrail::kEmissionLimit / 2;
             for (std::uint32_t i = 0; trail.ParticleCount() < aircraft::SmokeTrail::kEmissionLimit; ++i) {

@@ -42,8 +42,7 @@ struct FullTrails {
 
     std::unique_ptr<manoeuvres::Manoeuvre> Start(scene::Device& device) {
         auto m = std::make_unique<manoeuvres::Manoeuvre>(info, data);
-        m->Init(device, kEye.x, kEye.y, kEye.z, 800, 600, 0);
-        aircraft::SetSmokeAmount(3);
+        m->Init(device, kEye.x, kEye.y, kEye.z, 800, 600, 0, 3);
         int slot = 0;
         for (auto& plane : m->Formation()) {
             gfx::Vec3 previous = aircraft::kNoEmitPoint;

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "gfx/image.h"
-#include "scene/d3d9/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "scene/device_factory.h"
 #include "scene/device_state.h"
 #include "scene/draw_run.h"
 
 namespace scene::d3d9 {
+
+using platform::ComPtr;
 
 // A window that is never shown, for a device that draws only to be read back.
 class HiddenWindow {

@@ -1,13 +1,12 @@
 #pragma once
-// The steps of making a Direct3D 9 device, with the device's creation call replaceable, so
-// that tests can make any of the three tries fail.
+// The steps of making a Direct3D 9 device of one type, with the device's creation call
+// replaceable, so that tests can make any try of CreateDeviceWithFallback fail.
 
 #include <d3d9.h>
 
 #include <array>
 #include <functional>
 #include <memory>
-#include <span>
 
 #include "scene/d3d9/d3d9_device_factory.h"
 
@@ -22,7 +21,7 @@ struct DeviceTry {
     DWORD behaviour;
 };
 
-// In the order they are tried.
+// What each device type asks Direct3D for.
 inline constexpr std::array<DeviceTry, 3> kDeviceTries{{
     {DeviceType::kHardware, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
     {DeviceType::kSoftwareVertexProcessing, D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
@@ -39,8 +38,8 @@ HRESULT CallCreateDevice(IDirect3D9& direct3d, D3DDEVTYPE type, HWND focus, DWOR
 // (or when given for an offscreen window), the display's format, discard, D16 depth.
 D3DPRESENT_PARAMETERS PresentationParameters(const D3d9Target& target, D3DFORMAT displayFormat);
 
-// Makes the device with the tries given, in order.
-std::unique_ptr<RenderDevice> CreateDevice(const D3d9Target& target, std::span<const DeviceTry> tries,
-                                           const CreateDeviceCall& create, DeviceType* created = nullptr);
+// The Direct3D object, the current display mode, the presentation parameters and the device of
+// `type`; nothing, without any message, when one of them fails.
+std::unique_ptr<RenderDevice> CreateDevice(const D3d9Target& target, DeviceType type, const CreateDeviceCall& create);
 
 }  // namespace scene::d3d9

@@ -1,5 +1,5 @@
-// Making the Direct3D 9 device: on the saver's window with the three tries, or offscreen on a
-// hidden window of its own.
+// Making the Direct3D 9 device of one type: on the saver's window, or offscreen on a hidden
+// window of its own.
 
 #include <algorithm>
 
@@ -11,34 +11,32 @@ namespace d3d9 {
 
 namespace {
 
-std::unique_ptr<RenderDevice> CreateOn(const D3d9Target& target, std::span<const DeviceTry> tries,
-                                       const CreateDeviceCall& create, DeviceType* created,
+const DeviceTry& TryFor(DeviceType type) {
+    return *std::find_if(kDeviceTries.begin(), kDeviceTries.end(),
+                         [type](const DeviceTry& known) { return known.type == type; });
+}
+
+std::unique_ptr<RenderDevice> CreateOn(const D3d9Target& target, DeviceType type, const CreateDeviceCall& create,
                                        std::unique_ptr<HiddenWindow> ownWindow) {
     ComPtr<IDirect3D9> direct3d(Direct3DCreate9(kSdkVersion));
     D3DDISPLAYMODE mode{};
     if (!direct3d || FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
         return nullptr;
     }
-    const auto focus = static_cast<HWND>(target.window);
-    for (const DeviceTry& attempt : tries) {
-        D3DPRESENT_PARAMETERS parameters = PresentationParameters(target, mode.Format);
-        ComPtr<IDirect3DDevice9> device;
-        if (FAILED(create(*direct3d.Get(), attempt.deviceType, focus, attempt.behaviour, parameters,
-                          device.Receive())) ||
-            !device) {
-            continue;
-        }
-        auto context = D3d9Context::Create(std::move(ownWindow), std::move(direct3d), std::move(device),
-                                           attempt.deviceType);
-        if (!context) {
-            return nullptr;
-        }
-        if (created != nullptr) {
-            *created = attempt.type;
-        }
-        return std::make_unique<D3d9Device>(std::move(context));
+    const DeviceTry& attempt = TryFor(type);
+    D3DPRESENT_PARAMETERS parameters = PresentationParameters(target, mode.Format);
+    ComPtr<IDirect3DDevice9> device;
+    if (FAILED(create(*direct3d.Get(), attempt.deviceType, static_cast<HWND>(target.window), attempt.behaviour,
+                      parameters, device.Receive())) ||
+        !device) {
+        return nullptr;
     }
-    return nullptr;
+    auto context =
+        D3d9Context::Create(std::move(ownWindow), std::move(direct3d), std::move(device), attempt.deviceType);
+    if (!context) {
+        return nullptr;
+    }
+    return std::make_unique<D3d9Device>(std::move(context));
 }
 
 }  // namespace
@@ -62,27 +60,20 @@ D3DPRESENT_PARAMETERS PresentationParameters(const D3d9Target& target, D3DFORMAT
     return parameters;
 }
 
-std::unique_ptr<RenderDevice> CreateDevice(const D3d9Target& target, std::span<const DeviceTry> tries,
-                                           const CreateDeviceCall& create, DeviceType* created) {
-    return CreateOn(target, tries, create, created, nullptr);
+std::unique_ptr<RenderDevice> CreateDevice(const D3d9Target& target, DeviceType type, const CreateDeviceCall& create) {
+    return CreateOn(target, type, create, nullptr);
 }
 
 }  // namespace d3d9
-
-std::unique_ptr<RenderDevice> CreateD3d9Device(const D3d9Target& target, DeviceType* created) {
-    return d3d9::CreateDevice(target, d3d9::kDeviceTries, d3d9::CallCreateDevice, created);
-}
 
 // The renderer's device: one try of the type asked for, on a hidden window, with a back
 // buffer of the size asked for.
 std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned height, DeviceType type,
                                                     unsigned* largestSide) {
-    auto attempt = std::find_if(d3d9::kDeviceTries.begin(), d3d9::kDeviceTries.end(),
-                                [type](const d3d9::DeviceTry& known) { return known.type == type; });
     d3d9::ComPtr<IDirect3D9> direct3d(Direct3DCreate9(d3d9::kSdkVersion));
     D3DCAPS9 caps{};
     if (width == 0 || height == 0 || !direct3d ||
-        FAILED(direct3d->GetDeviceCaps(D3DADAPTER_DEFAULT, attempt->deviceType, &caps))) {
+        FAILED(direct3d->GetDeviceCaps(D3DADAPTER_DEFAULT, d3d9::TryFor(type).deviceType, &caps))) {
         return nullptr;
     }
     // The back buffer and the surface frames are drawn into are as large as a texture may be.
@@ -96,7 +87,7 @@ std::unique_ptr<RenderDevice> CreateOffscreenDevice(unsigned width, unsigned hei
         return nullptr;
     }
     const D3d9Target target{window->Handle(), true, width, height};
-    return d3d9::CreateOn(target, {attempt, 1}, d3d9::CallCreateDevice, nullptr, std::move(window));
+    return d3d9::CreateOn(target, type, d3d9::CallCreateDevice, std::move(window));
 }
 
 }  // namespace scene

@@ -1,9 +1,8 @@
 #pragma once
-// Making the Direct3D 9 device on a window, without any Windows or Direct3D type in sight. The
-// offscreen device of scene/device_factory.h (CreateOffscreenDevice) is made here too on
-// Windows: the same device on a hidden window of its own.
-
-#include <memory>
+// The Direct3D 9 back end's target, without any Windows or Direct3D type in sight. The devices
+// of scene/device_factory.h are made here on Windows, one try of the type asked for each: the
+// window device on the saver's window, the offscreen device on a hidden window of its own.
+// CreateDeviceWithFallback goes through the three types in order.
 
 #include "scene/device_factory.h"
 
@@ -17,10 +16,5 @@ struct D3d9Target {
     bool windowed = true;
     unsigned width = 0, height = 0;
 };
-
-// The Direct3D object, the current display mode, the presentation parameters and then the
-// three tries (hardware vertex processing, software vertex processing, the reference device).
-// Nothing, without any message, when one of them fails; `created` receives the try that worked.
-std::unique_ptr<RenderDevice> CreateD3d9Device(const D3d9Target& target, DeviceType* created = nullptr);
 
 }  // namespace scene

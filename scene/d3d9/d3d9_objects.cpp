@@ -37,9 +37,8 @@ bool Upload(Buffer& buffer, const Data& data) {
 
 }  // namespace
 
-D3d9Texture::D3d9Texture(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DTexture9> made, unsigned w, unsigned h,
-                         unsigned levelCount)
-    : context(std::move(owner)), object(std::move(made)), width(w), height(h), levels(levelCount) {
+D3d9Texture::D3d9Texture(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DTexture9> made, unsigned w, unsigned h)
+    : context(std::move(owner)), object(std::move(made)), width(w), height(h) {
     context->Adopt(this, object.Get());
 }
 
@@ -65,8 +64,8 @@ std::unique_ptr<D3d9Texture> D3d9Texture::Create(std::shared_ptr<D3d9Context> co
         CopyLevel(levels[level], locked);
         object->UnlockRect(level);
     }
-    return std::unique_ptr<D3d9Texture>(new D3d9Texture(std::move(context), std::move(object), top.width,
-                                                        top.height, static_cast<unsigned>(levels.size())));
+    return std::unique_ptr<D3d9Texture>(
+        new D3d9Texture(std::move(context), std::move(object), top.width, top.height));
 }
 
 D3d9Texture::~D3d9Texture() { context->Forget(this); }

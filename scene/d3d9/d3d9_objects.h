@@ -22,15 +22,13 @@ public:
 
     unsigned Width() const override { return width; }
     unsigned Height() const override { return height; }
-    unsigned LevelCount() const { return levels; }
 
 private:
-    D3d9Texture(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DTexture9> made, unsigned w, unsigned h,
-                unsigned levelCount);
+    D3d9Texture(std::shared_ptr<D3d9Context> owner, ComPtr<IDirect3DTexture9> made, unsigned w, unsigned h);
 
     std::shared_ptr<D3d9Context> context;
     ComPtr<IDirect3DTexture9> object;
-    unsigned width, height, levels;
+    unsigned width, height;
 };
 
 class D3d9VertexBuffer final : public VertexBuffer {

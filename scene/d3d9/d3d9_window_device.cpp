@@ -2,19 +2,17 @@
 // A target with a size is the full-screen saver, which takes the display at that size; without
 // one the device draws into the window at its client size.
 
-#include <algorithm>
+#include <cstdint>
 
 #include "scene/d3d9/d3d9_creation.h"
 
 namespace scene {
 
 std::unique_ptr<RenderDevice> CreateWindowDevice(const WindowTarget& target, DeviceType type, unsigned* /*largestSide*/) {
-    const auto attempt = std::find_if(d3d9::kDeviceTries.begin(), d3d9::kDeviceTries.end(),
-                                      [type](const d3d9::DeviceTry& known) { return known.type == type; });
     const bool fullScreen = target.width != 0 && target.height != 0;
     const D3d9Target window{reinterpret_cast<void*>(static_cast<std::uintptr_t>(target.window)), !fullScreen,
                             fullScreen ? target.width : 0, fullScreen ? target.height : 0};
-    return d3d9::CreateDevice(window, {attempt, 1}, d3d9::CallCreateDevice);
+    return d3d9::CreateDevice(window, type, d3d9::CallCreateDevice);
 }
 
 }  // namespace scene

@@ -20,10 +20,6 @@ namespace {
 using platform::ResourceType;
 using scene::CallKind;
 
-constexpr int kGearDownMesh = 162;
-constexpr int kCleanMesh = 164;
-constexpr int kLightCleanMesh = 166;  // the gear-down light model is 165
-
 // Every texture resource the models can name, each an image of its own width, so that a
 // texture tells which resource it was made from.
 constexpr std::array<std::pair<int, unsigned>, 10> kTextureWidths = {{
@@ -44,9 +40,10 @@ protected:
     AircraftTest() {
         for (const auto& [id, width] : kTextureWidths) resources.Replace(ResourceType::kRCDATA, id, testing::MakeTarga(width, 1));
         resources.Replace(ResourceType::kRCDATA, 226, testing::MakeTarga(4, 4));
-        resources.Replace(ResourceType::kMESH, kCleanMesh,
+        resources.Replace(ResourceType::kMESH, kCleanMeshResource,
                           testing::MakeMeshFile({"KZ000.jpg", "KZ001.jpg", "KZ002.jpg", "KZ003.jpg", "KZ004.jpg", ""}));
-        resources.Replace(ResourceType::kMESH, kGearDownMesh, testing::MakeMeshFile({"KZ004.jpg", "KZ000.jpg"}));
+        resources.Replace(ResourceType::kMESH, kGearDownMeshResource,
+                          testing::MakeMeshFile({"KZ004.jpg", "KZ000.jpg"}));
         platform::SeedRand(1);
     }
 
@@ -100,7 +97,7 @@ TEST_F(AircraftTest, LoadsTheModelItsMaterialsAndTheLiveryOfItsNumber) {
 }
 
 TEST_F(AircraftTest, TextureNamesMatchOnlyExactly) {
-    resources.Replace(ResourceType::kMESH, kCleanMesh,
+    resources.Replace(ResourceType::kMESH, kCleanMeshResource,
                       testing::MakeMeshFile({"kz000.jpg", "KZ000.JPG", "KZ000.jpg.bak", "KZ000", "xKZ000.jpg", "KZ003.jpg"}));
     auto plane = MakeAircraft(1, false);
     plane->Draw(device);
@@ -121,7 +118,7 @@ TEST_F(AircraftTest, AMissingTextureIsReportedOncePerAircraftAndLoadingGoesOn) {
 }
 
 TEST_F(AircraftTest, AMissingModelIsReportedAndTheAircraftStillFliesUnseen) {
-    resources.Hide(ResourceType::kMESH, kGearDownMesh);
+    resources.Hide(ResourceType::kMESH, kGearDownMeshResource);
     std::vector<std::unique_ptr<Aircraft>> formation;
     std::vector<scene::HResult> results(6);
     for (int slot = 0; slot < 6; ++slot) formation.push_back(MakeAircraft(slot + 1, true, &results[slot]));
@@ -141,15 +138,15 @@ TEST_F(AircraftTest, AMissingModelIsReportedAndTheAircraftStillFliesUnseen) {
     plane.DrawSmoke(device, platform::timeGetTime());
     EXPECT_TRUE(device.Draws().empty());
 
-    resources.Hide(ResourceType::kMESH, kCleanMesh);
+    resources.Hide(ResourceType::kMESH, kCleanMeshResource);
     messages.Clear();
     MakeAircraft(1, false);
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Could not find KZ.x"});
 }
 
 TEST_F(AircraftTest, SmokeFollowsTheSegmentFlagsAndStartsAfreshAfterAGap) {
-    SetSmokeAmount(3);
     auto plane = MakeAircraft(1, false);
+    plane->Smoke().SetAmount(3);
     const SmokeTrail& smoke = plane->Smoke();
     std::vector<std::uint32_t> added;
     for (float t : {0.0f, 0.1f, 0.2f, 0.35f, 0.45f, 0.55f, 0.6f}) {
@@ -158,7 +155,6 @@ TEST_F(AircraftTest, SmokeFollowsTheSegmentFlagsAndStartsAfreshAfterAGap) {
         plane->UpdatePose(device, t, PositionMode::kCatmullRom, platform::timeGetTime());
         added.push_back(smoke.ParticleCount() - before);
     }
-    SetSmokeAmount(2);
     // First emission alone; then four per frame; none in the gap; alone again after it.
     EXPECT_EQ(added, (std::vector<std::uint32_t>{1, 4, 4, 0, 0, 1, 4}));
     EXPECT_EQ(smoke.Particles()[0].birth, 1016u);
@@ -187,7 +183,7 @@ class AircraftDetailTest : public AircraftTest {
 protected:
     AircraftDetailTest() {
         const std::vector<std::string> names = {"KZ000.jpg", "KZ001.jpg", "KZ002.jpg", "KZ003.jpg", "KZ004.jpg", ""};
-        resources.Replace(ResourceType::kMESH, kLightCleanMesh, testing::MakeMeshFile(names));
+        resources.Replace(ResourceType::kMESH, kLightCleanMeshResource, testing::MakeMeshFile(names));
         device.SetTransform(scene::TransformType::kView, gfx::MatrixIdentity());
         device.SetTransform(scene::TransformType::kProjection,
                             gfx::MatrixPerspectiveFovLH(3.0f * gfx::kRadiansPerDegree, 640.0f / 480.0f, 1.0f, 2000.0f));
@@ -247,7 +243,7 @@ TEST_F(AircraftDetailTest, WithoutAMatchingLightModelTheFullOneIsDrawnAtEverySiz
     EXPECT_EQ(MeshesDrawnAt(*geared, 1500.0f), std::set<int>{0});
     geared.reset();
 
-    resources.Hide(ResourceType::kMESH, kLightCleanMesh);
+    resources.Hide(ResourceType::kMESH, kLightCleanMeshResource);
     auto clean = Make(1, false);
     EXPECT_EQ(MeshesDrawnAt(*clean, 1500.0f), std::set<int>{0});
     EXPECT_TRUE(messages.Messages().empty()) << "the light model is a saving, not a part";

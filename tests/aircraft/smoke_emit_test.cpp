@@ -11,12 +11,11 @@ namespace {
 constexpr gfx::Vec3 kNozzle{1.0f, 2.0f, 3.0f};
 constexpr gfx::Vec3 kPrevious{3.0f, 6.0f, -5.0f};  // the nozzle point of the frame before
 
-// Sets the smoke amount for one test and puts the default back afterwards.
-class SmokeAmountSetting {
-public:
-    explicit SmokeAmountSetting(int amount) { SetSmokeAmount(amount); }
-    ~SmokeAmountSetting() { SetSmokeAmount(2); }
-};
+std::unique_ptr<SmokeTrail> TrailEmitting(int amount) {
+    auto trail = std::make_unique<SmokeTrail>();
+    trail->SetAmount(amount);
+    return trail;
+}
 
 // The offsets rand gives after `seed`, as many as asked, in draw order.
 std::vector<double> JitterAfter(std::uint32_t seed, int count) {
@@ -37,8 +36,7 @@ void ExpectPuff(const SmokeParticle& puff, std::uint32_t birth, std::uint32_t li
 
 TEST(SmokeEmit, WithoutAPreviousPointOnlyTheNozzlePuffIsAdded) {
     for (int amount : {1, 2, 3}) {
-        SmokeAmountSetting setting(amount);
-        auto trail = std::make_unique<SmokeTrail>();
+        auto trail = TrailEmitting(amount);
         const std::vector<double> jitter = JitterAfter(7, 3);
         platform::SeedRand(7);
         trail->Emit(kNozzle, 1234, kNoEmitPoint);
@@ -50,8 +48,7 @@ TEST(SmokeEmit, WithoutAPreviousPointOnlyTheNozzlePuffIsAdded) {
 TEST(SmokeEmit, InBetweenPuffsComeBeforeTheNozzlePuffWithRandomsInOrder) {
     const gfx::Vec3 mid{2.0f, 4.0f, -1.0f}, quarter{2.5f, 5.0f, -3.0f}, threeQuarter{1.5f, 3.0f, 1.0f};
     {
-        SmokeAmountSetting setting(2);
-        auto trail = std::make_unique<SmokeTrail>();
+        auto trail = TrailEmitting(2);
         const std::vector<double> jitter = JitterAfter(99, 6);
         platform::SeedRand(99);
         trail->Emit(kNozzle, 500, kPrevious);
@@ -60,8 +57,7 @@ TEST(SmokeEmit, InBetweenPuffsComeBeforeTheNozzlePuffWithRandomsInOrder) {
         ExpectPuff(trail->Particles()[1], 500, 85000, kNozzle, &jitter[3]);
     }
     {
-        SmokeAmountSetting setting(3);
-        auto trail = std::make_unique<SmokeTrail>();
+        auto trail = TrailEmitting(3);
         const std::vector<double> jitter = JitterAfter(4242, 12);
         platform::SeedRand(4242);
         trail->Emit(kNozzle, 77, kPrevious);
@@ -72,16 +68,14 @@ TEST(SmokeEmit, InBetweenPuffsComeBeforeTheNozzlePuffWithRandomsInOrder) {
         ExpectPuff(trail->Particles()[3], 77, 85000, kNozzle, &jitter[9]);
     }
     {
-        SmokeAmountSetting setting(1);
-        auto trail = std::make_unique<SmokeTrail>();
+        auto trail = TrailEmitting(1);
         trail->Emit(kNozzle, 0, kPrevious);
         EXPECT_EQ(trail->ParticleCount(), 1u);
     }
 }
 
 TEST(SmokeEmit, JitterStaysWithinItsBound) {
-    SmokeAmountSetting setting(3);
-    auto trail = std::make_unique<SmokeTrail>();
+    auto trail = TrailEmitting(3);
     platform::SeedRand(1);
     for (int frame = 0; frame < 500; ++frame) trail->Emit({0, 0, 0}, 0, {0, 0, 0});
     float largest = 0;
@@ -93,8 +87,7 @@ TEST(SmokeEmit, JitterStaysWithinItsBound) {
 }
 
 TEST(SmokeEmit, LifetimesCycleAndRunOnAcrossGaps) {
-    SmokeAmountSetting setting(2);
-    auto trail = std::make_unique<SmokeTrail>();
+    auto trail = TrailEmitting(2);
     std::vector<std::uint32_t> nozzle, mid;
     for (int frame = 0; frame < 20; ++frame) {
         // A gap every fifth frame: the counters belong to the trail and carry on.
@@ -117,19 +110,17 @@ TEST(SmokeEmit, LifetimesCycleAndRunOnAcrossGaps) {
 }
 
 TEST(SmokeEmit, AmountIsReadAtEveryEmission) {
-    auto trail = std::make_unique<SmokeTrail>();
-    SmokeAmountSetting setting(1);
+    auto trail = TrailEmitting(1);
     trail->Emit(kNozzle, 0, kPrevious);
-    SetSmokeAmount(3);
+    trail->SetAmount(3);
     trail->Emit(kNozzle, 0, kPrevious);
-    SetSmokeAmount(2);
+    trail->SetAmount(2);
     trail->Emit(kNozzle, 0, kPrevious);
     EXPECT_EQ(trail->ParticleCount(), 1u + 4u + 2u);
 }
 
 TEST(SmokeEmit, PoolStopsFillingNearItsEnd) {
-    SmokeAmountSetting setting(3);
-    auto trail = std::make_unique<SmokeTrail>();
+    auto trail = TrailEmitting(3);
     while (trail->ParticleCount() < 12995) trail->Emit(kNozzle, 0, kNoEmitPoint);
     trail->Emit(kNozzle, 10, kPrevious);  // still below the limit: all four puffs
     ASSERT_EQ(trail->ParticleCount(), 12999u);
@@ -138,7 +129,7 @@ TEST(SmokeEmit, PoolStopsFillingNearItsEnd) {
     trail->Emit(kNozzle, 30, kNoEmitPoint);
     EXPECT_EQ(trail->ParticleCount(), 12999u);
 
-    auto exact = std::make_unique<SmokeTrail>();
+    auto exact = TrailEmitting(3);
     while (exact->ParticleCount() < SmokeTrail::kEmissionLimit) exact->Emit(kNozzle, 0, kNoEmitPoint);
     exact->Emit(kNozzle, 0, kPrevious);
     EXPECT_EQ(exact->ParticleCount(), 12996u);

@@ -10,7 +10,10 @@
 #include <sstream>
 #include <set>
 
+#include "aircraft/aircraft.h"
+#include "app/saver_app.h"
 #include "platform/resources.h"
+#include "scene/scenery.h"
 #include "tests/assets/external_tools.h"
 
 namespace assets_test {
@@ -249,14 +252,17 @@ TEST(AssetResources, ManifestEmbedsEveryAssetUnderItsId) {
         int id;
         const char* file;
     } entries[] = {
-        {ResourceType::kMESH, 161, "models/SKY.x"},         {ResourceType::kMESH, 162, "models/KZd.x"},
-        {ResourceType::kMESH, 163, "models/RUNWAY.x"},      {ResourceType::kMESH, 164, "models/KZ.x"},
-        {ResourceType::kMESH, 165, "models/KZd_light.x"},   {ResourceType::kMESH, 166, "models/KZ_light.x"},
+        {ResourceType::kMESH, scene::kSkyMeshResource, "models/SKY.x"},
+        {ResourceType::kMESH, aircraft::kGearDownMeshResource, "models/KZd.x"},
+        {ResourceType::kMESH, scene::kGroundMeshResource, "models/RUNWAY.x"},
+        {ResourceType::kMESH, aircraft::kCleanMeshResource, "models/KZ.x"},
+        {ResourceType::kMESH, aircraft::kLightGearDownMeshResource, "models/KZd_light.x"},
+        {ResourceType::kMESH, aircraft::kLightCleanMeshResource, "models/KZ_light.x"},
         {ResourceType::kRCDATA, 147, "textures/KZ000.jpg"}, {ResourceType::kRCDATA, 159, "textures/KZ001.jpg"},
         {ResourceType::kRCDATA, 149, "textures/KZ002.jpg"}, {ResourceType::kRCDATA, 150, "textures/KZ003.jpg"},
         {ResourceType::kRCDATA, 152, "textures/KZ004_1.jpg"}, {ResourceType::kRCDATA, 157, "textures/KZ004_6.jpg"},
         {ResourceType::kRCDATA, 158, "textures/land21.jpg"}, {ResourceType::kRCDATA, 230, "textures/SKY.jpg"},
-        {ResourceType::kRCDATA, 226, "textures/smoke.tga"}, {ResourceType::kICON, 128, "icons/vantaro.ico"},
+        {ResourceType::kRCDATA, 226, "textures/smoke.tga"}, {ResourceType::kICON, kIconResource, "icons/vantaro.ico"},
     };
     for (const auto& e : entries) {
         auto bytes = platform::FindResource(e.type, e.id);

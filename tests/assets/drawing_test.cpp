@@ -7,9 +7,11 @@
 #include <cmath>
 #include <string>
 
+#include "aircraft/aircraft.h"
 #include "aircraft/level_of_detail.h"
 #include "gfx/mesh_file.h"
 #include "platform/resources.h"
+#include "scene/scenery.h"
 #include "show/frame.h"
 #include "tools/assets/asset_view.h"
 
@@ -22,7 +24,9 @@ TEST(AssetLoading, OurLoaderReadsEveryModelWithOneSubsetPerMaterial) {
         int id;
         size_t subsets;
         int textured;
-    } models[] = {{164, 19, 5}, {162, 22, 5}, {166, 19, 5}, {165, 22, 5}, {161, 1, 1}, {163, 1, 1}};
+    } models[] = {{aircraft::kCleanMeshResource, 19, 5},      {aircraft::kGearDownMeshResource, 22, 5},
+                  {aircraft::kLightCleanMeshResource, 19, 5}, {aircraft::kLightGearDownMeshResource, 22, 5},
+                  {scene::kSkyMeshResource, 1, 1},           {scene::kGroundMeshResource, 1, 1}};
     for (const auto& m : models) {
         auto bytes = platform::FindResource(ResourceType::kMESH, m.id);
         ASSERT_TRUE(bytes.has_value()) << m.id;

@@ -1,6 +1,6 @@
-// Making the device: the presentation parameters, the three tries in order, a window that gets
-// no device at all when all three fail, without a word to the user, and frames that reach the
-// back buffer on a driver that cannot copy the float target there.
+// Making the device: the presentation parameters, the three types tried in order by the shared
+// fallback, a window that gets no device at all when all three fail, without a word to the
+// user, and frames that reach the back buffer on a driver that cannot copy the float target there.
 
 #include <gtest/gtest.h>
 
@@ -68,6 +68,11 @@ protected:
         ASSERT_TRUE(window);
     }
     scene::D3d9Target Windowed() const { return {window->Handle(), true, 0, 0}; }
+    std::unique_ptr<scene::RenderDevice> CreateWithFallback(const CreateDeviceCall& create,
+                                                            DeviceType* created = nullptr) const {
+        return scene::CreateDeviceWithFallback(
+            [&](DeviceType type) { return scene::d3d9::CreateDevice(Windowed(), type, create); }, created);
+    }
 
     std::unique_ptr<scene::d3d9::HiddenWindow> window;
     platform::MessageCapture messages;
@@ -85,8 +90,7 @@ TEST_F(Creation, TriesHardwareThenSoftwareVertexProcessingThenTheReferenceDevice
         SCOPED_TRACE(failures);
         std::vector<Try> tries;
         DeviceType created{};
-        auto device = scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(failures, tries),
-                                                &created);
+        auto device = CreateWithFallback(FailingFirst(failures, tries), &created);
         ASSERT_TRUE(device);
         EXPECT_EQ(created, expected[failures]);
         ASSERT_EQ(tries.size(), static_cast<std::size_t>(failures + 1));
@@ -104,7 +108,7 @@ TEST_F(Creation, TriesHardwareThenSoftwareVertexProcessingThenTheReferenceDevice
 TEST_F(Creation, ThreeFailuresGiveNoDeviceAndNoMessage) {
     std::vector<Try> tries;
     DeviceType created = DeviceType::kReference;
-    EXPECT_FALSE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(3, tries), &created));
+    EXPECT_FALSE(CreateWithFallback(FailingFirst(3, tries), &created));
     EXPECT_EQ(tries.size(), 3u);
     EXPECT_EQ(created, DeviceType::kReference);  // untouched
     EXPECT_TRUE(messages.Messages().empty());
@@ -117,13 +121,13 @@ TEST_F(Creation, ADeviceThatReportsSuccessWithoutAnObjectIsAFailedTry) {
         *device = nullptr;
         return D3D_OK;
     };
-    EXPECT_FALSE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, nothing));
+    EXPECT_FALSE(CreateWithFallback(nothing));
     EXPECT_EQ(calls, 3);
 }
 
 TEST_F(Creation, PresentationParametersFollowTheModeAndTheWindow) {
     std::vector<Try> tries;
-    ASSERT_TRUE(scene::d3d9::CreateDevice(Windowed(), scene::d3d9::kDeviceTries, FailingFirst(0, tries)));
+    ASSERT_TRUE(CreateWithFallback(FailingFirst(0, tries)));
     ASSERT_EQ(tries.size(), 1u);
     IDirect3D9* direct3d = Direct3DCreate9(scene::d3d9::kSdkVersion);
     ASSERT_NE(direct3d, nullptr);
@@ -156,7 +160,7 @@ TEST_F(Creation, PresentationParametersFollowTheModeAndTheWindow) {
 TEST_F(Creation, TheWindowedBackBufferIsTheClientArea) {
     RECT client{};
     GetClientRect(window->Handle(), &client);
-    auto device = scene::CreateD3d9Device(Windowed());
+    auto device = CreateWithFallback(CallCreateDevice);
     ASSERT_TRUE(device);
     gfx::Viewport viewport;
     ASSERT_EQ(device->GetViewport(viewport), scene::kOk);
@@ -184,7 +188,7 @@ TEST_F(Creation, FramesReachTheBackBufferOnADriverThatCannotCopyTheFloatTarget) 
             }
             return result;
         };
-        auto made = scene::d3d9::CreateDevice(Windowed(), {scene::d3d9::kDeviceTries.data(), 1}, create);
+        auto made = scene::d3d9::CreateDevice(Windowed(), DeviceType::kHardware, create);
         ASSERT_TRUE(made);
         auto& device = static_cast<scene::d3d9::D3d9Device&>(*made);
         auto drawnInto = [&] {

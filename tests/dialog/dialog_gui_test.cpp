@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/config_dlg.h"
+#include "app/saver_app.h"
 #include "play_list.h"
 #include "app/version_dlg.h"
 #include "platform/message_box.h"
@@ -334,7 +335,7 @@ TEST_F(DialogOnScreen, VersionDialogShowsTheIconAndClosesWithEnter) {
     const std::string png = ReadFile(iconFile);
     std::filesystem::remove(iconFile);
     platform::ScopedResourceOverride resources;
-    resources.Replace(platform::ResourceType::kICON, 128, {png.begin(), png.end()});
+    resources.Replace(platform::ResourceType::kICON, kIconResource, {png.begin(), png.end()});
 
     const auto t = framework::LoadDialogTemplate(kVersionDialogId);
     ASSERT_TRUE(t);

@@ -13,6 +13,7 @@ namespace {
 using figures::CentreAt;
 using figures::ExpectEvenKeys;
 using figures::Heading;
+using figures::kDown, figures::kLeader, figures::kMinusZ, figures::kPlusX, figures::kUp;
 using figures::Offset;
 using figures::Progress;
 using flown::Distance;
@@ -21,8 +22,6 @@ using flown::ExpectAt;
 using flown::Programme;
 using flown::RollDirection;
 
-constexpr int kLeader = 0;
-constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusX{1, 0, 0}, kMinusZ{0, 0, -1};
 
 TEST(FiguresIII, MembersNeverCollide) {
     for (int n : {19, 20, 21, 22, 24, 25, 26}) EXPECT_GT(figures::ClosestApproach(Programme(n), 800), 0.9f) << "programme " << n;

@@ -9,13 +9,13 @@
 namespace {
 
 using figures::Heading;
+using figures::kDown, figures::kMinusZ, figures::kPlusZ, figures::kUp;
 using flown::ExpectAlong;
 using flown::ExpectAt;
 using flown::Programme;
 using flown::RollDirection;
 
 constexpr int kSolo = 0;
-constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1}, kMinusZ{0, 0, -1};
 
 TEST(VerticalCubanEight, EvenKeysFromALevelRunToALevelRunOut) {
     const Programme p(23);

@@ -16,7 +16,6 @@ using flown::ExpectAlong;
 using flown::ExpectAt;
 using flown::RollDirection;
 
-constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1}, kMinusZ{0, 0, -1};
 
 // The angle in degrees by which `slot` has gone round the leader's line of flight since `from`,
 // seen along the leader's level heading: positive when it goes round to the right (over the top

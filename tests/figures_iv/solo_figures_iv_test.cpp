@@ -13,7 +13,6 @@ using flown::ExpectAt;
 using flown::RollDirection;
 
 constexpr int kSolo = 0;
-constexpr gfx::Vec3 kUp{0, 1, 0}, kDown{0, -1, 0}, kMinusX{-1, 0, 0}, kPlusX{1, 0, 0};
 
 TEST(InvertedRoll, PassesOnItsBackAndRollsTwiceToTheRight) {
     const Programme p(30);

@@ -6,23 +6,18 @@
 #include <algorithm>
 #include <vector>
 
-#include "flown_figures.h"
+#include "figure_checks.h"
 
 namespace {
 
+using figures::Heading;
+using figures::kLeader;
 using flown::CentreAt;
 using flown::Distance;
 using flown::ExpectAlong;
 using flown::ExpectAt;
 using flown::Offset;
 using flown::Programme;
-
-constexpr int kLeader = 0;
-
-// The nose's direction in the horizontal plane, for a heading `yaw` in degrees.
-gfx::Vec3 Heading(float yaw) {
-    return {-std::sin(yaw * gfx::kRadiansPerDegree), 0, -std::cos(yaw * gfx::kRadiansPerDegree)};
-}
 
 std::vector<float> Progress(int steps = 100) {
     std::vector<float> t;

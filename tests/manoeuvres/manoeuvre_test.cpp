@@ -250,11 +250,10 @@ class ManoeuvreSmokeTest : public ManoeuvreTest {
 protected:
     ManoeuvreSmokeTest() {
         const std::vector<std::uint8_t> model(std::begin(kTinyModel), std::end(kTinyModel) - 1);
-        resources.Replace(platform::ResourceType::kMESH, 162, model);
-        resources.Replace(platform::ResourceType::kMESH, 164, model);
-        // The light models (gear down, clean) drawn while the aircraft are small on screen.
-        resources.Replace(platform::ResourceType::kMESH, 165, model);
-        resources.Replace(platform::ResourceType::kMESH, 166, model);
+        for (int mesh : {::aircraft::kGearDownMeshResource, ::aircraft::kCleanMeshResource,
+                         ::aircraft::kLightGearDownMeshResource, ::aircraft::kLightCleanMeshResource}) {
+            resources.Replace(platform::ResourceType::kMESH, mesh, model);
+        }
     }
     platform::ScopedResourceOverride resources;
 };

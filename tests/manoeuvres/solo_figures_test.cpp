@@ -4,20 +4,17 @@
 #include <gtest/gtest.h>
 
 
-#include "flown_figures.h"
+#include "figure_checks.h"
 
 namespace {
 
+using figures::kDown, figures::kMinusX, figures::kMinusZ, figures::kPlusX, figures::kPlusZ, figures::kUp;
 using flown::ExpectAlong;
 using flown::ExpectAt;
 using flown::Programme;
 using flown::RollDirection;
 
 constexpr int kSolo = 0;
-
-// Unit vectors along the world axes, to compare noses and canopies with.
-constexpr gfx::Vec3 kPlusX{1, 0, 0}, kMinusX{-1, 0, 0}, kUp{0, 1, 0}, kDown{0, -1, 0}, kPlusZ{0, 0, 1},
-    kMinusZ{0, 0, -1};
 
 float HighestPoint(const Programme& p, float from, float until, float* when = nullptr) {
     float best = -1e9f;

@@ -137,19 +137,29 @@ TEST_F(SequencerTest, ProgrammesWithoutFlightDataAreSkippedLikeBadEntries) {
     EXPECT_EQ(started, (std::vector{36, 1, 36, 1, 36}));
 }
 
-TEST_F(SequencerTest, StartsGetTheEyeClientSizeAndSoundOfTheWindow) {
+TEST_F(SequencerTest, StartsGetTheEyeClientSizeSoundAndSmokeOfTheWindow) {
     const PlayList list = MakeList({36});
     show::StartParameters start;
     start.clientWidth = 1024;
     start.clientHeight = 768;
     start.sound = 0;
-    Sequencer sequencer(list, start, [&](int) { return std::make_unique<Manoeuvre>(info, data); });
-    sequencer.BeginFrame(device);
-    ASSERT_NE(sequencer.CurrentProgramme(), nullptr);
-    ASSERT_TRUE(sequencer.CurrentProgramme()->Cull().has_value());
-    EXPECT_EQ(sequencer.CurrentProgramme()->Cull()->right, 1124.0f);
-    EXPECT_EQ(sequencer.CurrentProgramme()->Cull()->bottom, 868.0f);
-    EXPECT_EQ(sequencer.CurrentProgramme()->StartTime(), clock.Now());
+    start.smoke = 3;
+    for (bool clientSize : {true, false}) {
+        info.clientSize = clientSize;
+        Sequencer sequencer(list, start, [&](int) { return std::make_unique<Manoeuvre>(info, data); });
+        sequencer.BeginFrame(device);
+        Manoeuvre* programme = sequencer.CurrentProgramme();
+        ASSERT_NE(programme, nullptr);
+        EXPECT_EQ(programme->StartTime(), clock.Now());
+        for (auto& plane : programme->Formation()) EXPECT_EQ(plane.Smoke().Amount(), 3) << "client size " << clientSize;
+        if (!clientSize) {
+            EXPECT_FALSE(programme->Cull().has_value());
+            continue;
+        }
+        ASSERT_TRUE(programme->Cull().has_value());
+        EXPECT_EQ(programme->Cull()->right, 1124.0f);
+        EXPECT_EQ(programme->Cull()->bottom, 868.0f);
+    }
 }
 
 }  // namespace

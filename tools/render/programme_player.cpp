@@ -9,21 +9,22 @@
 namespace tools {
 namespace {
 
-show::StartParameters StartFor(scene::Device& device) {
+show::StartParameters StartFor(scene::Device& device, int smokeAmount) {
     gfx::Viewport viewport;
     device.GetViewport(viewport);
     show::StartParameters start;
     start.clientWidth = static_cast<int>(viewport.width);
     start.clientHeight = static_cast<int>(viewport.height);
     start.sound = 0;
+    start.smoke = smokeAmount;
     return start;
 }
 
 }  // namespace
 
-ProgrammePlayer::ProgrammePlayer(scene::Device& device_, int programme, float fps)
+ProgrammePlayer::ProgrammePlayer(scene::Device& device_, int programme, float fps, int smokeAmount)
     : device(device_),
-      sequencer(playList, StartFor(device_)),
+      sequencer(playList, StartFor(device_, smokeAmount)),
       frameMs(1000.0 / fps),
       duration(manoeuvres::FindProgramme(programme) ? manoeuvres::FindProgramme(programme)->duration : 0) {
     playList[0] = static_cast<std::int8_t>(programme);

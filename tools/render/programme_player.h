@@ -18,7 +18,8 @@ namespace tools {
 class ProgrammePlayer {
 public:
     // `device` must outlive the player; its viewport is the client area handed to the programme.
-    ProgrammePlayer(scene::Device& device, int programme, float fps);
+    ProgrammePlayer(scene::Device& device, int programme, float fps,
+                    int smokeAmount = aircraft::kDefaultSmokeAmount);
     ~ProgrammePlayer();
     ProgrammePlayer(const ProgrammePlayer&) = delete;
     ProgrammePlayer& operator=(const ProgrammePlayer&) = delete;

@@ -107,8 +107,7 @@ int RenderProgrammeFrame(const RenderOptions& options, PngOutput& output) {
     std::string failure;
     auto device = MakeDevice(options.width, options.height, failure);
     if (!device) return Fail(failure);
-    aircraft::SetSmokeAmount(options.smoke);
-    ProgrammePlayer player(*device, options.programme, options.fps);
+    ProgrammePlayer player(*device, options.programme, options.fps, options.smoke);
     player.PlayTo(options.progress);
     ReportLoading(player);
     gfx::Image picture;
@@ -122,13 +121,12 @@ int RenderContactSheet(const RenderOptions& options, PngOutput& output) {
     std::string failure;
     auto device = MakeDevice(options.width, options.height, failure);
     if (!device) return Fail(failure);
-    aircraft::SetSmokeAmount(options.smoke);
     const unsigned cells = options.rows * options.columns;
     gfx::Image sheet;
     sheet.width = options.columns * (options.width / 2);
     sheet.height = options.rows * (options.height / 2);
     sheet.pixels.assign(std::size_t{sheet.width} * sheet.height * 4, 0);
-    ProgrammePlayer player(*device, options.programme, options.fps);
+    ProgrammePlayer player(*device, options.programme, options.fps, options.smoke);
     for (unsigned i = 0; i < cells; ++i) {
         const float progress = cells == 1 ? 0.0f : static_cast<float>(i) / static_cast<float>(cells - 1);
         player.PlayTo(progress);
@@ -171,8 +169,7 @@ int DumpPose(const RenderOptions& options, std::FILE* out) {
     if (!CheckFlyable(options.programme)) return kExitFailed;
     scene::RecordingDevice device;
     device.SetViewport({0, 0, options.width, options.height, 0.0f, 1.0f});
-    aircraft::SetSmokeAmount(options.smoke);
-    ProgrammePlayer player(device, options.programme, options.fps);
+    ProgrammePlayer player(device, options.programme, options.fps, options.smoke);
     player.PlayTo(options.progress, [&device] { device.ForgetCalls(); });
     manoeuvres::Manoeuvre* programme = player.Programme();
     if (!programme) return Fail("the programme did not start");

@@ -1,9 +1,10 @@
 #pragma once
-// An owning reference to a COM object: released once, when the holder goes.
+// An owning reference to a COM object (Direct3D 9, WIC): released once, when the holder goes.
+// Needs no Windows header: it only calls the object's Release.
 
 #include <utility>
 
-namespace scene::d3d9 {
+namespace platform {
 
 template <typename T>
 class ComPtr {
@@ -40,4 +41,4 @@ private:
     T* object = nullptr;
 };
 
-}  // namespace scene::d3d9
+}  // namespace platform
