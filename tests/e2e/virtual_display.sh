@@ -74,9 +74,9 @@ start_monitors_display() {
 # Sets the dummy server's monitors, each given as OUTPUT:WIDTHxHEIGHT+X+Y, the first primary;
 # the other outputs go off.
 set_monitors() {
-  local args=() spec output mode pos primary=--primary
-  for spec in "$@"; do
-    output=${spec%%:*}; mode=${spec#*:}; pos=${mode#*+}; mode=${mode%%+*}
+  local args=() monitor output mode pos primary=--primary
+  for monitor in "$@"; do
+    output=${monitor%%:*}; mode=${monitor#*:}; pos=${mode#*+}; mode=${mode%%+*}
     xrandr --addmode "$output" "$mode" 2>/dev/null
     args+=(--output "$output" --mode "$mode" --pos "${pos/+/x}" $primary)
     primary=
