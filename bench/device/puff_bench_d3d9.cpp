@@ -8,7 +8,7 @@
 // wall second.
 //   bench_device_d3d9 [WIDTH HEIGHT [FRAMES]]     (800 x 600, 3 frames)
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <algorithm>
 #include <chrono>

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/image.h"
-#include "platform/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "scene/device_factory.h"
 #include "scene/device_state.h"
 #include "scene/draw_run.h"

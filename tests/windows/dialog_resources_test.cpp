@@ -2,7 +2,7 @@
 // tab order, exactly the controls of the template sources the dialogs are generated from,
 // with their ids, rectangles, captions, window classes and styles.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // The settings in the registry as the framework lays them out: the six values of the saver's
 // "Option" section under HKCU\Software\KELDRAN\Vantaro, with their registry types.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "app/framework/registry_store.h"
-#include "platform/wide_text.h"
+#include "app/framework/win32/registry_store.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 

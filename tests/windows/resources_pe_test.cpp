@@ -1,7 +1,7 @@
 // The executable's PE resources, compiled from the manifest: every listed file is there
 // byte for byte under its type and id, the icon loads as an icon, the strings as strings.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "manifest_entries.h"
 #include "platform/resources.h"
-#include "platform/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/main_frame.h"
 #include "app/saver_app.h"
 #include "platform/message_box.h"
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The clock and the message box on Windows: timeGetTime as winmm counts it, and the system's
 // message box captioned "Vantaro", owned by no window, showing the text it was given.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 #include <mmsystem.h>
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
-#include "platform/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 

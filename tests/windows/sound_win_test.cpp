@@ -3,7 +3,7 @@
 // device 0 left alone where it cannot be read. Runs with no sound card, and again (the
 // "WithDevice." tests) with a silent ALSA device that gives Wine one wave-out device.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 #include <mmsystem.h>
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 namespace {
 

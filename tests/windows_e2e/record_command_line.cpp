@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 int main() {
     const char* path = std::getenv("RECORD_COMMAND_LINE");

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/private_folder.h"
+#include "platform/linux/private_folder.h"
 
 namespace tools {
 

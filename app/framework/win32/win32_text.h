@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 // <windows.h> renames these to their A or W forms; the framework has functions of these names.
 #undef FindWindow

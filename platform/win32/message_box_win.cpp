@@ -2,12 +2,12 @@
 // program's dialogs is open belongs to that dialog, which stays disabled until the box is
 // answered; otherwise it has no owner window.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <string>
 
 #include "platform/message_box_dialog.h"
-#include "platform/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {

@@ -74,12 +74,12 @@ private:
 
 // From the connection's start: a lost connection ends the process at once with status 1 and
 // one line on stderr, instead of running the exit handlers, which may wait on the dead display
-// (in loop_watchdog.cpp).
+// (in loop_watchdog_x11.cpp).
 void EndProcessOnLostDisplay(::Display* display);
 
-// Delivers one event to the window it belongs to (in wnd.cpp).
+// Delivers one event to the window it belongs to (in wnd_x11.cpp).
 void DispatchEvent(X11Session& session, const XEvent& event);
-// Delivers one posted message to its window, if that still exists (in wnd.cpp).
+// Delivers one posted message to its window, if that still exists (in wnd_x11.cpp).
 void DispatchPosted(const PostedMessage& message);
 
 }  // namespace framework

@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "app/framework/win_app.h"
-#include "app/framework/x11_session.h"
+#include "app/framework/x11/x11_session.h"
 #include "platform/heartbeat.h"
 
 namespace framework {

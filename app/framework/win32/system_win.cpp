@@ -2,7 +2,7 @@
 
 #include "app/framework/system.h"
 
-#include "app/framework/win32_text.h"
+#include "app/framework/win32/win32_text.h"
 
 namespace framework {
 

@@ -3,7 +3,7 @@
 // framework registers, and icons as the system takes them. Windows implementation files only.
 
 #include "app/framework/window_class.h"
-#include "app/framework/win32_text.h"
+#include "app/framework/win32/win32_text.h"
 
 namespace framework {
 

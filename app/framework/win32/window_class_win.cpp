@@ -6,8 +6,8 @@
 #include <map>
 
 #include "app/framework/types.h"
-#include "app/framework/win32_text.h"
-#include "app/framework/win32_window.h"
+#include "app/framework/win32/win32_text.h"
+#include "app/framework/win32/win32_window.h"
 
 namespace framework {
 namespace {

@@ -1,10 +1,10 @@
 // The executable's own PE resources, compiled by windres from the manifest: found by type and
 // id in the program's module, strings from its string table.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include "platform/module_resources.h"
-#include "platform/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 #include <mmsystem.h>
 
 #include "platform/clock.h"

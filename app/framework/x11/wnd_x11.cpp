@@ -12,10 +12,10 @@
 #include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
 #include "app/framework/system.h"
-#include "app/framework/wayland_windows.h"
+#include "app/framework/wayland/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
-#include "app/framework/x11_session.h"
+#include "app/framework/x11/x11_session.h"
 
 namespace framework {
 namespace {

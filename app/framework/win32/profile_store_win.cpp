@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/framework/registry_store.h"
+#include "app/framework/win32/registry_store.h"
 
 namespace framework {
 

@@ -10,11 +10,11 @@
 #include <unistd.h>
 
 #include "app/framework/wayland/wayland_display.h"
-#include "app/framework/wayland_windows.h"
+#include "app/framework/wayland/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 #include "app/framework/wnd.h"
-#include "app/framework/x11_session.h"
+#include "app/framework/x11/x11_session.h"
 
 namespace framework {
 namespace {

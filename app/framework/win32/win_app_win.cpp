@@ -4,7 +4,7 @@
 
 #include "app/framework/win_app.h"
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 namespace framework {
 

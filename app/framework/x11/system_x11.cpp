@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/framework/wayland/wayland_display.h"
-#include "app/framework/wayland_windows.h"
-#include "app/framework/x11_session.h"
+#include "app/framework/wayland/wayland_windows.h"
+#include "app/framework/x11/x11_session.h"
 
 namespace framework {
 namespace {

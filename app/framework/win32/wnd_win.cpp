@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "app/framework/win32_text.h"
-#include "app/framework/win32_window.h"
+#include "app/framework/win32/win32_text.h"
+#include "app/framework/win32/win32_window.h"
 #include "app/framework/win_app.h"
 #include "app/framework/window_class.h"
 

@@ -5,7 +5,7 @@
 // Where the volume cannot be read (no sound card, or a system that refuses the device-id
 // calls), it is never written either: the saver then leaves the device as it found it.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 #include <mmsystem.h>
 
 #include "platform/resources.h"

@@ -2,14 +2,14 @@
 // codec takes the place of libjpeg. Failures are those of the libjpeg path: corrupt or
 // truncated data, oversized images and CMYK give nothing.
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 #include <wincodec.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "gfx/image.h"
-#include "platform/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 
 namespace gfx {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/framework/dialog.h"
 
-#include "app/framework/win32_text.h"
+#include "app/framework/win32/win32_text.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "app/framework/x11_session.h"
+#include "app/framework/x11/x11_session.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
@@ -13,7 +13,7 @@
 
 #include "app/framework/loop_watchdog.h"
 #include "app/framework/message_queue.h"
-#include "app/framework/wayland_windows.h"
+#include "app/framework/wayland/wayland_windows.h"
 #include "app/framework/win_app.h"
 #include "app/framework/wnd.h"
 

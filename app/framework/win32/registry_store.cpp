@@ -1,6 +1,6 @@
-#include "app/framework/registry_store.h"
+#include "app/framework/win32/registry_store.h"
 
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "platform/windows_api.h"
+#include "platform/win32/windows_api.h"
 
-#include "platform/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/private_folder.h"
+#include "platform/linux/private_folder.h"
 
 namespace framework {
 namespace {
