@@ -4,21 +4,13 @@
 #   cmake -DCLOSURE=file -P check_closure.cmake
 
 set(forbidden_library "(^|[/:_ -]|lib)(x11|xcb|xext|xfixes|xtst|gtk|gdk|glib|gobject|gio|gmodule|egl|gl|glx|epoxy|sdl2?|fontconfig|cairo|pango|mpg123|user32|gdi32|comctl32|comdlg32|shell32|d3d9|winmm)([-_./0-9]|$)")
-set(forbidden_header "#[ \t]*include[ \t]*(<(X11/|gtk/|gdk/|glib|gio/|EGL/|GL/|epoxy/|SDL|fontconfig/|mpg123|windows\\.h|wincodec|d3d9|mmsystem|commctrl)|\"platform/windows_api\\.h)")
+set(forbidden_header "#[ \t]*include[ \t]*(<(X11/|gtk/|gdk/|glib|gio/|EGL/|GL/|epoxy/|SDL|fontconfig/|mpg123|windows\\.h|wincodec|d3d9|mmsystem|commctrl)|\"platform/(win32|linux)/)")
 
-if(NOT EXISTS "${CLOSURE}")
-  message(FATAL_ERROR "no link closure at ${CLOSURE}")
-endif()
-file(STRINGS "${CLOSURE}" entries)
-list(LENGTH entries count)
-if(count EQUAL 0)
-  message(FATAL_ERROR "${CLOSURE} is empty")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/read_closure.cmake)
 set(problems "")
 foreach(entry IN LISTS entries)
   if(entry MATCHES "^source:(.*)$")
     set(source "${CMAKE_MATCH_1}")
-    get_filename_component(closure_dir "${CLOSURE}" DIRECTORY)
     cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${closure_dir}")
     # A source's own header beside it is looked at too.
     string(REGEX REPLACE "\\.cpp$" ".h" header "${source}")

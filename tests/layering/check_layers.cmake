@@ -11,15 +11,7 @@ cmake_minimum_required(VERSION 3.25)  # for IN_LIST in script mode
 foreach(list ALLOWED_TARGETS ALLOWED_FOLDERS KNOWN_TARGETS KNOWN_FOLDERS)
   string(REPLACE "," ";" ${list} "${${list}}")
 endforeach()
-if(NOT EXISTS "${CLOSURE}")
-  message(FATAL_ERROR "no link closure at ${CLOSURE}")
-endif()
-file(STRINGS "${CLOSURE}" entries)
-list(LENGTH entries count)
-if(count EQUAL 0)
-  message(FATAL_ERROR "${CLOSURE} is empty")
-endif()
-get_filename_component(closure_dir "${CLOSURE}" DIRECTORY)
+include(${CMAKE_CURRENT_LIST_DIR}/read_closure.cmake)
 
 # The includes in FILE of a folder of the table that the layer may not use: the folder of
 # "scene/gl/gl_device.h" is scene/gl, that of "tools/render/png_file.h" tools (the nearest the
