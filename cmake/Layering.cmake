@@ -69,6 +69,15 @@ function(_vantaro_layer_fields line targets_var folders_var uses_var)
   set(${uses_var} "${uses}" PARENT_SCOPE)
 endfunction()
 
+# Hands all_targets and all_folders, each without repeats, to the caller of the function this
+# is used in, as its targets_var and folders_var.
+macro(_vantaro_return_libraries_and_folders)
+  list(REMOVE_DUPLICATES all_targets)
+  list(REMOVE_DUPLICATES all_folders)
+  set(${targets_var} "${all_targets}" PARENT_SCOPE)
+  set(${folders_var} "${all_folders}" PARENT_SCOPE)
+endmacro()
+
 # What the row whose first library is ROW may use, itself included: the libraries (in
 # TARGETS_VAR) and the folders whose headers it may include (in FOLDERS_VAR).
 function(vantaro_layer_allowance row targets_var folders_var)
@@ -97,10 +106,7 @@ function(vantaro_layer_allowance row targets_var folders_var)
       message(FATAL_ERROR "no layer ${current} in VANTARO_LAYERS")
     endif()
   endwhile()
-  list(REMOVE_DUPLICATES all_targets)
-  list(REMOVE_DUPLICATES all_folders)
-  set(${targets_var} "${all_targets}" PARENT_SCOPE)
-  set(${folders_var} "${all_folders}" PARENT_SCOPE)
+  _vantaro_return_libraries_and_folders()
 endfunction()
 
 # Every library and folder the rows name (what the check knows as ours), and the rows whose
@@ -118,10 +124,7 @@ function(vantaro_layer_names targets_var folders_var built_var)
       list(APPEND built ${first})
     endif()
   endforeach()
-  list(REMOVE_DUPLICATES all_targets)
-  list(REMOVE_DUPLICATES all_folders)
-  set(${targets_var} "${all_targets}" PARENT_SCOPE)
-  set(${folders_var} "${all_folders}" PARENT_SCOPE)
+  _vantaro_return_libraries_and_folders()
   set(${built_var} "${built}" PARENT_SCOPE)
 endfunction()
 
