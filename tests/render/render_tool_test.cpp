@@ -69,7 +69,13 @@ std::vector<std::string> FilesStartingWith(const std::string& folder, const std:
     return found;
 }
 
-
+// A fresh folder of this test process's own under the temporary folder, named after `name`.
+std::string TempFolder(const char* name) {
+    const std::string folder =
+        std::filesystem::temp_directory_path() / ("vantaro-render-" + std::string(name) + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    return folder;
+}
 
 std::string TempPng(const char* name) {
     return (std::filesystem::temp_directory_path() / (std::string("vantaro-render-") + name + ".png")).string();
@@ -144,8 +150,7 @@ TEST(RenderTool, RefusesPicturesItCannotMakeInOneLineBeforeDrawing) {
 TEST(RenderTool, AnOutputThatCannotBeWrittenFailsBeforeAnythingIsDrawn) {
     // Without any OpenGL the drawing would fail: the output's failure must come first.
     const std::string noGl = "export __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent;";
-    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-dir-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = TempFolder("dir");
     for (const std::string& out : {std::string("/nonexistent-folder/frame.png"), folder}) {
         SCOPED_TRACE(out);
         for (const std::string& task : {std::string("--size 64x48"), std::string("--programme 36 --progress 0.5"),
@@ -162,8 +167,7 @@ TEST(RenderTool, AnOutputThatCannotBeWrittenFailsBeforeAnythingIsDrawn) {
 }
 
 TEST(RenderTool, AFailedWriteLeavesTheOldPictureAndNoTemporaryFile) {
-    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-keep-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = TempFolder("keep");
     const std::string out = folder + "/frame.png";
     ASSERT_EQ(RunRenderer("--size 16x16 --out " + out), 0);
     const std::string before = FileBytes(out);
@@ -184,8 +188,7 @@ TEST(RenderTool, AFailedWriteLeavesTheOldPictureAndNoTemporaryFile) {
 
 TEST(RenderTool, InputsThatCannotBeAMeshOrAnImageAreRefusedInOneLine) {
     const std::string out = TempPng("inputs");
-    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-in-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = TempFolder("in");
     const std::string huge = folder + "/huge.x";
     { std::ofstream{huge}; }
     std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);  // sparse: no disk taken
@@ -209,8 +212,7 @@ TEST(RenderTool, InputsThatCannotBeAMeshOrAnImageAreRefusedInOneLine) {
 }
 
 TEST(RenderTool, TheOutputNeverGoesThroughALinkNorIntoAFolderOthersControl) {
-    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-link-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = TempFolder("link");
     const std::string victim = folder + "/authorized_keys";
     const std::string out = folder + "/frame.png";
     { std::ofstream(victim) << "ssh-ed25519 AAAA\n"; }
@@ -228,8 +230,7 @@ TEST(RenderTool, TheOutputNeverGoesThroughALinkNorIntoAFolderOthersControl) {
 }
 
 TEST(RenderTool, EverySignalThatEndsItLeavesNoTemporaryFile) {
-    const std::string folder = std::filesystem::temp_directory_path() / ("vantaro-render-sig-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = TempFolder("sig");
     for (const int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
         SCOPED_TRACE(signal);
         const pid_t child = fork();
